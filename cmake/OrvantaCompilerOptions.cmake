@@ -1,0 +1,22 @@
+# Warning and sanitizer flags shared by every target of the project.
+
+add_library(orvanta_options INTERFACE)
+target_compile_options(orvanta_options INTERFACE -Wall -Wextra -Wpedantic)
+if(ORVANTA_WERROR)
+  target_compile_options(orvanta_options INTERFACE -Werror)
+endif()
+
+if(ORVANTA_SANITIZER STREQUAL "address")
+  set(_orvanta_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+elseif(ORVANTA_SANITIZER STREQUAL "thread")
+  set(_orvanta_san -fsanitize=thread -fno-omit-frame-pointer)
+elseif(NOT ORVANTA_SANITIZER STREQUAL "")
+  message(FATAL_ERROR "ORVANTA_SANITIZER must be empty, 'address' or 'thread', not '${ORVANTA_SANITIZER}'")
+endif()
+
+if(_orvanta_san)
+  # Applied globally so that every object file, including the test frameworks' own
+  # translation units compiled here, is instrumented alike.
+  add_compile_options(${_orvanta_san})
+  add_link_options(${_orvanta_san})
+endif()

@@ -1,0 +1,65 @@
+#pragma once
+// The middleware's client interface: parameter records and the functions that create,
+// fill, read and release them. Every function checks its record first; results are
+// values of ErrorCode. Nothing here throws.
+//
+// Ownership: records from newParameters, copyParameters, getDictionary and
+// getArrayItem belong to the caller, who releases them with deleteParameters.
+
+#include "corvane/ErrorCode.h"
+#include "corvane/ParameterCallback.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace Corvane {
+
+// A new, empty record; null when memory runs out.
+CvParameters* newParameters();
+// A deep copy of `source` in *copy. 22 for an invalid source, 0 doing nothing when `copy`
+// is null, 29 (and *copy = null) when memory runs out.
+ErrorCode copyParameters(const CvParameters* source, CvParameters** copy);
+// Releases a record. False, touching nothing, for anything that is not a live record.
+bool deleteParameters(CvParameters* record);
+// The text form "(dict (key value) ...)" in memory from malloc (release it with free);
+// null for an invalid record.
+char* parametersToString(const CvParameters* record);
+
+ErrorCode keyCount(const CvParameters* record, int* count);
+// Copies the key at `index` and its terminator into `buffer`: 25 when there is no such
+// index, 26 when the buffer cannot hold key and terminator.
+ErrorCode keyAt(const CvParameters* record, int index, char* buffer, std::size_t bufferSize);
+// 0 when the key exists, 25 otherwise.
+ErrorCode hasKey(const CvParameters* record, const char* key);
+
+// Setters: 22 for an invalid record, 23 for an empty key, 22 for a key longer than 255
+// characters or a 65536th key, 29 when memory runs out. An empty or null text removes the
+// key (29 when it was absent: an empty string is never stored).
+ErrorCode setString(CvParameters* record, const char* key, const char* text);
+ErrorCode setInteger(CvParameters* record, const char* key, std::int64_t value);
+ErrorCode setDouble(CvParameters* record, const char* key, double value);
+ErrorCode setCallback(CvParameters* record, const char* key, ParameterCallback callback);
+ErrorCode setPointer(CvParameters* record, const char* key, void* address);
+// Stores a copy of `value`'s dictionary; 22 when `value` is not a valid record.
+ErrorCode setDictionary(CvParameters* record, const char* key, const CvParameters* value);
+// Puts a copy of `value` into slot `index` (0 to 65534) of the array under `key`; a null
+// value empties the slot.
+ErrorCode setArrayItem(CvParameters* record, const char* key, int index, const CvParameters* value);
+
+// Getters: 22 for an invalid record, 23 for an empty key, 25 when the key is absent.
+// They read the stored bytes as the type asked for; out pointers may be null.
+
+// *text points into the record until it next changes or is released. 30 when the value
+// bytes hold no terminated string.
+ErrorCode getString(const CvParameters* record, const char* key, const char** text);
+ErrorCode getInteger(const CvParameters* record, const char* key, std::int64_t* value);
+ErrorCode getDouble(const CvParameters* record, const char* key, double* value);
+// A new record holding a copy of the nested dictionary; 25 also when it has no pairs.
+ErrorCode getDictionary(const CvParameters* record, const char* key, CvParameters** value);
+// A new record holding a copy of the dictionary in slot `index`; when the slot holds no
+// dictionary with pairs, 31 if the key exists and 25 if not.
+ErrorCode getArrayItem(const CvParameters* record, const char* key, int index, CvParameters** value);
+// The address stored by setPointer or setCallback.
+ErrorCode getPointer(const CvParameters* record, const char* key, void** address);
+
+} // namespace Corvane
