@@ -11,7 +11,7 @@ namespace Corvane {
 
 namespace {
 
-constexpr const char* logCategory = "corvane.type.dictionary";
+constexpr const char* logCategory = logging::category::dictionary;
 constexpr std::string_view tagNames =
     "tagString,tagInteger,tagDouble,tagCallback,tagPointer,tagDictionary,tagArray,tagBytes,";
 

@@ -12,7 +12,7 @@ namespace Corvane {
 
 namespace {
 
-constexpr const char* logCategory = "corvane.type.vararray";
+constexpr const char* logCategory = logging::category::varArray;
 
 bool refuse(const char* why)
 {

@@ -1,0 +1,166 @@
+#pragma once
+// A thread with a queue: items posted from any thread are processed one at a time, in
+// the order posted, on the worker's own thread.
+//
+// A class that overrides process() must call stop() in its own destructor: the base
+// destructor runs after the derived part is gone, too late for an item in progress.
+
+#include "corvane/Logging.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <iostream>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+namespace Corvane {
+
+struct WorkerOptions {
+    // How long the constructor waits for the thread to come up before it reports
+    // "timedout" and goes on anyway.
+    std::chrono::milliseconds startWait{std::chrono::seconds(5)};
+    // Runs on the new thread before it reports that it started (tests use it to hold the
+    // thread back).
+    std::function<void()> beforeStart;
+};
+
+template <class Item>
+class Worker {
+public:
+    explicit Worker(bool startThread = true, WorkerOptions options = {});
+    virtual ~Worker() { stop(); }
+
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
+
+    void post(Item item);
+
+protected:
+    // Handles one item on the worker thread. The base does nothing.
+    virtual void process(const Item&) {}
+
+    // Lets the item in progress finish, ends the thread and drops the items still queued.
+    // Safe to call more than once, from any thread but the worker's own.
+    void stop();
+    // True once stop() has begun: a long item may give up early.
+    bool stopping() const noexcept { return stopRequested_; }
+
+private:
+    void run();
+
+    WorkerOptions options_;
+
+    std::mutex queueMutex_; // guards queue_
+    std::deque<Item> queue_;
+
+    // Held by the worker while it looks at the queue and while it processes an item, so
+    // stop() can wait for the item in progress.
+    std::mutex busyMutex_;
+
+    std::mutex wakeMutex_; // with wake_: the worker's wait for items or for stop
+    std::condition_variable wake_;
+
+    std::mutex startMutex_; // guards started_; with startCondition_: the constructor's wait
+    std::condition_variable startCondition_;
+    bool started_ = false;
+
+    std::atomic<bool> stopRequested_{false};
+    std::thread thread_;
+};
+
+template <class Item>
+Worker<Item>::Worker(bool startThread, WorkerOptions options) : options_(std::move(options))
+{
+    if (!startThread)
+        return;
+    thread_ = std::thread(&Worker::run, this);
+    std::unique_lock lock(startMutex_);
+    if (!startCondition_.wait_for(lock, options_.startWait, [this] { return started_; }))
+        std::cerr << "timedout" << std::endl;
+}
+
+template <class Item>
+void Worker<Item>::post(Item item)
+{
+    {
+        std::lock_guard lock(queueMutex_);
+        queue_.push_back(std::move(item));
+    }
+    std::lock_guard lock(wakeMutex_);
+    wake_.notify_one();
+}
+
+template <class Item>
+void Worker<Item>::stop()
+{
+    if (!thread_.joinable())
+        return;
+    stopRequested_ = true; // no item is taken from the queue after this
+    {
+        // Once both are ours, the item in progress has finished and the worker is not
+        // between its look at the flag and its wait.
+        std::lock_guard busy(busyMutex_);
+        std::lock_guard wake(wakeMutex_);
+    }
+    wake_.notify_all();
+    thread_.join();
+    std::lock_guard lock(queueMutex_);
+    queue_.clear();
+}
+
+template <class Item>
+void Worker<Item>::run()
+{
+    if (options_.beforeStart)
+        options_.beforeStart();
+    {
+        std::lock_guard lock(startMutex_);
+        started_ = true;
+    }
+    startCondition_.notify_all();
+
+    while (!stopRequested_) {
+        std::unique_lock busy(busyMutex_);
+        if (stopRequested_)
+            break;
+        std::optional<Item> item;
+        {
+            std::lock_guard lock(queueMutex_);
+            if (!queue_.empty()) {
+                item.emplace(std::move(queue_.front()));
+                queue_.pop_front();
+            }
+        }
+        if (item) {
+            try {
+                process(*item);
+            } catch (const std::exception& e) {
+                // One failing item must not end the thread and strand everything after it.
+                LOG4CPLUS_ERROR(logging::logger(logging::category::worker), "Item failed: " << e.what());
+            }
+            continue; // the item is released before the busy lock
+        }
+
+        std::unique_lock wake(wakeMutex_);
+        busy.unlock();
+        const auto queueEmpty = [this] {
+            std::lock_guard lock(queueMutex_);
+            return queue_.empty();
+        };
+        try {
+            if (!stopRequested_ && queueEmpty())
+                wake_.wait(wake);
+        } catch (const std::system_error& e) {
+            std::cerr << "Error: " << e.code().value() << std::endl;
+            break;
+        }
+    }
+}
+
+} // namespace Corvane
