@@ -1,18 +1,59 @@
 #pragma once
-// The middleware's client interface: parameter records and the functions that create,
-// fill, read and release them. Every function checks its record first; results are
-// values of ErrorCode. Nothing here throws.
+// The middleware's client interface: starting and stopping the library, the client's
+// callback tables, commands, the store of last-known values, and the parameter records
+// all of them travel in. Every function checks its record first; results are values of
+// ErrorCode. Nothing here throws.
 //
-// Ownership: records from newParameters, copyParameters, getDictionary and
-// getArrayItem belong to the caller, who releases them with deleteParameters.
+// Ownership: records from newParameters, copyParameters, getDictionary, getArrayItem
+// and getParameters belong to the caller, who releases them with deleteParameters.
+// Records handed to callbacks belong to the library and live only during the call.
 
+#include "corvane/Enumerations.h"
 #include "corvane/ErrorCode.h"
+#include "corvane/Keys.h"
 #include "corvane/ParameterCallback.h"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace Corvane {
+
+// --- the library -------------------------------------------------------------------------
+
+// Takes "databasePath" and "disablePthreads" (accepted, no effect here). 22 for an
+// invalid record or one that holds neither.
+ErrorCode configure(const CvParameters* configuration);
+// Installs the callback tables under "clientTrait", "smsTrait" and "gpsTrait" (nested
+// records with a context pointer and callbacks). 2 when none of them is there; a table
+// left out keeps what it had.
+ErrorCode registerClient(const CvParameters* traits);
+// Starts the library ("libraryInitMode": 0 and 1 full, 2 GPS only, 3 or absent: full and
+// GPS). The client hears "libraryState" 0 and "deviceState" 0 before this returns.
+// Calling it again only replaces the parameters.
+ErrorCode initialise(const CvParameters* parameters);
+// Stops the library; the client hears "libraryState" 3 before this returns.
+ErrorCode closeLibrary();
+
+// Commands: 22 for an invalid record, 2 when a required key is missing; 0 means only that
+// the command is on its way. Results arrive as notifications, failures as
+// "clientTraitError" with "lastError" and the command's own parameters.
+ErrorCode enterPin(const CvParameters* parameters);       // "pin"
+ErrorCode changePin(const CvParameters* parameters);      // "pin", "newPin"
+ErrorCode setPinMode(const CvParameters* parameters);     // "pin", "pinMode"
+ErrorCode connect(const CvParameters* parameters);
+ErrorCode disconnect();
+ErrorCode setRadioState(const CvParameters* parameters);  // "radioState"
+ErrorCode scanNetworks();
+ErrorCode selectNetwork(const CvParameters* parameters);  // "mccmnc" or "networkSelectionMode"
+ErrorCode setNetworkTechnology(const CvParameters* parameters); // "networkTechnology"
+ErrorCode setGpsMode(const CvParameters* parameters);     // "gpsMode": 0 off, 1 on, 2 stop reading, 4 read
+
+// The last known value of each key named in `request`, in its order: "libraryVersion",
+// "connectionStatistics", or any reported key the library has seen. Keys it does not know
+// are left out. Never null unless memory runs out.
+CvParameters* getParameters(const CvParameters* request);
+
+// --- parameter records -------------------------------------------------------------------
 
 // A new, empty record; null when memory runs out.
 CvParameters* newParameters();

@@ -16,10 +16,6 @@ constexpr std::string_view errorNames =
 static_assert(nameListSize(errorNames) == cErrorNoSuchItem + 1, "one name per error value");
 } // namespace
 
-std::string_view errorName(int value) noexcept
-{
-    const std::string_view name = value < 0 ? std::string_view{} : nameFromList(errorNames, static_cast<std::size_t>(value));
-    return name.empty() ? "???" : name;
-}
+std::string_view errorName(int value) noexcept { return enumerationName(errorNames, value); }
 
 } // namespace Corvane

@@ -1,5 +1,7 @@
 #include "corvane/TraitTables.h"
 
+#include "corvane/Keys.h"
+
 #include <cstring>
 
 namespace Corvane {
@@ -8,12 +10,14 @@ namespace {
 
 void doNothing(const CvParameters*) {}
 
-constexpr const char* clientKeys[] = {"clientTraitError",       "clientLibraryState", "clientDeviceState",
-                                      "clientPinState",         "clientEnterPin",     "clientUpdate",
-                                      "clientRegistration",     "clientFlightMode",   "clientNetworkScan",
-                                      "clientConnectionChange", "clientConnectionHistory"};
-constexpr const char* smsKeys[] = {"smsModule", "smsNew", "smsSent", "smsDeleted", "smsSaved", "smsChecked", "smsEnum"};
-constexpr const char* gpsKeys[] = {"gpsSupport", "gpsState", "gpsData"};
+// In slot order.
+constexpr const char* clientKeys[] = {key::clientTraitError,   key::clientLibraryState,     key::clientDeviceState,
+                                      key::clientPinState,     key::clientEnterPin,         key::clientUpdate,
+                                      key::clientRegistration, key::clientFlightMode,       key::clientNetworkScan,
+                                      key::clientConnectionChange, key::clientConnectionHistory};
+constexpr const char* smsKeys[] = {key::smsModule, key::smsNew,     key::smsSent, key::smsDeleted,
+                                   key::smsSaved,  key::smsChecked, key::smsEnum};
+constexpr const char* gpsKeys[] = {key::gpsSupport, key::gpsState, key::gpsData};
 
 } // namespace
 
@@ -41,7 +45,8 @@ ParameterCallback TraitTable::callback(std::size_t slot) const noexcept
     return slot < callbacks_.size() ? callbacks_[slot] : &doNothing;
 }
 
-TraitRegistry::TraitRegistry() : client_("clientContext", clientKeys), sms_("smsContext", smsKeys), gps_("gpsContext", gpsKeys)
+TraitRegistry::TraitRegistry()
+    : client_(key::clientContext, clientKeys), sms_(key::smsContext, smsKeys), gps_(key::gpsContext, gpsKeys)
 {
 }
 

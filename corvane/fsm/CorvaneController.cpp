@@ -1,7 +1,11 @@
 #include "corvane/fsm/CorvaneController.h"
 
 #include "corvane/ClientNotifications.h"
+#include "corvane/Enumerations.h"
 #include "corvane/Logging.h"
+#include "corvane/fsm/ActiveObject.h"
+#include "corvane/fsm/LibraryFSM.h"
+#include "corvane/traits/DeviceTrait.h"
 
 #include <memory>
 #include <mutex>
@@ -12,6 +16,8 @@ namespace {
 
 std::mutex instanceMutex; // guards theController
 std::unique_ptr<CorvaneController> theController;
+
+log4cplus::Logger dispatcherLogger() { return logging::logger(logging::category::dispatcher); }
 
 } // namespace
 
@@ -40,9 +46,71 @@ void CorvaneController::destroyInstance()
     // for the controller.
 }
 
-CorvaneController::CorvaneController(Key) : Worker<CvEventPtr>(true) { logging::createLoggers(); }
+void CorvaneController::close()
+{
+    CorvaneController* controller = existing();
+    if (controller == nullptr)
+        return; // never started, or closed already
+    LOG4CPLUS_DEBUG(dispatcherLogger(), "CorvaneController::destroy() - Entry");
+    Dictionary none;
+    controller->deviceTrait().shutdown(none);
+    notifyLibraryState(lmClosed);
+    // The machines go while the controller is still there for their last notifications.
+    controller->library_.reset();
+    // The connection history lets go of its database here, once it exists.
+    destroyInstance();
+    LOG4CPLUS_DEBUG(dispatcherLogger(), "CorvaneController::destroy() - Exit");
+}
 
-CorvaneController::~CorvaneController() { stop(); }
+CorvaneController::CorvaneController(Key) : Worker<CvEventPtr>(true), deviceTrait_(&defaultDeviceTrait())
+{
+    logging::createLoggers();
+}
+
+CorvaneController::~CorvaneController()
+{
+    stop();
+    library_.reset();
+}
+
+Dictionary CorvaneController::initialParameters() const
+{
+    std::lock_guard lock(parametersMutex_);
+    return initialParameters_;
+}
+
+void CorvaneController::setInitialParameters(const Dictionary& parameters)
+{
+    std::lock_guard lock(parametersMutex_);
+    initialParameters_ = parameters;
+}
+
+void CorvaneController::setDatabasePath(const std::string& path)
+{
+    std::lock_guard lock(parametersMutex_);
+    databasePath_ = path;
+}
+
+std::string CorvaneController::databasePath() const
+{
+    std::lock_guard lock(parametersMutex_);
+    return databasePath_;
+}
+
+bool CorvaneController::init(const Dictionary& parameters)
+{
+    LOG4CPLUS_DEBUG(dispatcherLogger(), "CorvaneController::init()");
+    setInitialParameters(parameters);
+    if (library_)
+        return true;
+    library_ = std::make_unique<ActiveObject<LibraryFSM>>(hub_, *this);
+    library_->subscribe();
+    library_->start();
+    // The SMS database and the connection history open here, once they exist.
+    return true;
+}
+
+LibraryFSM* CorvaneController::libraryMachine() noexcept { return library_ ? &library_->machine() : nullptr; }
 
 void CorvaneController::process(const CvEventPtr& event)
 {

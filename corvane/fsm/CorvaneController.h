@@ -1,9 +1,10 @@
 #pragma once
 // The one controller of the library: the hub every signal travels through, the client's
-// callback tables, the store of reported values, and a worker of its own on which the
-// client's "clientUpdate" callbacks run, one at a time, in publishing order.
+// callback tables, the store of reported values, the device trait, the parameters the
+// library was started with, the library state machine, and a worker of its own on which
+// the client's "clientUpdate" callbacks run, one at a time, in publishing order.
 //
-// Created on first use by the facade and destroyed by closeLibrary; whatever only reports
+// Created on first use by the facade and ended by closeLibrary; whatever only reports
 // (publishing, notifications) uses the controller if there is one and does nothing
 // otherwise.
 
@@ -13,7 +14,17 @@
 #include "corvane/patterns/Observable.h"
 #include "corvane/threads/Worker.h"
 
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
 namespace Corvane {
+
+template <class Machine>
+class ActiveObject;
+class LibraryFSM;
+class DeviceTrait;
 
 class CorvaneController final : public Worker<CvEventPtr> {
     struct Key { // only instance() constructs a controller
@@ -23,6 +34,10 @@ class CorvaneController final : public Worker<CvEventPtr> {
 public:
     static CorvaneController& instance();
     static CorvaneController* existing() noexcept;
+    // Stops the library, as closeLibrary does: the device trait is shut down, the client
+    // hears "libraryState" 3, the state machines and then the controller go.
+    static void close();
+    // Forgets the controller without the closing steps.
     static void destroyInstance();
 
     explicit CorvaneController(Key);
@@ -31,6 +46,21 @@ public:
     Observable& hub() noexcept { return hub_; }
     TraitRegistry& traits() noexcept { return traits_; }
     ParameterStore& store() noexcept { return store_; }
+
+    DeviceTrait& deviceTrait() const noexcept { return *deviceTrait_.load(); }
+    // The backend's trait, or a test's; set before the library starts.
+    void setDeviceTrait(DeviceTrait& trait) noexcept { deviceTrait_.store(&trait); }
+
+    Dictionary initialParameters() const;
+    void setInitialParameters(const Dictionary& parameters);
+    void setDatabasePath(const std::string& path);
+    std::string databasePath() const;
+
+    // Starts the library: keeps the parameters, then (once) creates the library state
+    // machine and runs its initial transition on the caller's thread.
+    bool init(const Dictionary& parameters);
+    // The library state machine, or null before init. Client thread only.
+    LibraryFSM* libraryMachine() noexcept;
 
     // Queues an update for the client's "clientUpdate" callback.
     void postUpdate(const CvEventPtr& event) { post(event); }
@@ -41,6 +71,15 @@ private:
     Observable hub_;
     TraitRegistry traits_;
     ParameterStore store_;
+    std::atomic<DeviceTrait*> deviceTrait_;
+
+    mutable std::mutex parametersMutex_; // guards initialParameters_ and databasePath_
+    Dictionary initialParameters_;
+    std::string databasePath_;
+
+    // Created by init and ended by close, both on the client's thread; declared last so
+    // that it goes first, while everything it uses still exists.
+    std::unique_ptr<ActiveObject<LibraryFSM>> library_;
 };
 
 } // namespace Corvane

@@ -31,4 +31,11 @@ constexpr std::size_t nameListSize(std::string_view list) noexcept
     return n;
 }
 
+// The name of an enumeration value, or "???" for a value outside the list.
+constexpr std::string_view enumerationName(std::string_view list, long long value) noexcept
+{
+    const std::string_view name = value < 0 ? std::string_view{} : nameFromList(list, static_cast<std::size_t>(value));
+    return name.empty() ? "???" : name;
+}
+
 } // namespace Corvane
