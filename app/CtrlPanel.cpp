@@ -1,6 +1,7 @@
 #include "app/CtrlPanel.h"
 
 #include "app/Conductor.h"
+#include "app/WidgetParts.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -67,10 +68,7 @@ CtrlPanel::CtrlPanel(Conductor& conductor, QWidget* parent)
     version->setFixedWidth(50);
     version->move(100, 68);
 
-    QLabel* background = label(QString(), "lblCtrPanelBg", this);
-    background->setFixedSize(size());
-    background->move(0, 0);
-    background->lower();
+    addBackground(this, "lblCtrPanelBg");
 
     connect(btnTrigger_, &QPushButton::clicked, this, &CtrlPanel::triggerBtnClicked);
     connect(&conductor, &Conductor::gpsPortName, this, &CtrlPanel::setPortLabelText);

@@ -2,6 +2,7 @@
 
 #include "app/Conductor.h"
 #include "app/MapLinks.h"
+#include "app/WidgetParts.h"
 
 #include <QDesktopServices>
 #include <QLabel>
@@ -61,11 +62,7 @@ FunktionSlider::FunktionSlider(Conductor& conductor, QWidget* parent)
     searchText_ = textField(68, this);
     addressText_ = textField(113, this);
 
-    auto* background = new QLabel(this);
-    background->setObjectName(QStringLiteral("lblFunctionSliderBg"));
-    background->setFixedSize(size());
-    background->move(0, 0);
-    background->lower();
+    addBackground(this, "lblFunctionSliderBg");
 
     connect(btnWhere_, &QPushButton::clicked, this, &FunktionSlider::btnWhereClicked);
     connect(btnYellowPages_, &QPushButton::clicked, this, &FunktionSlider::btnYellowPagesClicked);

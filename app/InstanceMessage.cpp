@@ -41,7 +41,9 @@ Decoded decode(const QByteArray& received)
         return {Status::incomplete, {}};
     if (received.size() > frameSize)
         return {Status::invalid, {}};
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // A byte-order mark stays part of the text: what was sent is what is reported.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8(QByteArrayView(received).sliced(headerSize));
     if (utf8.hasError())
         return {Status::invalid, {}};

@@ -5,6 +5,7 @@
 #include "app/FunktionSlider.h"
 #include "app/Resources.h"
 #include "app/ShellLog.h"
+#include "app/WidgetParts.h"
 
 #include <QGuiApplication>
 #include <QIcon>
@@ -32,9 +33,7 @@ void shift(QWidget* widget, int dx) { widget->move(widget->x() + dx, widget->y()
 MainWidget::MainWidget(Conductor& conductor)
     : conductor_(conductor)
 {
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_NoSystemBackground);
-    setAttribute(Qt::WA_TranslucentBackground);
+    makeFramelessAndSeeThrough(this);
     setWindowTitle(QStringLiteral("Orvanta"));
     // From the compiled-in resources rather than a file beside the working directory, so
     // the icon does not depend on where the tool was started.

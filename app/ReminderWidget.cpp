@@ -1,6 +1,7 @@
 #include "app/ReminderWidget.h"
 
 #include "app/Conductor.h"
+#include "app/WidgetParts.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -25,9 +26,7 @@ QLabel* line(const QString& text, int x, int y, QWidget* parent)
 ReminderWidget::ReminderWidget(Conductor& conductor)
     : conductor_(conductor)
 {
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_NoSystemBackground);
-    setAttribute(Qt::WA_TranslucentBackground);
+    makeFramelessAndSeeThrough(this);
     setFixedSize(400, 281);
 
     line(tr("GPS works best outdoors."), 33, 89, this);
@@ -49,11 +48,7 @@ ReminderWidget::ReminderWidget(Conductor& conductor)
     doNotShow->move(20, 243);
     line(tr("Do not show this message again"), 34, 243, this);
 
-    auto* background = new QLabel(this);
-    background->setObjectName(QStringLiteral("lblReminderWidgetBg"));
-    background->setFixedSize(size());
-    background->move(0, 0);
-    background->lower();
+    addBackground(this, "lblReminderWidgetBg");
 
     connect(accept, &QPushButton::clicked, this, &ReminderWidget::btnOkClicked);
     connect(doNotShow, &QCheckBox::toggled, this, &ReminderWidget::chbDoNotShowToggled);

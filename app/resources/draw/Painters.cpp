@@ -430,35 +430,39 @@ QImage sliderArrow(bool pointsLeft)
     return image;
 }
 
-QImage windowClose(bool pressed)
+namespace {
+
+// A title-bar button: a light glyph, on a disc of `pressedDisc` while pressed.
+template <class Glyph>
+QImage windowButton(bool pressed, const QColor& pressedDisc, Glyph drawGlyph)
 {
     QImage image = canvas(15, 15);
     QPainter p(&image);
     smooth(p);
     if (pressed) {
         p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0xd9, 0x4a, 0x3d));
+        p.setBrush(pressedDisc);
         p.drawEllipse(QRectF(0.5, 0.5, 14, 14));
     }
     p.setPen(QPen(pressed ? Qt::white : QColor(0xc9, 0xd3, 0xdc), 1.8, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(4.5, 4.5), QPointF(10.5, 10.5));
-    p.drawLine(QPointF(10.5, 4.5), QPointF(4.5, 10.5));
+    drawGlyph(p);
     return image;
+}
+
+} // namespace
+
+QImage windowClose(bool pressed)
+{
+    return windowButton(pressed, QColor(0xd9, 0x4a, 0x3d), [](QPainter& p) {
+        p.drawLine(QPointF(4.5, 4.5), QPointF(10.5, 10.5));
+        p.drawLine(QPointF(10.5, 4.5), QPointF(4.5, 10.5));
+    });
 }
 
 QImage windowMinimize(bool pressed)
 {
-    QImage image = canvas(15, 15);
-    QPainter p(&image);
-    smooth(p);
-    if (pressed) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(255, 255, 255, 60));
-        p.drawEllipse(QRectF(0.5, 0.5, 14, 14));
-    }
-    p.setPen(QPen(pressed ? Qt::white : QColor(0xc9, 0xd3, 0xdc), 1.8, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(4, 10), QPointF(11, 10));
-    return image;
+    return windowButton(pressed, QColor(255, 255, 255, 60),
+                        [](QPainter& p) { p.drawLine(QPointF(4, 10), QPointF(11, 10)); });
 }
 
 QImage checkBox(bool checked)
