@@ -65,9 +65,11 @@ void Conductor::toggleUi()
 
 void Conductor::notifyUiVisibility()
 {
-    emit uiVisibilityChanged(mainWidget_ != nullptr && mainWidget_->isVisible());
+    reportUiVisibility();
     library_.setGpsMode(stopReadingMode);
 }
+
+void Conductor::reportUiVisibility() { emit uiVisibilityChanged(mainWidget_ != nullptr && mainWidget_->isVisible()); }
 
 void Conductor::switchGps(bool on) { library_.setGpsMode(on ? readMode : offMode); }
 

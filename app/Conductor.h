@@ -40,6 +40,8 @@ public:
     void toggleUi();
     // Reports whether the main window is visible, then asks the library to stop reading.
     void notifyUiVisibility();
+    // Only reports whether the main window is visible (the tray's Show/Hide follows it).
+    void reportUiVisibility();
     void switchGps(bool on);
 
     void clearSettings();

@@ -95,8 +95,11 @@ void MainWidget::toggleShowWidget() { toggleShowWidget(false); }
 void MainWidget::onMessageReceived(const QString& message)
 {
     qCInfo(shellLog) << "message received:" << message;
-    if (message.compare(QLatin1String("Activate"), Qt::CaseInsensitive) == 0)
+    if (message.compare(QLatin1String("Activate"), Qt::CaseInsensitive) == 0) {
         toggleShowWidget(true);
+        // The tray's menu must offer "Hide" now; reading goes on as it was.
+        conductor_.reportUiVisibility();
+    }
     else if (message.compare(QLatin1String("Bulldoze"), Qt::CaseInsensitive) == 0)
         conductor_.clearSettings();
     else if (message.compare(QLatin1String("Stop"), Qt::CaseInsensitive) == 0)

@@ -53,6 +53,7 @@ private slots:
     void activationToggleWindowAndMenuText_data();
     void activationToggleWindowAndMenuText();
     void quitClosesTheLibrary();
+    void activateFromAnotherStartOffersHide();
 };
 
 void SystrayIconTest::startsDisabledWithShowAndQuit()
@@ -135,6 +136,17 @@ void SystrayIconTest::quitClosesTheLibrary()
     Tray t;
     t.shown()->contextMenu()->actions().last()->trigger();
     QCOMPARE(t.f.library.shutdownCalls, 1);
+}
+
+void SystrayIconTest::activateFromAnotherStartOffersHide()
+{
+    Tray t;
+    t.f.conductor.mainWidget()->onMessageReceived(QStringLiteral("Activate"));
+    QCOMPARE(t.menu().first(), QStringLiteral("Hide Orvanta"));
+    QVERIFY(t.f.library.gpsModes.isEmpty()); // reading is left as it was
+    t.shown()->contextMenu()->actions().first()->trigger();
+    QVERIFY(t.f.conductor.mainWidget()->isHidden());
+    QCOMPARE(t.menu().first(), QStringLiteral("Show Orvanta"));
 }
 
 QTEST_MAIN(SystrayIconTest)
