@@ -18,7 +18,6 @@ private slots:
     void boxIsStoredAtOnce_data();
     void boxIsStoredAtOnce();
     void acceptHidesForTheRestOfTheRun();
-    void showsItsHints();
 };
 
 void ReminderWidgetTest::boxIsStoredAtOnce_data()
@@ -65,20 +64,6 @@ void ReminderWidgetTest::acceptHidesForTheRestOfTheRun()
     reminder.findChild<QPushButton*>(QStringLiteral("btnAccept"))->click();
     QVERIFY(reminder.isHidden());
     QVERIFY(!f.settings.stored(QStringLiteral("ShowReminder")).isValid());
-}
-
-void ReminderWidgetTest::showsItsHints()
-{
-    ConductorFixture f;
-    ReminderWidget reminder(f.conductor);
-    QCOMPARE(reminder.size(), QSize(400, 281));
-    QVERIFY(reminder.windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(textAt(reminder, QPoint(40, 95)), QStringLiteral("GPS works best outdoors."));
-    QCOMPARE(textAt(reminder, QPoint(40, 150)),
-             QStringLiteral("Use the included USB extension cable to improve performance and\n"
-                            "minimize interference from your PC."));
-    QCOMPARE(textAt(reminder, QPoint(40, 248)), QStringLiteral("Do not show this message again"));
-    QCOMPARE(reminder.findChild<QPushButton*>(QStringLiteral("btnAccept"))->text(), QStringLiteral("Accept"));
 }
 
 QTEST_MAIN(ReminderWidgetTest)

@@ -44,10 +44,4 @@ void UrlRecorder::open(const QUrl& url) { opened.append(url); }
 
 QLabel* labelAt(QWidget& widget, QPoint position) { return qobject_cast<QLabel*>(widget.childAt(position)); }
 
-QString textAt(QWidget& widget, QPoint position)
-{
-    const QLabel* label = labelAt(widget, position);
-    return label != nullptr ? label->text() : QStringLiteral("<no label at %1,%2>").arg(position.x()).arg(position.y());
-}
-
 } // namespace Orvanta::testing

@@ -53,6 +53,5 @@ public slots:
 
 // The label a user sees at `position` inside `widget` (backgrounds lie below the others).
 QLabel* labelAt(QWidget& widget, QPoint position);
-QString textAt(QWidget& widget, QPoint position);
 
 } // namespace Orvanta::testing
