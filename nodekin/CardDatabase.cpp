@@ -1,5 +1,6 @@
 #include "nodekin/CardDatabase.h"
 
+#include "nodekin/MakerIds.h"
 #include "nodekin/XLog.h"
 
 #include <initializer_list>
@@ -8,9 +9,8 @@ namespace Nodekin {
 
 namespace {
 
-// The maker's USB vendor ids (the second one for the later families).
-constexpr std::int32_t maker = 0x1C2A;
-constexpr std::int32_t makerLater = 0x2C9A;
+constexpr std::int32_t maker = makerVendorId;
+constexpr std::int32_t makerLater = makerLaterVendorId;
 // The chipset vendor of the two control-device cards, on USB and on PC Card.
 constexpr std::int32_t chipset = 0x14E4;
 constexpr std::int32_t chipsetPcCard = 0x0274;
@@ -43,12 +43,12 @@ constexpr const char* controlDevices = "/dev/rxedg_ctrl%d,/dev/bcmww_ctrl%d";
 const CardRow builtInRows[] = {
     // --- the maker's cards -------------------------------------------------------------
     // GPS minicard, subdevices "_MDM\", "_APP\", "_GPSC\", "_GPSD\"; the virtual card's default.
-    {.name = "RoamexGX750", .enabled = 1, .ids = ids({{maker, 0x7501}}), .typeCode = 0x1800, .platform = 9,
+    {.name = "RoamexGX750", .enabled = 1, .ids = ids({{maker, roamexGx750ProductId}}), .typeCode = 0x1800, .platform = 9,
      .dataInterfaceKind = 2, .bus = busUsb, .insertionEventMask = 0x7F, .driverCapabilities = 0x209,
      .wwanNicName = interfaceAdapter, .modemName = interfaceModem, .appPortName = interfaceApp,
      .smartCardName = interfaceSmartCard, .ndisPortFormat = ndisFormat},
     // The same family without GPS; the virtual card's no-GPS profile.
-    {.name = "RoamexHX700", .enabled = 1, .ids = ids({{maker, 0x7001}}), .typeCode = 0x1800, .platform = 9,
+    {.name = "RoamexHX700", .enabled = 1, .ids = ids({{maker, roamexHx700ProductId}}), .typeCode = 0x1800, .platform = 9,
      .dataInterfaceKind = 2, .bus = busUsb, .insertionEventMask = 0x7F, .driverCapabilities = 0x209,
      .wwanNicName = interfaceAdapter, .modemName = interfaceModem, .appPortName = interfaceApp,
      .smartCardName = interfaceSmartCard, .ndisPortFormat = ndisFormat},
