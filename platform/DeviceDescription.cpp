@@ -116,7 +116,9 @@ bool readNode(const Json& item, Checker& check, DeviceNode& node)
         return check.fail("every device must be an object");
     std::optional<std::uint32_t> status;
     bool haveId = false;
-    for (const auto& [key, value] : item.items()) {
+    for (const auto& entry : item.items()) {
+        const std::string& key = entry.key();
+        const Json& value = entry.value();
         std::string text;
         if (key == "instanceId") {
             if (!check.instanceId(value, "instanceId", node.instanceId))

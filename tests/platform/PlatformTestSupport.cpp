@@ -67,6 +67,13 @@ bool MessageRecorder::waitForCount(std::size_t count, std::chrono::milliseconds 
     return arrived_.wait_for(lock, timeout, [&] { return messages_.size() >= count; });
 }
 
+bool MessageRecorder::waitFor(const std::function<bool(const std::vector<Os::Message>&)>& done,
+                              std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(mutex_);
+    return arrived_.wait_for(lock, timeout, [&] { return done(messages_); });
+}
+
 std::vector<Os::Message> MessageRecorder::messages() const
 {
     std::lock_guard lock(mutex_);

@@ -48,6 +48,9 @@ public:
     Os::MessageLoop::Handler handler();
     // True once `count` messages have come (false after `timeout`).
     bool waitForCount(std::size_t count, std::chrono::milliseconds timeout = 5s);
+    // True once the messages so far satisfy `done`.
+    bool waitFor(const std::function<bool(const std::vector<Os::Message>&)>& done,
+                 std::chrono::milliseconds timeout = 5s);
     std::vector<Os::Message> messages() const;
 
 private:

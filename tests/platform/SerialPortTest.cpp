@@ -39,9 +39,9 @@ std::string readFromCard(int master, std::size_t expected, std::chrono::millisec
 
 class SerialPortOnPty : public ::testing::Test {
 protected:
+    ReceivedBytes received; // outlives the port whose receiver reports to it
     PseudoTerminal card = openPseudoTerminal();
     SerialPort port;
-    ReceivedBytes received;
 
     void writeFromCard(std::string_view text)
     {

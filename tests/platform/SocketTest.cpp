@@ -28,11 +28,12 @@ protected:
         ASSERT_EQ(proxy.startReceiver(atProxy.receiver()), kErrorSuccess);
     }
 
+    // The recorders outlive the sockets whose receivers report to them.
+    ReceivedBytes atClient;
+    ReceivedBytes atProxy;
     LocalServer server;
     Socket client;
     Socket proxy; // the proxy program's end
-    ReceivedBytes atClient;
-    ReceivedBytes atProxy;
 };
 
 TEST_F(LocalConnection, CarriesBytesBothWays)
