@@ -27,10 +27,9 @@ struct PollThread::State {
 
 namespace {
 
-void run(const std::shared_ptr<PollThread::State>& stateRef)
+// Holds its own reference to the state: the owner may let go of its one while we run.
+void run(const std::shared_ptr<PollThread::State> state)
 {
-    // Keep our own reference: the owner may let go of its one while we run.
-    const std::shared_ptr<PollThread::State> state = stateRef;
     while (!state->stopRequested.load()) {
         pollfd fds[2] = {{state->fd, state->events, 0}, {state->stopFd.get(), POLLIN, 0}};
         const int ready = ::poll(fds, 2, -1);

@@ -167,7 +167,8 @@ bool UdevDeviceTree::onMonitorEvent(short)
         return true;
     for (auto it = removed_.begin(); it != removed_.end();)
         it = ::access(it->c_str(), F_OK) != 0 ? removed_.erase(it) : std::next(it);
-    [[maybe_unused]] const int error = replaceNodes(enumerateNodes()); // the kernel's tree has no circles
+    if (const int error = replaceNodes(enumerateNodes()))
+        logFormat(LogLevel::error, "The USB devices do not form a tree (error %d); keeping the last one", error);
     return true;
 }
 
@@ -247,11 +248,12 @@ std::vector<DeviceNode> UdevDeviceTree::enumerateNodes()
 
     // A serial number names a device wherever it is plugged in, unless two devices share it.
     std::map<std::string, int> serialUse;
+    auto serialKey = [](const UsbDevice& usb) { return usb.vendor + usb.product + instancePart(usb.serial, 64); };
     for (const UsbDevice& usb : devices)
-        ++serialUse[usb.vendor + usb.product + usb.serial];
+        ++serialUse[serialKey(usb)];
     std::map<std::string, const UsbDevice*> bySyspath;
     for (UsbDevice& usb : devices) {
-        const bool unique = !usb.serial.empty() && serialUse[usb.vendor + usb.product + usb.serial] == 1;
+        const bool unique = !usb.serial.empty() && serialUse[serialKey(usb)] == 1;
         usb.instanceId = "USB\\VID_" + usb.vendor + "&PID_" + usb.product + "\\" +
                          instancePart(unique ? usb.serial : usb.sysname, 64);
         bySyspath[usb.syspath] = &usb;

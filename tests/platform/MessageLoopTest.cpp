@@ -60,19 +60,6 @@ TEST(MessageLoop, DeliversEachPosterInOrderOnTheLoopThread)
     }
 }
 
-TEST(MessageLoop, AttachmentTravelsWithItsMessage)
-{
-    MessageRecorder recorder;
-    MessageLoop loop(recorder.handler());
-    Message message{kWmDeviceChange, 1, 2, std::string("COM-free port name")};
-    ASSERT_TRUE(loop.post(std::move(message)));
-    ASSERT_TRUE(recorder.waitForCount(1));
-    const auto messages = recorder.messages();
-    const auto* text = std::any_cast<std::string>(&messages[0].attachment);
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(*text, "COM-free port name");
-}
-
 TEST(MessageLoop, QuitHandlesWhatWasPostedAndRefusesTheRest)
 {
     MessageRecorder recorder;

@@ -46,6 +46,18 @@ protected:
         return readLine(process.outputFd()).value_or("(no answer)");
     }
 
+    // The other process's view of the event: "set" or "reset", then "fresh" or "shared".
+    std::pair<std::string, std::string> eventStateElsewhere()
+    {
+        Process process;
+        EXPECT_EQ(process.spawn(ORVANTA_TEST_HELPER, {"event-state", folder.path().string(), kEventName},
+                                {.pipeOutput = true}),
+                  kErrorSuccess);
+        const auto state = readLine(process.outputFd());
+        const auto creation = readLine(process.outputFd());
+        return {state.value_or("(no answer)"), creation.value_or("(no answer)")};
+    }
+
     static void release(Process& process)
     {
         process.closeInput();
@@ -120,12 +132,7 @@ TEST_F(NamedObjects, EventLeftSetByAKilledProcessIsFreshForTheNext)
     auto setter = helper({"set-event", kEventName}, "set");
     ASSERT_EQ(setter->terminate(), kErrorSuccess);
     ASSERT_EQ(setter->waitForExit(5s).status, WaitStatus::signalled);
-    Process asked;
-    ASSERT_EQ(asked.spawn(ORVANTA_TEST_HELPER, {"event-state", folder.path().string(), kEventName},
-                          {.pipeOutput = true}),
-              kErrorSuccess);
-    EXPECT_EQ(readLine(asked.outputFd()), "reset");
-    EXPECT_EQ(readLine(asked.outputFd()), "fresh");
+    EXPECT_EQ(eventStateElsewhere(), std::make_pair(std::string("reset"), std::string("fresh")));
 }
 
 TEST_F(NamedObjects, EventLeftSetWhileOthersHoldItStaysSetUntilReset)
@@ -139,12 +146,7 @@ TEST_F(NamedObjects, EventLeftSetWhileOthersHoldItStaysSetUntilReset)
     EXPECT_TRUE(event.isSet().value());
     EXPECT_FALSE(event.openElsewhere());
     ASSERT_EQ(event.reset(), kErrorSuccess);
-    Process asked;
-    ASSERT_EQ(asked.spawn(ORVANTA_TEST_HELPER, {"event-state", folder.path().string(), kEventName},
-                          {.pipeOutput = true}),
-              kErrorSuccess);
-    EXPECT_EQ(readLine(asked.outputFd()), "reset");
-    EXPECT_EQ(readLine(asked.outputFd()), "shared");
+    EXPECT_EQ(eventStateElsewhere(), std::make_pair(std::string("reset"), std::string("shared")));
 }
 
 TEST_F(NamedObjects, WaitOnSeveralAnswersTheFirstSignalledOrTimesOut)

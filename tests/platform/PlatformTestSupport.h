@@ -12,6 +12,8 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <span>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,12 @@ struct PseudoTerminal {
     std::string portPath;
 };
 PseudoTerminal openPseudoTerminal();
+
+// The bytes of a text, for writing.
+inline std::span<const std::uint8_t> bytesOf(std::string_view text)
+{
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
 
 // One line of a child's output, without its newline; nothing when none came in time.
 std::optional<std::string> readLine(int fd, std::chrono::milliseconds timeout = 5s);

@@ -15,11 +15,6 @@ namespace {
 using namespace Orvanta::testing;
 using namespace std::chrono_literals;
 
-std::span<const std::uint8_t> bytesOf(std::string_view text)
-{
-    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-
 // What the card's side reads within `timeout`, until `expected` bytes have come.
 std::string readFromCard(int master, std::size_t expected, std::chrono::milliseconds timeout = 5s)
 {

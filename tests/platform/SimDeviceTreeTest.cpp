@@ -299,3 +299,43 @@ TEST(SimDeviceTree, WatchThatWentHearsNothingMore)
 
 } // namespace
 } // namespace Os
+
+namespace Os {
+namespace {
+
+// Restores an environment variable when it goes.
+class EnvironmentSetting {
+public:
+    EnvironmentSetting(const char* name, const std::string& value) : name_(name)
+    {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~EnvironmentSetting()
+    {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(OpenDeviceTree, SimulatedTreeWhenAskedFor)
+{
+    Orvanta::testing::TestFolder folder;
+    folder.write("card.json", R"({"devices": [{"instanceId": "USB\\VID_1519&PID_0020\\SN0001"}]})");
+    const EnvironmentSetting devices("ORVANTA_DEVICES", "sim");
+    const EnvironmentSetting place("ORVANTA_SIM_DIR", folder.path().string());
+    auto tree = openDeviceTree();
+    ASSERT_TRUE(tree) << tree.error();
+    EXPECT_NE(dynamic_cast<SimDeviceTree*>(tree.value().get()), nullptr);
+    EXPECT_TRUE(tree.value()->locate("USB\\VID_1519&PID_0020\\SN0001"));
+}
+
+} // namespace
+} // namespace Os

@@ -11,11 +11,6 @@ namespace {
 using namespace Orvanta::testing;
 using namespace std::chrono_literals;
 
-std::span<const std::uint8_t> bytesOf(std::string_view text)
-{
-    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-
 class LocalConnection : public ::testing::Test {
 protected:
     void SetUp() override
