@@ -59,15 +59,6 @@ int SnapshotDeviceTree::replaceNodes(std::vector<DeviceNode> nodes)
     return kErrorSuccess;
 }
 
-std::vector<DeviceNode> SnapshotDeviceTree::currentNodes() const
-{
-    std::lock_guard lock(mutex_);
-    std::vector<DeviceNode> nodes;
-    for (const DevNode handle : snapshot_.nodes())
-        nodes.push_back(snapshot_.find(handle)->node);
-    return nodes;
-}
-
 void SnapshotDeviceTree::postPowerEvent(std::uintptr_t event)
 {
     postToWatchers({Message{kWmPowerBroadcast, event, 0, {}}});

@@ -41,8 +41,6 @@ protected:
     // Fails, leaving the tree as it was, when the nodes do not form a tree. Called from
     // one thread at a time (the tree's watcher thread, or its constructor).
     int replaceNodes(std::vector<DeviceNode> nodes);
-    // The nodes as they are now.
-    std::vector<DeviceNode> currentNodes() const;
     void postPowerEvent(std::uintptr_t event);
 
 private:
