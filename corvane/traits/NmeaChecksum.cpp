@@ -26,15 +26,19 @@ constexpr int hexDigitValue(char c) noexcept
 
 std::optional<std::uint8_t> computedChecksum(std::string_view text) noexcept
 {
-    const std::size_t star = text.find('*');
-    if (star == std::string_view::npos)
-        return std::nullopt;
-    const std::size_t dollar = text.find('$');
-    const std::size_t first = dollar < star ? dollar + 1 : 0;
+    std::size_t first = 1; // a sentence starts with its "$": one pass finds "*" and sums
+    if (!text.starts_with('$')) {
+        const std::size_t star = text.find('*');
+        const std::size_t dollar = text.find('$');
+        first = dollar < star ? dollar + 1 : 0;
+    }
     std::uint8_t sum = 0;
-    for (std::size_t i = first; i < star; ++i)
+    for (std::size_t i = first; i < text.size(); ++i) {
+        if (text[i] == '*')
+            return sum;
         sum ^= static_cast<std::uint8_t>(text[i]);
-    return sum;
+    }
+    return std::nullopt;
 }
 
 std::int64_t transmittedChecksum(std::string_view word) noexcept

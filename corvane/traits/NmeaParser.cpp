@@ -91,6 +91,11 @@ std::string_view nmeaSentenceName(NmeaSentenceType type) noexcept
     return names[static_cast<std::size_t>(type)];
 }
 
+std::string_view nmeaScanFormat(NmeaSentenceType type) noexcept
+{
+    return NmeaParser::kinds_[static_cast<std::size_t>(type)].format;
+}
+
 double nmeaDegrees(double field, bool positive) noexcept
 {
     const double value = positive ? field : -field;
@@ -102,8 +107,13 @@ double nmeaDegrees(double field, bool positive) noexcept
 }
 
 NmeaParser::NmeaParser(SignalPublisher& publisher, std::FILE* messages)
-    : publisher_(publisher), messages_(messages), logger_(logging::logger(logging::category::parser))
+    : publisher_(publisher),
+      messages_(messages),
+      logger_(logging::logger(logging::category::parser)),
+      formats_{ScanFormat(kinds_[0].format), ScanFormat(kinds_[1].format), ScanFormat(kinds_[2].format),
+               ScanFormat(kinds_[3].format), ScanFormat(kinds_[4].format)}
 {
+    static_assert(nmeaSentenceTypeCount == 5, "one format per sentence type");
 }
 
 bool NmeaParser::parseSentence(std::string_view text)
@@ -137,7 +147,7 @@ bool NmeaParser::parseKind(const SentenceKind& kind, std::string_view text)
 
     try {
         const nmea::NormalisedSentence normalised(text);
-        const ScannedFields fields = ScanfScanner::scan(normalised.text(), kind.format);
+        const ScannedFields fields = ScanfScanner::scan(normalised.text(), formats_[static_cast<std::size_t>(kind.type)]);
 
         std::int64_t transmitted = 0;
         bool compare = true;

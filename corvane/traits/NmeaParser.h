@@ -10,10 +10,12 @@
 // from. A parser serves one thread at a time (the backend's communicator); it keeps its
 // records' buffers from one sentence to the next, so a steady stream allocates nothing.
 
+#include "corvane/traits/ScanfScanner.h"
 #include "corvane/traits/SignalPublisher.h"
 
 #include <log4cplus/logger.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -21,13 +23,14 @@
 
 namespace Corvane {
 
-class ScannedFields;
-
 enum class NmeaSentenceType : std::uint8_t { gga, gsa, gsv, rmc, vtg };
 inline constexpr std::size_t nmeaSentenceTypeCount = 5;
 
 // "GPGGA", "GPGSA", "GPGSV", "GPRMC", "GPVTG".
 std::string_view nmeaSentenceName(NmeaSentenceType type) noexcept;
+
+// The scanf-style format a type's sentences are read with.
+std::string_view nmeaScanFormat(NmeaSentenceType type) noexcept;
 
 enum class NmeaVerdict : std::uint8_t { ignored, accepted, rejected };
 
@@ -54,6 +57,7 @@ public:
     bool parseAs(NmeaSentenceType type, std::string_view text);
 
 private:
+    friend std::string_view nmeaScanFormat(NmeaSentenceType type) noexcept;
     struct SentenceKind;
     static const SentenceKind kinds_[nmeaSentenceTypeCount];
 
@@ -71,6 +75,7 @@ private:
     SignalPublisher& publisher_;
     std::FILE* messages_;
     log4cplus::Logger logger_;
+    std::array<ScanFormat, nmeaSentenceTypeCount> formats_; // kinds_' formats, taken apart
     // Reused from sentence to sentence: every value is written anew each time.
     Dictionary ggaRecord_;
     Dictionary gsvRecord_;

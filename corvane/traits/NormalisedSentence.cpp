@@ -9,11 +9,17 @@ namespace {
 template <class Put>
 void normalise(std::string_view text, Put&& put)
 {
-    const std::size_t firstCommaStar = text.find(",*");
+    bool commaStarSeen = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
         put(text[i]);
-        if (text[i] == ',' && i + 1 < text.size() && (text[i + 1] == ',' || i == firstCommaStar))
+        if (text[i] != ',' || i + 1 == text.size())
+            continue;
+        if (text[i + 1] == ',') {
             put('0');
+        } else if (text[i + 1] == '*' && !commaStarSeen) {
+            commaStarSeen = true;
+            put('0');
+        }
     }
 }
 

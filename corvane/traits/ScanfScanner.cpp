@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <limits>
 #include <new>
+#include <optional>
 #include <locale.h>
 #include <string>
 
@@ -32,6 +33,8 @@ public:
     bool atEnd() const noexcept { return position_ == text_.size(); }
     char peek() const noexcept { return text_[position_]; }
     void advance() noexcept { ++position_; }
+    void skip(std::size_t count) noexcept { position_ += count; }
+    std::string_view rest() const noexcept { return text_.substr(position_); }
     std::size_t position() const noexcept { return position_; }
     std::string_view since(std::size_t start) const noexcept { return text_.substr(start, position_ - start); }
 
@@ -64,6 +67,30 @@ double strtodInCLocale(std::string_view number)
     static const locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     const std::string copy(number);
     return ::strtod_l(copy.c_str(), nullptr, cLocale);
+}
+
+// The common case, a decimal number that from_chars reads whole and in range and that
+// is followed by a character no number can continue with: there glibc stops where
+// from_chars stops, with the same value. Everything else (hexadecimal, a dangling
+// exponent, out-of-range values, no digits) takes the character-by-character path.
+std::optional<double> readPlainDecimal(Input& in)
+{
+    const std::string_view rest = in.rest();
+    // from_chars would take a second sign, which ends glibc's number.
+    if (rest.empty() || rest[0] == '-' || (rest.size() >= 2 && rest[0] == '0' && lower(rest[1]) == 'x'))
+        return std::nullopt;
+    double value = 0.0;
+    const auto result = std::from_chars(rest.data(), rest.data() + rest.size(), value);
+    if (result.ec != std::errc{})
+        return std::nullopt;
+    const auto taken = static_cast<std::size_t>(result.ptr - rest.data());
+    if (taken < rest.size()) {
+        const char next = rest[taken];
+        if (isDigit(next) || next == '.' || lower(next) == 'e' || next == '+' || next == '-')
+            return std::nullopt;
+    }
+    in.skip(taken);
+    return value;
 }
 
 // glibc's "%lf": characters are taken while they can continue a number, then the longest
@@ -99,6 +126,10 @@ bool scanReal(Input& in, double& out)
     }
 
     const std::size_t mantissa = in.position();
+    if (const auto fast = readPlainDecimal(in)) {
+        out = negative ? -*fast : *fast;
+        return true;
+    }
     bool hex = false;
     bool gotDigit = false;
     bool gotDot = false;
@@ -187,71 +218,109 @@ bool scanWord(Input& in, std::string_view& out)
 
 } // namespace
 
-ScannedFields ScanfScanner::scan(std::string_view text, std::string_view format) noexcept
+ScanFormat::ScanFormat(std::string_view format) noexcept
 {
-    ScannedFields fields;
-    ScannedFields::Slot overflow; // conversions past the capacity land here
-    Input in(text);
-    int done = 0;
-    // The text ran out: scanf's EOF when nothing was converted yet.
-    auto inputFailure = [&] {
-        fields.count_ = done == 0 ? -1 : done;
-        return fields;
-    };
-    auto matchingFailure = [&] {
-        fields.count_ = done;
-        return fields;
-    };
-
-    for (std::size_t f = 0; f < format.size(); ++f) {
-        const char directive = format[f];
-        if (isBlank(directive)) {
-            in.skipBlanks();
+    for (std::size_t f = 0; f < format.size() && size_ < maxSteps; ++f) {
+        Directive& directive = directives_[size_++];
+        if (isBlank(format[f])) {
+            directive.step = Step::blanks;
+            while (f + 1 < format.size() && isBlank(format[f + 1]))
+                ++f;
             continue;
         }
-        if (directive != '%') {
-            if (in.atEnd())
-                return inputFailure();
-            if (in.peek() != directive)
-                return matchingFailure();
-            in.advance();
+        if (format[f] != '%') {
+            directive.step = Step::literal;
+            directive.literal = format[f];
             continue;
         }
         char conversion = ++f < format.size() ? format[f] : '\0';
         if (conversion == 'l')
             conversion = ++f < format.size() ? format[f] : '\0';
-        ScannedFields::Slot& slot =
-            done < ScannedFields::capacity ? fields.slots_[static_cast<std::size_t>(done)] : overflow;
+        switch (conversion) {
+        case 'f': directive.step = Step::real; break;
+        case 'd': directive.step = Step::integer; break;
+        case 'c': directive.step = Step::letter; break;
+        case 's': directive.step = Step::word; break;
+        default: directive.step = Step::unknown; break;
+        }
+    }
+}
 
-        if (conversion == 'c') {
-            if (in.atEnd())
-                return inputFailure();
-            slot.letter = in.peek();
-            in.advance();
-            ++done;
+ScannedFields ScanfScanner::scan(std::string_view text, const ScanFormat& format) noexcept
+{
+    ScannedFields fields;
+    text = text.substr(0, std::numeric_limits<std::uint32_t>::max() - 1);
+    fields.text_ = text.data();
+    fields.count_ = run(text, format, fields.slots_);
+    return fields;
+}
+
+int ScanfScanner::run(std::string_view text, const ScanFormat& format,
+                      std::array<std::uint64_t, ScannedFields::capacity>& slots) noexcept
+{
+    using Step = ScanFormat::Step;
+    Input in(text);
+    int done = 0;
+    std::uint64_t overflow = 0; // conversions past the capacity land here
+    for (std::size_t d = 0; d < format.size_; ++d) {
+        const ScanFormat::Directive directive = format.directives_[d];
+        if (directive.step == Step::blanks) {
+            in.skipBlanks();
             continue;
         }
-        in.skipBlanks();
+        if (directive.step == Step::literal) {
+            if (in.atEnd())
+                return done == 0 ? -1 : done; // the text ran out: scanf's EOF before a conversion
+            if (in.peek() != directive.literal)
+                return done;
+            in.advance();
+            continue;
+        }
+        std::uint64_t& slot = done < ScannedFields::capacity ? slots[static_cast<std::size_t>(done)] : overflow;
+        if (directive.step != Step::letter)
+            in.skipBlanks();
         if (in.atEnd())
-            return inputFailure();
+            return done == 0 ? -1 : done;
         bool converted = false;
         try {
-            switch (conversion) {
-            case 'f': converted = scanReal(in, slot.real); break;
-            case 'd': converted = scanInteger(in, slot.integer); break;
-            case 's': converted = scanWord(in, slot.word); break;
+            switch (directive.step) {
+            case Step::letter:
+                slot = static_cast<unsigned char>(in.peek());
+                in.advance();
+                converted = true;
+                break;
+            case Step::real: {
+                double value = 0.0;
+                converted = scanReal(in, value);
+                slot = std::bit_cast<std::uint64_t>(value);
+                break;
+            }
+            case Step::integer: {
+                int value = 0;
+                converted = scanInteger(in, value);
+                slot = static_cast<std::uint32_t>(value);
+                break;
+            }
+            case Step::word: {
+                const std::size_t start = in.position();
+                std::string_view word;
+                converted = scanWord(in, word);
+                slot = (std::uint64_t{start} << 32) | word.size();
+                break;
+            }
             default: break;
             }
         } catch (const std::bad_alloc&) {
             // Only an absurdly long out-of-range number needs memory; count it as unread.
             converted = false;
         }
-        if (!converted)
-            return matchingFailure();
+        if (!converted) {
+            slot = 0;
+            return done;
+        }
         ++done;
     }
-    fields.count_ = done;
-    return fields;
+    return done;
 }
 
 } // namespace Corvane

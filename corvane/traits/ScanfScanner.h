@@ -10,6 +10,7 @@
 // "%d" saturates at the range of long, then keeps the low 32 bits, as glibc does.
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <string_view>
 
@@ -25,36 +26,69 @@ public:
 
     // The value of conversion `index`; a neutral value (0, '\0', empty) for conversions
     // that were not made, so a caller never sees an unset field.
-    double real(int index) const noexcept { return slot(index).real; }
-    int integer(int index) const noexcept { return slot(index).integer; }
-    char letter(int index) const noexcept { return slot(index).letter; }
+    double real(int index) const noexcept { return std::bit_cast<double>(slot(index)); }
+    int integer(int index) const noexcept { return static_cast<int>(static_cast<std::uint32_t>(slot(index))); }
+    char letter(int index) const noexcept { return static_cast<char>(slot(index)); }
     // A view into the scanned text.
-    std::string_view word(int index) const noexcept { return slot(index).word; }
+    std::string_view word(int index) const noexcept
+    {
+        const std::uint64_t value = slot(index);
+        return value == 0 ? std::string_view{} : std::string_view(text_ + (value >> 32), value & 0xFFFFFFFFu);
+    }
 
 private:
     friend class ScanfScanner;
 
-    struct Slot {
-        double real = 0.0;
-        int integer = 0;
-        char letter = '\0';
-        std::string_view word;
-    };
-    const Slot& slot(int index) const noexcept
+    // Each conversion's value in 8 bytes (a double's bits, an int, a character, or a
+    // word's offset and length), zero when not made: small enough to clear and return
+    // on every sentence.
+    std::uint64_t slot(int index) const noexcept
     {
-        static const Slot none;
-        return index >= 0 && index < capacity ? slots_[static_cast<std::size_t>(index)] : none;
+        return index >= 0 && index < capacity ? slots_[static_cast<std::size_t>(index)] : 0;
     }
 
     int count_ = 0;
-    std::array<Slot, capacity> slots_{};
+    const char* text_ = nullptr;
+    std::array<std::uint64_t, capacity> slots_{};
+};
+
+// A format taken apart once, so that scanning many texts with it does not read the
+// format again each time.
+class ScanFormat {
+public:
+    // At most `maxSteps` directives ("%lf" is one, a run of blanks is one); a longer
+    // format is cut there.
+    static constexpr std::size_t maxSteps = 96;
+
+    explicit ScanFormat(std::string_view format) noexcept;
+
+private:
+    friend class ScanfScanner;
+
+    enum class Step : std::uint8_t { literal, blanks, real, integer, letter, word, unknown };
+    struct Directive {
+        Step step = Step::unknown;
+        char literal = '\0';
+    };
+
+    std::array<Directive, maxSteps> directives_{};
+    std::size_t size_ = 0;
 };
 
 class ScanfScanner {
 public:
     // `format` must hold at most ScannedFields::capacity conversions; conversions past
-    // that are scanned but not kept.
-    static ScannedFields scan(std::string_view text, std::string_view format) noexcept;
+    // that are scanned but not kept. Only the first 4 GiB - 1 of a text are read.
+    static ScannedFields scan(std::string_view text, const ScanFormat& format) noexcept;
+    static ScannedFields scan(std::string_view text, std::string_view format) noexcept
+    {
+        return scan(text, ScanFormat(format));
+    }
+
+private:
+    // The conversion count, values in `slots`.
+    static int run(std::string_view text, const ScanFormat& format,
+                   std::array<std::uint64_t, ScannedFields::capacity>& slots) noexcept;
 };
 
 } // namespace Corvane

@@ -1,7 +1,9 @@
 #include "JsonSignalPrinter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+
 #include <cstdint>
 #include <string_view>
 
@@ -9,10 +11,18 @@ namespace Orvanta::gps {
 
 namespace {
 
+bool needsEscape(char c) noexcept { return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20; }
+
 void appendString(std::string& out, std::string_view text)
 {
     constexpr char hex[] = "0123456789abcdef";
     out += '"';
+    // Keys and signal names never need escaping: take them whole.
+    if (std::none_of(text.begin(), text.end(), needsEscape)) {
+        out += text;
+        out += '"';
+        return;
+    }
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
@@ -41,24 +51,23 @@ void appendValue(std::string& out, const Corvane::Dictionary& record, const char
 {
     switch (tag) {
     case Corvane::tagDouble:
-        if (const double value = record.real(key); std::isfinite(value))
+        if (const double value = record.real(key); std::isfinite(value)) {
             appendNumber(out, value);
-        else
-            out += "null";
-        return;
+            return;
+        }
+        break;
     case Corvane::tagInteger:
         appendNumber(out, record.integer(key));
         return;
     case Corvane::tagString:
-        if (const char* text = record.string(key))
+        if (const char* text = record.string(key)) {
             appendString(out, text);
-        else
-            out += "null";
-        return;
-    default:
-        out += "null";
-        return;
+            return;
+        }
+        break;
+    default: break;
     }
+    out += "null";
 }
 
 } // namespace
@@ -66,14 +75,21 @@ void appendValue(std::string& out, const Corvane::Dictionary& record, const char
 void JsonSignalPrinter::publish(Corvane::Signal signal, const Corvane::Dictionary& record)
 {
     line_.assign("{\"signal\":");
-    appendString(line_, Corvane::signalName(signal));
+    if (signal < signalNames_.size()) {
+        std::string& name = signalNames_[signal];
+        if (name.empty())
+            name = Corvane::signalName(signal);
+        appendString(line_, name);
+    } else {
+        appendString(line_, Corvane::signalName(signal));
+    }
     for (const Corvane::VarEntry entry : record.pairs()) {
         const Corvane::Dictionary::Pair pair = Corvane::Dictionary::pairOf(entry);
-        const std::string key(pair.key);
         line_ += ',';
-        appendString(line_, key);
+        appendString(line_, pair.key);
         line_ += ':';
-        appendValue(line_, record, key.c_str(), pair.tag);
+        // The key lies in the buffer with its terminator after it.
+        appendValue(line_, record, pair.key.data(), pair.tag);
     }
     line_ += "}\n";
     std::fwrite(line_.data(), 1, line_.size(), output_);

@@ -6,6 +6,7 @@
 
 #include "corvane/traits/SignalPublisher.h"
 
+#include <array>
 #include <cstdio>
 #include <string>
 
@@ -20,6 +21,7 @@ public:
 private:
     std::FILE* output_;
     std::string line_; // reused from signal to signal
+    std::array<std::string, Corvane::signalCount> signalNames_;
 };
 
 } // namespace Orvanta::gps

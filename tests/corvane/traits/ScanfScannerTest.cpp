@@ -3,7 +3,7 @@
 
 #include "corvane/traits/ScanfScanner.h"
 
-#include "fuzz/ScanfOracle.h"
+#include "fuzz/NmeaOracles.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +33,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ScanCase{"Plain", "4807.038,N", number}, ScanCase{"LeadingBlanks", " \t 5,", number},
                       ScanCase{"SignedFraction", "+.5,", number}, ScanCase{"DotAlone", ".,", number},
                       ScanCase{"SignAlone", "-,", number}, ScanCase{"SignAtTheEnd", "-", number},
+                      ScanCase{"TwoMinus", "--5,", number}, ScanCase{"PlusMinus", "+-5,", number},
+                      ScanCase{"MinusPlus", "-+5,", number}, ScanCase{"BlankAfterSign", "- 5,", number},
                       ScanCase{"DanglingExponentIsEaten", "1e,", number},
                       ScanCase{"DanglingSignedExponent", "1e+,", number},
                       ScanCase{"ExponentThenSignTwice", "1e+-3,", number}, ScanCase{"SecondExponent", "1e5e,", number},
