@@ -7,6 +7,7 @@
 #include "corvane/traits/NormalisedSentence.h"
 
 #include "NmeaOracles.h"
+#include "tests/corvane/traits/NmeaTestSupport.h"
 
 #include <log4cplus/initializer.h>
 #include <log4cplus/logger.h>
@@ -24,16 +25,8 @@ using namespace Corvane;
 
 namespace {
 
-struct Event {
-    Signal signal;
-    Dictionary record;
-};
-
-class RecordingPublisher final : public SignalPublisher {
-public:
-    void publish(Signal signal, const Dictionary& record) override { events.push_back({signal, record}); }
-    std::vector<Event> events;
-};
+using Corvane::testing::PublishedSignal;
+using Corvane::testing::RecordingPublisher;
 
 void require(bool condition, const char* what, std::string_view text)
 {
@@ -54,7 +47,7 @@ bool hasKeys(const Dictionary& record, std::initializer_list<const char*> keys)
     return true;
 }
 
-void checkPublished(NmeaOutcome outcome, const std::vector<Event>& events, std::string_view text)
+void checkPublished(NmeaOutcome outcome, const std::vector<PublishedSignal>& events, std::string_view text)
 {
     if (outcome.verdict != NmeaVerdict::accepted) {
         require(events.empty(), "published for a sentence not accepted", text);
@@ -122,9 +115,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         start = end + 1;
     }
     for (const std::string_view line : lines) {
-        publisher.events.clear();
+        publisher.published.clear();
         const NmeaOutcome outcome = parser.parse(line);
-        checkPublished(outcome, publisher.events, line);
+        checkPublished(outcome, publisher.published, line);
     }
     // Line ends are white space to a scan, so the whole input tests the scanner as well
     // as its lines would, at a tenth of the cost.

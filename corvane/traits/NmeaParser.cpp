@@ -100,10 +100,10 @@ double nmeaDegrees(double field, bool positive) noexcept
 {
     const double value = positive ? field : -field;
     // Truncated in floating point, so that no field is too large to convert.
-    const double degrees = std::trunc(value / 100);
+    const double wholeDegrees = std::trunc(value / 100);
     // The sign is the field's also for zero: an empty field with its '0' hemisphere is
     // negative zero, which the subtraction alone would turn into positive zero.
-    return std::copysign(degrees + (value - 100 * degrees) / 60, value);
+    return std::copysign(wholeDegrees + (value - 100 * wholeDegrees) / 60, value);
 }
 
 NmeaParser::NmeaParser(SignalPublisher& publisher, std::FILE* messages)

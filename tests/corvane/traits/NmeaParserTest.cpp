@@ -15,6 +15,7 @@ namespace {
 using testing::MessageStream;
 using testing::RecordingPublisher;
 using testing::withChecksum;
+using namespace std::string_literals;
 
 // One value of an expected record. Zero is compared with its sign: the empty-field rule
 // turns positions into negative zero, and that is what a client sees.
@@ -275,7 +276,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {}},
         // The text ends at its NUL, before the "*".
         SentenceCase{"NulBeforeTheStar",
-                     std::string("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,A\0*07", 73),
+                     "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,A\0*07"s,
                      rejected,
                      {"GPRMC Package malformed!"},
                      {}}),

@@ -1,6 +1,7 @@
 #pragma once
 // What the NMEA tests share: a publisher that records, a stream that keeps the rejection
-// lines, and sentences given their checksum.
+// lines, and sentences given their checksum. The fuzz target uses the publisher too, so
+// it stays in this header and needs nothing but the library.
 
 #include "corvane/traits/SignalPublisher.h"
 
