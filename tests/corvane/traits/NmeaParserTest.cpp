@@ -1,6 +1,8 @@
 #include "corvane/traits/NmeaParser.h"
 
 #include "NmeaTestSupport.h"
+#include "corvane/traits/NormalisedSentence.h"
+#include "corvane/traits/ScanfScanner.h"
 #include "corvane/types/Allocation.h"
 
 #include <gtest/gtest.h>
@@ -363,6 +365,42 @@ INSTANTIATE_TEST_SUITE_P(
                       DegreesCase{"MinutesOnly", 59.999, true, 59.999 / 60},
                       DegreesCase{"NegativeFieldIsNegatedAgain", -4807.038, false, 48.1173},
                       DegreesCase{"FarBeyondAnIntStillConverts", 1e12, true, 1e10}),
+    caseName);
+
+// --- conversion counts ------------------------------------------------------------------
+
+struct CountCase {
+    const char* name;
+    NmeaSentenceType type;
+    std::string sentence;
+    int conversions;
+};
+
+class NmeaScanCount : public ::testing::TestWithParam<CountCase> {};
+
+TEST_P(NmeaScanCount, CountsTheConversionsTheRulesJudge)
+{
+    const CountCase& c = GetParam();
+    const nmea::NormalisedSentence normalised(c.sentence);
+    EXPECT_EQ(ScanfScanner::scan(normalised.text(), nmeaScanFormat(c.type)).count(), c.conversions);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, NmeaScanCount,
+    ::testing::Values(
+        CountCase{"RmcWithModeLetter", NmeaSentenceType::rmc,
+                  "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,A*07", 13},
+        CountCase{"RmcWithoutModeLetter", NmeaSentenceType::rmc,
+                  "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A", 11},
+        CountCase{"GsvThreeOfThreeWithNine", NmeaSentenceType::gsv, "$GPGSV,3,3,09,32,10,120,25*44", 7},
+        CountCase{"GsvFull", NmeaSentenceType::gsv,
+                  "$GPGSV,3,1,12,17,72,207,32,28,59,095,31,06,35,347,25,01,29,132,23*7B", 19},
+        CountCase{"GgaWithoutFix", NmeaSentenceType::gga, "$GPGGA,123520,,,,,0,00,,,M,,M,,*61", 15},
+        CountCase{"GgaStarWithoutDigits", NmeaSentenceType::gga,
+                  "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*", 14},
+        CountCase{"GsaFull", NmeaSentenceType::gsa, "$GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39", 18},
+        CountCase{"VtgWithoutModeLetter", NmeaSentenceType::vtg, "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48", 8},
+        CountCase{"TagOnly", NmeaSentenceType::gga, "$GPGGA", -1}),
     caseName);
 
 // --- the parser as a whole --------------------------------------------------------------
