@@ -89,6 +89,9 @@ constexpr auto ignored = NmeaVerdict::ignored;
 
 constexpr double munichLatitude = 48.1173;          // 4807.038 N
 constexpr double munichLongitude = 11.0 + 31.0 / 60; // 01131.000 E: 11.516667
+// The record of "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,...": 22.4 knots.
+const std::vector<Field> munichRmcRecord = {real("gpsLatitude", munichLatitude), real("gpsLongitude", munichLongitude),
+                                            real("gpsSpeed", 41.4848), real("gpsDirection", 84.4)};
 
 INSTANTIATE_TEST_SUITE_P(
     Gga, NmeaSentence,
@@ -234,8 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {},
                      {{sigReadGps, {}},
                       {sigGpsUpdate,
-                       {real("gpsLatitude", munichLatitude), real("gpsLongitude", munichLongitude),
-                        real("gpsSpeed", 41.4848), real("gpsDirection", 84.4)}}}},
+                       munichRmcRecord}}},
         SentenceCase{"WrongChecksum",
                      "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,A*08",
                      rejected,
@@ -269,8 +271,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {},
                      {{sigReadGps, {}},
                       {sigGpsUpdate,
-                       {real("gpsLatitude", munichLatitude), real("gpsLongitude", munichLongitude),
-                        real("gpsSpeed", 41.4848), real("gpsDirection", 84.4)}}}},
+                       munichRmcRecord}}},
         SentenceCase{"NoStar",
                      "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,A",
                      rejected,
@@ -337,36 +338,6 @@ INSTANTIATE_TEST_SUITE_P(
         SentenceCase{"TagOnly", "$GPGGA", rejected, {"GPGGA Package malformed!"}, {}}),
     caseName);
 
-// --- position conversion ----------------------------------------------------------------
-
-struct DegreesCase {
-    const char* name;
-    double field;
-    bool positive;
-    double degrees;
-};
-
-class NmeaDegrees : public ::testing::TestWithParam<DegreesCase> {};
-
-TEST_P(NmeaDegrees, ConvertsDegreesAndMinutes)
-{
-    const DegreesCase& c = GetParam();
-    const double degrees = nmeaDegrees(c.field, c.positive);
-    EXPECT_NEAR(degrees, c.degrees, 1e-9);
-    EXPECT_EQ(std::signbit(degrees), std::signbit(c.degrees));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Fields, NmeaDegrees,
-    ::testing::Values(DegreesCase{"North", 4807.038, true, 48.1173},
-                      DegreesCase{"West", 1131.0, false, -(11.0 + 31.0 / 60)},
-                      DegreesCase{"EmptyFieldIsNegativeZero", 0.0, false, -0.0},
-                      DegreesCase{"ZeroWithHemisphereIsPositiveZero", 0.0, true, 0.0},
-                      DegreesCase{"MinutesOnly", 59.999, true, 59.999 / 60},
-                      DegreesCase{"NegativeFieldIsNegatedAgain", -4807.038, false, 48.1173},
-                      DegreesCase{"FarBeyondAnIntStillConverts", 1e12, true, 1e10}),
-    caseName);
-
 // --- conversion counts ------------------------------------------------------------------
 
 struct CountCase {
@@ -417,16 +388,6 @@ TEST(NmeaParser, ParseSentenceIsTrueWhateverBecomesOfTheSentence)
     EXPECT_EQ(messages.lines().size(), 1u);
 }
 
-TEST(NmeaParser, ParseAsTakesTheTypeFromTheCaller)
-{
-    RecordingPublisher publisher;
-    MessageStream messages;
-    NmeaParser parser(publisher, messages.file());
-    EXPECT_TRUE(parser.parseAs(NmeaSentenceType::vtg, "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K,A*25"));
-    EXPECT_FALSE(parser.parseAs(NmeaSentenceType::gga, "$GPVTG,054.7,T,034.4,M,005.5,N,010.2,K,A*25"));
-    EXPECT_EQ(messages.lines(), std::vector<std::string>{"Incalid Checksum in GPGGA Package!"});
-}
-
 TEST(NmeaParser, EachRecordHoldsOnlyTheValuesOfItsSentence)
 {
     RecordingPublisher publisher;
@@ -438,9 +399,7 @@ TEST(NmeaParser, EachRecordHoldsOnlyTheValuesOfItsSentence)
     ASSERT_EQ(publisher.published.size(), 4u);
     expectRecord(publisher.published[1].record, {real("gpsLatitude", -0.0), real("gpsLongitude", -0.0),
                                                  real("gpsAltitude", 0.0), whole("gpsSatInUse", 0)});
-    expectRecord(publisher.published[3].record, {real("gpsLatitude", munichLatitude),
-                                                 real("gpsLongitude", munichLongitude), real("gpsSpeed", 41.4848),
-                                                 real("gpsDirection", 84.4)});
+    expectRecord(publisher.published[3].record, munichRmcRecord);
 }
 
 TEST(NmeaParser, WithoutMemoryForTheRecordNothingIsPublished)
@@ -456,9 +415,7 @@ TEST(NmeaParser, WithoutMemoryForTheRecordNothingIsPublished)
     EXPECT_TRUE(publisher.published.empty()) << "neither the fix nor a partial record";
     parser.parse(rmc);
     ASSERT_EQ(publisher.published.size(), 2u);
-    expectRecord(publisher.published[1].record, {real("gpsLatitude", munichLatitude),
-                                                 real("gpsLongitude", munichLongitude), real("gpsSpeed", 41.4848),
-                                                 real("gpsDirection", 84.4)});
+    expectRecord(publisher.published[1].record, munichRmcRecord);
 }
 
 TEST(NmeaParser, SentencesLongerThanAnyReceiverWritesAreStillRead)

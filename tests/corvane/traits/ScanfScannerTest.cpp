@@ -101,18 +101,5 @@ TEST(ScanfScanner, ConversionsNotMadeReadAsNeutralValues)
     EXPECT_EQ(fields.integer(ScannedFields::capacity), 0);
 }
 
-TEST(ScanfScanner, ConversionsPastTheCapacityCountButAreNotKept)
-{
-    std::string text;
-    std::string format;
-    for (int i = 0; i < ScannedFields::capacity + 3; ++i) {
-        text += std::to_string(i) + ",";
-        format += "%d,";
-    }
-    const ScannedFields fields = ScanfScanner::scan(text, format);
-    EXPECT_EQ(fields.count(), ScannedFields::capacity + 3);
-    EXPECT_EQ(fields.integer(ScannedFields::capacity - 1), ScannedFields::capacity - 1);
-}
-
 } // namespace
 } // namespace Corvane
