@@ -209,7 +209,9 @@ DetectionLibrary::~DetectionLibrary()
         listener_->stop();
     watch_.reset();
     if (loop_) {
-        loop_->quit();
+        // The handler reaches the loop through loop_ (timers): it must be done before
+        // loop_ empties, which reset() does before it destroys the loop.
+        loop_->stop();
         loop_.reset();
         xlog(logNormal, "Nk: Notification window released");
         xlog(logNormal, "Nk: Notifier thread stopping");

@@ -149,7 +149,10 @@ void Listener::waitForMutex()
         setDuty(ListenerDuty::idle);
         return;
     }
-    bool wasSignalled = event_.isSet().valueOr(false);
+    // This duty follows a request that was seen signalled. Sampling the event only now
+    // would miss a request that was withdrawn (event reset, mutex taken back in normal
+    // mode) before this thread got here, and the program would stay suspended for good.
+    bool wasSignalled = true;
     for (;;) {
         Os::Waitable* objects[] = {&wake_, &exclusiveMutex_};
         const Os::WaitOutcome outcome = Os::waitForAny(objects, mutexCheckPeriod);
