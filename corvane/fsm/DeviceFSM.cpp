@@ -51,12 +51,6 @@ std::span<const Signal> DeviceFSM::subscriptions() { return deviceSignals; }
 
 DeviceTrait& DeviceFSM::trait() const { return controller_.deviceTrait(); }
 
-QState DeviceFSM::traced(const char* state, const char* action)
-{
-    trace(state, action);
-    return handled();
-}
-
 QState DeviceFSM::tracedState(const char* state, const char* action, int deviceState)
 {
     trace(state, action);

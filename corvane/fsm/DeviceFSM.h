@@ -49,7 +49,6 @@ public:
     QState busyWithBlockedSim(const QEvent* e);
 
 private:
-    QState traced(const char* state, const char* action);
     // Trace, notify "deviceState", handled.
     QState tracedState(const char* state, const char* action, int deviceState);
     DeviceTrait& trait() const;

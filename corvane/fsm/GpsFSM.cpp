@@ -26,12 +26,6 @@ GpsFSM::~GpsFSM() { LOG4CPLUS_DEBUG(logger(), "~GpsFSM() - Exit"); }
 
 std::span<const Signal> GpsFSM::subscriptions() { return gpsSignals; }
 
-QState GpsFSM::traced(const char* state, const char* action)
-{
-    trace(state, action);
-    return handled();
-}
-
 QState GpsFSM::initial(const QEvent*)
 {
     traceInitial();

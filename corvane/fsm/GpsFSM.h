@@ -24,9 +24,6 @@ public:
     QState active(const QEvent* e);
     QState reading(const QEvent* e);
     QState searching(const QEvent* e);
-
-private:
-    QState traced(const char* state, const char* action);
 };
 
 } // namespace Corvane

@@ -49,12 +49,6 @@ Dictionary LibraryFSM::functionParameters() const
     return functionParameters_;
 }
 
-QState LibraryFSM::traced(const char* state, const char* action)
-{
-    trace(state, action);
-    return handled();
-}
-
 void LibraryFSM::reportError(const char* state, const QEvent* e)
 {
     trace(state, "error");

@@ -43,7 +43,6 @@ public:
     QState libTerminate(const QEvent* e);
 
 private:
-    QState traced(const char* state, const char* action);
     void reportError(const char* state, const QEvent* e);
     void shutDownTrait();
 

@@ -28,6 +28,12 @@ protected:
 
     // "Corvane::<class>::<state>: <action>" at DEBUG.
     void trace(const char* state, const char* action) const;
+    // A trace for an action that is all the handler does.
+    QState traced(const char* state, const char* action) const
+    {
+        trace(state, action);
+        return handled();
+    }
     // "<class>::Corvane::<class>::initial" at DEBUG, for the initial pseudo-state.
     void traceInitial() const;
 

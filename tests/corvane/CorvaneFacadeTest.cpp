@@ -71,6 +71,16 @@ protected:
     {
         return initialise(recordOf(buildDictionary("I", key::libraryInitMode, mode)).get());
     }
+    // A library whose backend starts at once; true once the client heard it.
+    bool startInitialised(std::int64_t mode = 2)
+    {
+        trait.react("initialise", [](Dictionary&) {
+            publish(sigLibInitialised);
+            return 0;
+        });
+        return registerJournal() == cNoError && start(mode) == cNoError &&
+               journal.waitForSummary({"library 0", "device 0", "trait:initialise", "library 1"});
+    }
 
     ClientJournal journal;
     RecordingDeviceTrait trait;
@@ -264,13 +274,7 @@ TEST_F(Facade, StartFailureReportsTheErrorWithTheCommandThenInitFailure)
 
 TEST_F(Facade, LaterErrorCarriesTheFailedCommandsParameters)
 {
-    trait.react("initialise", [](Dictionary&) {
-        publish(sigLibInitialised);
-        return 0;
-    });
-    registerJournal();
-    ASSERT_EQ(start(), cNoError);
-    ASSERT_TRUE(journal.waitForSummary({"library 0", "device 0", "trait:initialise", "library 1"}));
+    ASSERT_TRUE(startInitialised());
 
     ASSERT_EQ(setGpsMode(recordOf(buildDictionary("I", key::gpsMode, std::int64_t{4})).get()), cNoError);
     publish(sigError); // no "lastError": reported as 0
@@ -288,13 +292,7 @@ TEST_F(Facade, LaterErrorCarriesTheFailedCommandsParameters)
 
 TEST_F(Facade, UpdatesReachTheClientOnTheControllersThread)
 {
-    trait.react("initialise", [](Dictionary&) {
-        publish(sigLibInitialised);
-        return 0;
-    });
-    registerJournal();
-    ASSERT_EQ(start(), cNoError);
-    ASSERT_TRUE(journal.waitForSummary({"library 0", "device 0", "trait:initialise", "library 1"}));
+    ASSERT_TRUE(startInitialised());
     publishUpdate(buildDictionary("s", key::gpsDataPort, "ttyUSB3"));
     ASSERT_TRUE(journal.waitForSummary({"library 0", "device 0", "trait:initialise", "library 1", "update"}));
     EXPECT_EQ(std::string(journal.entries()[4].record.string(key::gpsDataPort)), "ttyUSB3");
@@ -330,19 +328,13 @@ TEST_F(Facade, CloseReportsClosedOnTheCallersThreadBeforeReturning)
 
 TEST_F(Facade, CardArrivalInGpsOnlyModeReachesTheClient)
 {
-    trait.react("initialise", [](Dictionary&) {
-        publish(sigLibInitialised);
-        return 0;
-    });
     trait.react("initDevice", [](Dictionary& parameters) {
         EXPECT_EQ(parameters.integer(key::libraryInitMode), 2);
         publish(sigGpsEnabled);
         publish(sigDone);
         return 0;
     });
-    registerJournal();
-    ASSERT_EQ(start(2), cNoError);
-    ASSERT_TRUE(journal.waitForSummary({"library 0", "device 0", "trait:initialise", "library 1"}));
+    ASSERT_TRUE(startInitialised(2));
     journal.clear();
     publish(sigArrival);
     ASSERT_TRUE(journal.waitForSummary(

@@ -1,0 +1,33 @@
+#pragma once
+// A card's serial port on termios. Opened for exclusive use, as a port opened without
+// sharing: a second opener, in this process or any other, gets kErrorAccessDenied. With
+// line settings the port runs raw at 115200 baud, 8 data bits, no parity, one stop bit,
+// without hardware or software flow control, DTR and RTS raised; without them it is a
+// plain device file. A pulled card shows as kErrorDeviceRemoved, reported once by the
+// receiver, which then ends.
+
+#include "platform/ByteStream.h"
+
+#include <chrono>
+#include <string>
+
+namespace Os {
+
+class SerialPort final : public ByteStream {
+public:
+    SerialPort() : ByteStream(Kind::tty) {}
+
+    // Returns 0 or a system error number: kErrorFileNotFound, kErrorAccessDenied (held by
+    // another opener, or no permission), kErrorInvalidFunction (line settings on
+    // something that is not a tty).
+    int open(const std::string& path, bool lineSettings = true);
+    // Drops whatever waits to be sent or read.
+    int purge();
+    // The time a write of `bytes` may take: 1 ms per byte and 500 ms on top.
+    static std::chrono::milliseconds writeTimeoutFor(std::size_t bytes)
+    {
+        return std::chrono::milliseconds(500 + static_cast<std::int64_t>(bytes));
+    }
+};
+
+} // namespace Os
