@@ -2,10 +2,13 @@
 // resulting signals on the GUI thread, in the order the middleware raised them.
 
 #include "app/QtCvWrapper.h"
+#include "corvane/ClientNotifications.h"
 #include "corvane/Keys.h"
+#include "corvane/types/Dictionary.h"
 #include "tests/app/support/BridgeRecorder.h"
 #include "tests/app/support/Records.h"
 
+#include <QScopeGuard>
 #include <QTest>
 
 #include <mutex>
@@ -25,8 +28,9 @@ private slots:
 
 namespace {
 
-// Raises notification number `n` through one of the bridge's callbacks, carrying n.
-void raise(int n)
+// Raises notification number `n`, carrying n, straight through one of the bridge's
+// callbacks, as a middleware thread calls them.
+void raiseThroughCallbacks(int n)
 {
     switch (n % 5) {
     case 0:
@@ -48,24 +52,55 @@ void raise(int n)
     }
 }
 
+// Raises notification number `n` the way the state machines do, through the library the
+// bridge registered with: the record is built, stored and handed to the client's table.
+// Only notifications the library does not raise on its own while idle, so that every
+// signal that arrives is one of the test's.
+void raiseThroughLibrary(int n)
+{
+    Corvane::Dictionary values;
+    switch (n % 3) {
+    case 0:
+        Corvane::notifyGpsState(n);
+        break;
+    case 1:
+        values.setDouble(Corvane::key::gpsLatitude, n);
+        Corvane::notifyGpsData(values);
+        break;
+    default:
+        values.setString(Corvane::key::gpsDataPort, QByteArray::number(n).constData());
+        Corvane::notifyUpdate(values);
+        break;
+    }
+}
+
 } // namespace
 
 void BridgeOrderTest::signalsArriveOnTheGuiThreadInRaisingOrder_data()
 {
+    QTest::addColumn<bool>("throughLibrary");
     QTest::addColumn<int>("threads");
     QTest::addColumn<int>("perThread");
 
-    QTest::newRow("one middleware thread") << 1 << 400;
-    QTest::newRow("four middleware threads") << 4 << 250;
-    QTest::newRow("eight middleware threads") << 8 << 100;
+    QTest::newRow("callbacks, one thread") << false << 1 << 400;
+    QTest::newRow("callbacks, four threads") << false << 4 << 250;
+    QTest::newRow("callbacks, eight threads") << false << 8 << 100;
+    QTest::newRow("library notifications, one thread") << true << 1 << 300;
+    QTest::newRow("library notifications, four threads") << true << 4 << 150;
 }
 
 void BridgeOrderTest::signalsArriveOnTheGuiThreadInRaisingOrder()
 {
+    QFETCH(bool, throughLibrary);
     QFETCH(int, threads);
     QFETCH(int, perThread);
 
-    BridgeRecorder recorder(QtCvWrapper::instance());
+    QtCvWrapper& bridge = QtCvWrapper::instance();
+    if (throughLibrary)
+        QVERIFY(bridge.initialise());
+    const auto closeLibrary = qScopeGuard([&] { bridge.shutdown(); });
+    BridgeRecorder recorder(bridge);
+    const auto raise = throughLibrary ? &raiseThroughLibrary : &raiseThroughCallbacks;
     // The raising order is the order in which threads take `turn`; the number each
     // notification carries records it.
     std::mutex turn; // guards next

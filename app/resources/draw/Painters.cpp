@@ -85,6 +85,31 @@ void outline(QPainter& p, const QRectF& r, qreal radius)
     p.drawRoundedRect(r.adjusted(1.5, 1.5, -1.5, -1.5), radius - 1, radius - 1);
 }
 
+// The product's name in bold with "GPS" in smaller, lighter type below it.
+struct Wordmark {
+    QPointF nameAt;
+    int nameSize;
+    QColor nameColour;
+    QPointF tagAt;
+    int tagSize;
+    QColor tagColour;
+};
+
+void wordmark(QPainter& p, const Wordmark& w)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(w.nameSize);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(w.nameColour);
+    p.drawText(w.nameAt, QStringLiteral("Orvanta"));
+    font.setPixelSize(w.tagSize);
+    font.setBold(false);
+    p.setFont(font);
+    p.setPen(w.tagColour);
+    p.drawText(w.tagAt, QStringLiteral("GPS"));
+}
+
 // A four-pointed sparkle, as satellites are drawn on the night-sky header.
 void satellite(QPainter& p, QPointF at, qreal size, const QColor& colour)
 {
@@ -140,17 +165,7 @@ QImage controlPanelBackground()
 
     // Wordmark and a small pin in the header.
     p.fillPath(pin(QPointF(17, 25), 15), gpsGreen);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(14);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(QColor(0xe6, 0xec, 0xf2));
-    p.drawText(QPointF(28, 22), QStringLiteral("Orvanta"));
-    font.setPixelSize(9);
-    font.setBold(false);
-    p.setFont(font);
-    p.setPen(QColor(0x8f, 0x9d, 0xab));
-    p.drawText(QPointF(29, 35), QStringLiteral("GPS"));
+    wordmark(p, {QPointF(28, 22), 14, QColor(0xe6, 0xec, 0xf2), QPointF(29, 35), 9, QColor(0x8f, 0x9d, 0xab)});
     outline(p, all, radius);
     return image;
 }
@@ -213,17 +228,7 @@ QImage reminderBackground()
         satellite(p, s, 6, QColor(0xe8, 0xee, 0xf4));
     }
     p.fillPath(pin(target, 18), gpsGreen);
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(17);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(QColor(0xee, 0xf2, 0xf6));
-    p.drawText(QPointF(33, 36), QStringLiteral("Orvanta"));
-    font.setPixelSize(11);
-    font.setBold(false);
-    p.setFont(font);
-    p.setPen(QColor(0xa9, 0xbb, 0xcc));
-    p.drawText(QPointF(33, 54), QStringLiteral("GPS"));
+    wordmark(p, {QPointF(33, 36), 17, QColor(0xee, 0xf2, 0xf6), QPointF(33, 54), 11, QColor(0xa9, 0xbb, 0xcc)});
 
     p.setPen(QPen(QColor(0, 0, 0, 30), 1));
     p.drawLine(QPointF(16, 231.5), QPointF(384, 231.5));
