@@ -1,11 +1,12 @@
 #include "app/SingleInstance.h"
 
 #include "app/InstanceMessage.h"
-#include "app/RuntimeDirectory.h"
 #include "app/ShellLog.h"
+#include "platform/RuntimeFolder.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QLockFile>
 
@@ -28,12 +29,14 @@ bool someoneListens(const QString& socketPath)
 SingleInstance::SingleInstance(const QString& id, QObject* parent)
     : QObject(parent)
 {
-    const QString folder = runtimeDirectory();
-    if (folder.isEmpty()) {
+    // The folder where this user's processes meet: private to the user, so that nobody
+    // else can stand in for the running instance.
+    const auto folder = Os::runtimeFolder();
+    if (!folder) {
         qCWarning(shellLog) << "no private runtime folder: every start of the tool runs on its own";
         return;
     }
-    const QDir dir(folder);
+    const QDir dir(QFile::decodeName(folder.value().c_str()));
     socketPath_ = dir.filePath(id + QStringLiteral(".socket"));
     QLockFile claim(dir.filePath(id + QStringLiteral(".lock")));
     claim.setStaleLockTime(0); // only a dead holder makes the lock stale, never its age

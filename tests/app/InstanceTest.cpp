@@ -1,10 +1,9 @@
 // One instance per session: the command line, the message format, the listener facing
-// other starts (including badly behaved ones), and the private runtime folder.
+// other starts (including badly behaved ones).
 
 #include "app/CommandLine.h"
 #include "app/InstanceListener.h"
 #include "app/InstanceMessage.h"
-#include "app/RuntimeDirectory.h"
 #include "app/SingleInstance.h"
 
 #include <QFile>
@@ -93,8 +92,6 @@ private slots:
     void listenerDropsBadPeersAndCarriesOn_data();
     void listenerDropsBadPeersAndCarriesOn();
     void listenerDropsPeersThatStall();
-    void runtimeFolderMustBePrivate_data();
-    void runtimeFolderMustBePrivate();
     void firstInstanceListensLaterOnesFindIt();
     void staleSocketOfADeadInstanceIsReplaced();
 };
@@ -247,43 +244,6 @@ void InstanceTest::listenerDropsPeersThatStall()
     QCOMPARE(l.received.size(), 0);
 }
 
-void InstanceTest::runtimeFolderMustBePrivate_data()
-{
-    QTest::addColumn<QString>("prepared");
-    QTest::addColumn<bool>("usable");
-
-    QTest::newRow("missing: created") << "missing" << true;
-    QTest::newRow("private folder") << "0700" << true;
-    QTest::newRow("others may enter") << "0755" << false;
-    QTest::newRow("group may write") << "0770" << false;
-    QTest::newRow("a file") << "file" << false;
-    QTest::newRow("a link to a folder") << "link" << false;
-}
-
-void InstanceTest::runtimeFolderMustBePrivate()
-{
-    QFETCH(QString, prepared);
-    QFETCH(bool, usable);
-    RuntimeHome home;
-    const QByteArray folder = QFile::encodeName(home.folder());
-    if (prepared == QLatin1String("file")) {
-        QFile file(home.folder());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    } else if (prepared == QLatin1String("link")) {
-        QVERIFY(QDir(home.dir.path()).mkdir(QStringLiteral("elsewhere")));
-        QVERIFY(QFile::link(home.dir.filePath(QStringLiteral("elsewhere")), home.folder()));
-    } else if (prepared != QLatin1String("missing")) {
-        QVERIFY(::mkdir(folder.constData(), 0700) == 0);
-        QVERIFY(::chmod(folder.constData(), mode_t(prepared.toUInt(nullptr, 8))) == 0);
-    }
-    QCOMPARE(runtimeDirectory(), usable ? home.folder() : QString());
-    if (usable) {
-        struct stat info {};
-        QVERIFY(::stat(folder.constData(), &info) == 0);
-        QCOMPARE(info.st_mode & 0777, mode_t(0700));
-    }
-}
-
 void InstanceTest::firstInstanceListensLaterOnesFindIt()
 {
     RuntimeHome home;
@@ -304,7 +264,7 @@ void InstanceTest::firstInstanceListensLaterOnesFindIt()
 void InstanceTest::staleSocketOfADeadInstanceIsReplaced()
 {
     RuntimeHome home;
-    QVERIFY(!runtimeDirectory().isEmpty());
+    QVERIFY(::mkdir(QFile::encodeName(home.folder()).constData(), 0700) == 0);
     QFile leftover(QDir(home.folder()).filePath(QStringLiteral("Probe.socket")));
     QVERIFY(leftover.open(QIODevice::WriteOnly));
     leftover.close();
