@@ -45,8 +45,6 @@ private slots:
     void deviceStateZeroResetsTheWidgets_data();
     void deviceStateZeroResetsTheWidgets();
     void reportsPassToTheWidgets();
-    void switchGpsRequestsModes_data();
-    void switchGpsRequestsModes();
     void quitShutsTheLibraryDown();
     void settingsAreStoredAtOnceAndClearedWhole();
     void mapSitesComeFromTheSettings_data();
@@ -142,23 +140,6 @@ void ConductorTest::reportsPassToTheWidgets()
     QCOMPARE(port.at(0).at(0).toString(), QStringLiteral("/dev/ttyUSB2"));
     QCOMPARE(f.conductor.libraryState(), 1);
     QVERIFY(f.library.gpsModes.isEmpty());
-}
-
-void ConductorTest::switchGpsRequestsModes_data()
-{
-    QTest::addColumn<bool>("on");
-    QTest::addColumn<int>("mode");
-    QTest::newRow("on: switch on and read") << true << 4;
-    QTest::newRow("off") << false << 0;
-}
-
-void ConductorTest::switchGpsRequestsModes()
-{
-    QFETCH(bool, on);
-    QFETCH(int, mode);
-    ConductorFixture f;
-    f.conductor.switchGps(on);
-    QCOMPARE(f.library.gpsModes, QList<int>{mode});
 }
 
 void ConductorTest::quitShutsTheLibraryDown()
