@@ -55,6 +55,12 @@ void AtSession::endOfLine(std::vector<Emission>& out)
     out.push_back({Emission::Kind::line, resultText(result, settings_.errorReporting)});
 }
 
+void AtSession::report(CardEvent event, std::vector<Emission>& out) const
+{
+    for (std::string& line : dialect_.unsolicited(event, settings_, facts_, receiver_))
+        out.push_back({Emission::Kind::line, std::move(line)});
+}
+
 void AtSession::dropPartialLine()
 {
     line_.clear();

@@ -36,6 +36,8 @@ public:
 
     // Appends to `out` what the card sends in answer to `bytes`.
     void feed(std::span<const std::uint8_t> bytes, std::vector<Emission>& out);
+    // Appends the unsolicited results that `event` raises on this port.
+    void report(CardEvent event, std::vector<Emission>& out) const;
     // Forgets a command line that has not ended yet.
     void dropPartialLine();
     const SessionSettings& settings() const { return settings_; }

@@ -205,6 +205,16 @@ std::vector<std::string_view> Dialect::keys() const
     return all;
 }
 
+std::vector<std::string> Dialect::unsolicited(CardEvent event, const SessionSettings& session, const CardFacts& facts,
+                                              const Receiver* receiver) const
+{
+    std::vector<std::string> lines;
+    for (const UnsolicitedRow& row : unsolicited_)
+        if (row.event == event && (row.report.empty() || session.reports.contains(row.report)))
+            lines.push_back(row.text(facts, receiver));
+    return lines;
+}
+
 FinalResult Dialect::run(std::span<const AtCommand> commands, CommandContext& context, FaultRules& faults) const
 {
     for (const AtCommand& command : commands) {

@@ -1,8 +1,10 @@
 #pragma once
-// The AT dialect of the card as a table: each row names a command key (as AtCommandLine
-// makes them: "AT+CGMR", "AT_TGPS?", "AT_TGPS=") and the handler that answers it. A key
-// without a row is answered with ERROR, as a modem answers what it does not know. New
-// commands are new rows.
+// The AT dialect of the card as tables. Each command row names a command key (as
+// AtCommandLine makes them: "AT+CGMR", "AT_TGPS?", "AT_TGPS=") and the handler that
+// answers it; a key without a row is answered with ERROR, as a modem answers what it does
+// not know. Each unsolicited row names a card event, the report a port must have switched
+// on for it (by a command whose handler adds it to the session's reports; none: always),
+// and the text it sends. New commands and reports are new rows.
 
 #include "sim/cardsim/AtCommandLine.h"
 #include "sim/cardsim/FaultRules.h"
@@ -10,6 +12,7 @@
 #include "sim/cardsim/Profile.h"
 
 #include <cstdint>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -39,6 +42,7 @@ CardFacts factsFor(const Profile& profile, std::string_view serial);
 struct SessionSettings {
     bool echo = true;
     int errorReporting = kCmeeOff;
+    std::set<std::string, std::less<>> reports; // unsolicited reports switched on
 };
 
 struct CommandContext {
@@ -55,9 +59,21 @@ struct CommandRow {
     Handler handler;
 };
 
+// What happens on the card by itself, for unsolicited results to report.
+enum class CardEvent { receiverSwitched, fixLost, fixRegained };
+
+struct UnsolicitedRow {
+    CardEvent event;
+    std::string_view report; // in SessionSettings::reports; empty: always sent
+    std::string (*text)(const CardFacts& facts, const Receiver* receiver);
+};
+
 class Dialect {
 public:
-    explicit Dialect(std::vector<CommandRow> rows) : rows_(std::move(rows)) {}
+    explicit Dialect(std::vector<CommandRow> rows, std::vector<UnsolicitedRow> unsolicited = {})
+        : rows_(std::move(rows)), unsolicited_(std::move(unsolicited))
+    {
+    }
     // The commands of every card, and the GPS commands when it has a receiver.
     static Dialect forCard(bool withReceiver);
 
@@ -66,9 +82,13 @@ public:
     // Carries out the commands of one line in order and stops at the first that fails,
     // as a modem does. A rule in `faults` answers for its command instead of the row.
     FinalResult run(std::span<const AtCommand> commands, CommandContext& context, FaultRules& faults) const;
+    // The unsolicited lines that `event` sends on a port with `session`, in row order.
+    std::vector<std::string> unsolicited(CardEvent event, const SessionSettings& session, const CardFacts& facts,
+                                         const Receiver* receiver) const;
 
 private:
     std::vector<CommandRow> rows_;
+    std::vector<UnsolicitedRow> unsolicited_;
 };
 
 } // namespace Cardsim

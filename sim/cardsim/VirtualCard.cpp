@@ -189,9 +189,23 @@ void VirtualCard::sendLine(CardPort& port, std::string_view text, std::string_vi
     port.send(piece);
 }
 
+void VirtualCard::raise(CardEvent event)
+{
+    if (silent_)
+        return;
+    for (const auto& plugged : ports_) {
+        if (!plugged->session)
+            continue;
+        std::vector<Emission> emissions;
+        plugged->session->report(event, emissions);
+        send(*plugged, emissions);
+    }
+}
+
 void VirtualCard::onReceiverSwitched(bool on)
 {
     log("receiver %s", on ? "on" : "off");
+    raise(CardEvent::receiverSwitched);
     if (on && plugged())
         pace_.start(std::chrono::nanoseconds(static_cast<std::int64_t>(1e9 / setup_.rate)));
     else
@@ -271,20 +285,7 @@ std::string VirtualCard::execute(const ControlCommand& command)
         return result(plug(), "plug");
     case Verb::loseFix:
     case Verb::regainFix:
-    case Verb::gps:
-        if (!receiver_)
-            return "ERROR this card has no GPS receiver";
-        if (command.verb == Verb::loseFix)
-            receiver_->loseFix();
-        else if (command.verb == Verb::regainFix)
-            receiver_->regainFix();
-        else if (!plugged())
-            return "ERROR the card is unplugged";
-        else if (command.on)
-            receiver_->switchOn();
-        else
-            receiver_->switchOff();
-        return "OK";
+    case Verb::gps: return commandReceiver(command);
     case Verb::fail:
         faults_.set(command.commandKey, command.answer, command.times);
         return "OK";
@@ -322,6 +323,27 @@ std::string VirtualCard::execute(const ControlCommand& command)
         return "OK";
     }
     return "ERROR";
+}
+
+std::string VirtualCard::commandReceiver(const ControlCommand& command)
+{
+    using Verb = ControlCommand::Verb;
+    if (!receiver_)
+        return "ERROR this card has no GPS receiver";
+    if (command.verb == Verb::loseFix) {
+        receiver_->loseFix();
+        raise(CardEvent::fixLost);
+    } else if (command.verb == Verb::regainFix) {
+        receiver_->regainFix();
+        raise(CardEvent::fixRegained);
+    } else if (!plugged()) {
+        return "ERROR the card is unplugged";
+    } else if (command.on) {
+        receiver_->switchOn();
+    } else {
+        receiver_->switchOff();
+    }
+    return "OK";
 }
 
 void VirtualCard::log(const char* format, ...) const

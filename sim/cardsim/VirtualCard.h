@@ -76,9 +76,12 @@ private:
     void send(PluggedPort& plugged, const std::vector<Emission>& emissions);
     void sendLine(CardPort& port, std::string_view text, std::string_view framing);
     void onReceiverSwitched(bool on);
+    // Sends the unsolicited results of `event` on every AT port that reports it.
+    void raise(CardEvent event);
     void onTick();
     PluggedPort* find(PortRole role);
     std::string status() const;
+    std::string commandReceiver(const ControlCommand& command);
     int signalPower(const char* event) const;
     void log(const char* format, ...) const __attribute__((format(printf, 2, 3)));
 

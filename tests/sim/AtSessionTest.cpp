@@ -127,6 +127,56 @@ TEST(AtSession, CardWithoutReceiverDoesNotKnowTheGpsCommands)
               "ATE0\r\r\nOK\r\n\r\nERROR\r\n\r\nERROR\r\n\r\nERROR\r\n");
 }
 
+// A dialect with one report, switched on by a command of its own, as later rows add them.
+FinalResult enableReceiverReport(CommandContext& context, std::string_view arguments)
+{
+    if (arguments == "1")
+        context.session.reports.insert("_TGPSR");
+    else if (arguments == "0")
+        context.session.reports.erase("_TGPSR");
+    else
+        return FinalResult::error();
+    return FinalResult::ok();
+}
+
+std::string receiverReport(const CardFacts&, const Receiver* receiver)
+{
+    return receiver->on() ? "_TGPSR: 2" : "_TGPSR: 0";
+}
+
+TEST(AtSession, UnsolicitedResultsGoOnlyWhereTheirReportIsOn)
+{
+    const Dialect dialect({{"ATE", [](CommandContext& c, std::string_view) { return c.session.echo = false, FinalResult::ok(); }},
+                           {"AT_TGPSR=", enableReceiverReport}},
+                          {{CardEvent::receiverSwitched, "_TGPSR", receiverReport},
+                           {CardEvent::fixLost, "", [](const CardFacts&, const Receiver*) { return std::string("_TFIX: 0"); }}});
+    const CardFacts facts = factsFor(*findProfile("gps"), "RX0001");
+    FaultRules faults;
+    Receiver receiver(0ms);
+    AtSession session(dialect, facts, &receiver, faults);
+    std::vector<Emission> out;
+    auto send = [&](std::string_view bytes) {
+        session.feed({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, out);
+    };
+    send("ATE0\r");
+    out.clear();
+
+    receiver.switchOn();
+    session.report(CardEvent::receiverSwitched, out);
+    EXPECT_TRUE(out.empty()) << "not switched on for this port";
+    session.report(CardEvent::fixLost, out);
+    EXPECT_EQ(wire(out), "\r\n_TFIX: 0\r\n") << "a row without a report is always sent";
+    out.clear();
+
+    send("AT_TGPSR=1\r");
+    out.clear();
+    session.report(CardEvent::receiverSwitched, out);
+    EXPECT_EQ(wire(out), "\r\n_TGPSR: 2\r\n");
+    out.clear();
+    session.report(CardEvent::fixRegained, out);
+    EXPECT_TRUE(out.empty()) << "no row for this event";
+}
+
 bool luhnValid(const std::string& digits)
 {
     int sum = 0;

@@ -36,12 +36,19 @@ struct HostSerialPort {
         return !path.empty() && port.open(path) == Os::kErrorSuccess && port.startReceiver(lines.receiver()) == 0;
     }
 
-    // Sends a command and waits for its final result line.
+    // Sends a command and waits for its final result line; the lines of the answer stay
+    // collected until the next command.
     bool command(const std::string& text, const std::string& finalLine)
     {
+        lines.clear();
         const std::string bytes = text + "\r\n";
         port.write({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, 1s);
         return lines.waitForLine([&](const std::string& line) { return line == finalLine; });
+    }
+
+    bool answered(const std::string& expected)
+    {
+        return lines.waitForLine([&](const std::string& line) { return line == expected; }, 0s);
     }
 };
 
@@ -117,13 +124,12 @@ TEST(CardProcess, GpsDialogueOnTheControlPortStartsNmeaWithValidChecksums)
     ASSERT_TRUE(control.command("ATE0", "OK"));
     ASSERT_TRUE(control.command("AT+CMEE=1", "OK"));
     ASSERT_TRUE(control.command("AT_TGPS?", "OK"));
-    EXPECT_TRUE(control.lines.waitForLine([](const std::string& line) { return line == "_TGPS: 0"; }, 0s));
+    EXPECT_TRUE(control.answered("_TGPS: 0"));
     EXPECT_TRUE(data.lines.lines().empty()) << "the receiver is off";
     ASSERT_TRUE(control.command("AT_TGPSP=7,2", "OK"));
-    control.lines.clear();
     ASSERT_TRUE(control.command("AT_TGPS=2", "OK"));
     ASSERT_TRUE(control.command("AT_TGPS?", "OK"));
-    EXPECT_TRUE(control.lines.waitForLine([](const std::string& line) { return line == "_TGPS: 2"; }, 0s));
+    EXPECT_TRUE(control.answered("_TGPS: 2"));
 
     ASSERT_TRUE(data.lines.waitForCount(isRmc, 2));
     for (const std::string& line : data.lines.lines()) {
@@ -182,7 +188,7 @@ TEST(CardProcess, UnplugEndsReadsAndRemovesTheCardAndReplugBringsItBack)
     HostSerialPort again;
     ASSERT_TRUE(again.open(card.portOf("Application Interface")));
     ASSERT_TRUE(again.command("AT+CGMM", "OK"));
-    EXPECT_TRUE(again.lines.waitForLine([](const std::string& line) { return line == "GX750"; }, 0s));
+    EXPECT_TRUE(again.answered("GX750"));
 }
 
 TEST(CardProcess, RateOptionSendsManyGroupsASecond)
