@@ -42,19 +42,7 @@ int connectTo(int fd, const std::filesystem::path& path)
     return Os::lastSystemError();
 }
 
-Os::IoResult sendSome(int fd, std::span<const std::uint8_t> bytes)
-{
-    for (;;) {
-        const ssize_t put = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (put >= 0)
-            return Os::IoResult::completed(static_cast<std::size_t>(put));
-        if (errno == EINTR)
-            continue;
-        if (errno == EAGAIN)
-            return Os::IoResult::completed(0);
-        return Os::IoResult::failed(Os::lastSystemError());
-    }
-}
+Os::IoResult sendSome(int fd, std::span<const std::uint8_t> bytes) { return writeWhatFits(fd, bytes, true); }
 
 } // namespace
 

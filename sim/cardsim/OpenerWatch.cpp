@@ -50,6 +50,8 @@ void OpenerWatch::readEvents()
             const auto found = followed_.find(event->wd);
             if (found == followed_.end())
                 continue;
+            if ((event->mask & (IN_OPEN | IN_CLOSE)) == 0)
+                continue; // IN_IGNORED and the like
             int& openers = found->second.openers;
             if ((event->mask & IN_OPEN) != 0)
                 ++openers;

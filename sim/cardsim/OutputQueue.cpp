@@ -1,6 +1,28 @@
 #include "sim/cardsim/OutputQueue.h"
 
+#include "platform/SystemError.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 namespace Cardsim {
+
+Os::IoResult writeWhatFits(int fd, std::span<const std::uint8_t> bytes, bool socket)
+{
+    for (;;) {
+        const ssize_t put = socket ? ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT)
+                                   : ::write(fd, bytes.data(), bytes.size());
+        if (put >= 0)
+            return Os::IoResult::completed(static_cast<std::size_t>(put));
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN)
+            return Os::IoResult::completed(0);
+        return Os::IoResult::failed(Os::lastSystemError());
+    }
+}
 
 bool OutputQueue::push(std::string_view piece)
 {

@@ -15,6 +15,10 @@
 
 namespace Cardsim {
 
+// Writes what `fd` takes now without waiting: completed with the count (0 when full), or
+// failed. On a socket it never raises SIGPIPE.
+Os::IoResult writeWhatFits(int fd, std::span<const std::uint8_t> bytes, bool socket);
+
 class OutputQueue {
 public:
     using Writer = std::function<Os::IoResult(std::span<const std::uint8_t> bytes)>;

@@ -1,5 +1,7 @@
 #include "sim/cardsim/PseudoTerminal.h"
 
+#include "sim/cardsim/OutputQueue.h"
+
 #include "platform/SystemError.h"
 
 #include <fcntl.h>
@@ -42,16 +44,7 @@ std::string PseudoTerminal::portName() const
 
 Os::IoResult PseudoTerminal::write(std::span<const std::uint8_t> bytes)
 {
-    for (;;) {
-        const ssize_t put = ::write(master_.get(), bytes.data(), bytes.size());
-        if (put >= 0)
-            return Os::IoResult::completed(static_cast<std::size_t>(put));
-        if (errno == EINTR)
-            continue;
-        if (errno == EAGAIN)
-            return Os::IoResult::completed(0);
-        return Os::IoResult::failed(Os::lastSystemError());
-    }
+    return writeWhatFits(master_.get(), bytes, false);
 }
 
 Os::IoResult PseudoTerminal::read(std::span<std::uint8_t> buffer)

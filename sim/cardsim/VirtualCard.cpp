@@ -69,7 +69,7 @@ int VirtualCard::plug()
     if (plugged())
         return Os::kErrorSuccess;
     if (const int error = openPorts()) {
-        ports_.clear();
+        releasePorts();
         return error;
     }
     std::map<PortRole, std::string> portNames;
@@ -77,9 +77,10 @@ int VirtualCard::plug()
         portNames[plugged->port->role()] = plugged->port->terminal().portName();
     const std::string text = descriptionText(describeCard(*setup_.profile, setup_.ids, portNames));
     if (const int error = description_.publish(text)) {
-        unplug();
+        releasePorts();
         return error;
     }
+    plugged_ = true;
     // Power-on: the receiver as configured, answering (--silent holds for the first plug
     // only), and new sessions with their default settings.
     if (plugs_++ > 0)
@@ -119,19 +120,25 @@ int VirtualCard::openPorts()
 
 void VirtualCard::unplug()
 {
-    if (!plugged())
+    if (!plugged_)
         return;
+    plugged_ = false;
     pace_.stop();
     if (receiver_)
         receiver_->switchOff();
     // The ports go first, as on a pulled card: the host's reads fail before the tree
     // reports the removal.
-    for (const auto& plugged : ports_)
-        openers_.forget(plugged->openerHandle);
-    ports_.clear();
+    releasePorts();
     if (const int error = description_.withdraw())
         log("cannot remove %s (error %d)", description_.path().c_str(), error);
     log("unplugged");
+}
+
+void VirtualCard::releasePorts()
+{
+    for (const auto& plugged : ports_)
+        openers_.forget(plugged->openerHandle);
+    ports_.clear();
 }
 
 std::string VirtualCard::portPath(PortRole role) const

@@ -54,7 +54,7 @@ public:
     int plug();
     // Closes the ports and removes the description.
     void unplug();
-    bool plugged() const { return !ports_.empty(); }
+    bool plugged() const { return plugged_; }
 
     // Carries out a control command and answers with its reply line. `stop` is asked of
     // the owner through onStop.
@@ -72,6 +72,8 @@ private:
     };
 
     int openPorts();
+    // Closes the ports; their opener counts end first.
+    void releasePorts();
     void onInput(PluggedPort& plugged, std::span<const std::uint8_t> bytes);
     void send(PluggedPort& plugged, const std::vector<Emission>& emissions);
     void sendLine(CardPort& port, std::string_view text, std::string_view framing);
@@ -94,6 +96,7 @@ private:
     std::optional<Receiver> receiver_;
     TrackPlayer player_;
     Garbler garbler_;
+    bool plugged_ = false;
     bool silent_ = false;
     int plugs_ = 0;
     std::function<void()> stop_;
