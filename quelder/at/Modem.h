@@ -126,7 +126,8 @@ protected:
     // was joined to the one before; set it to have the next line joined to this one.
     virtual void OnLine(std::string_view line, bool& continuation);
     // An unsolicited result, on the receiver thread; dropped afterwards. The owner's
-    // handlers go here; a raised code is logged with the result's type.
+    // handlers go here; a raised code is logged with the result's type. A handler must
+    // not send a command: its answer could only arrive on this very thread.
     virtual void OnUnsolicited(Line& line);
     // The receiver stopped on a failure (kErrorDeviceRemoved when the card was pulled),
     // on the receiver thread. Waiting callers have been failed already.

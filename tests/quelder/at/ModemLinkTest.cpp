@@ -378,6 +378,32 @@ TEST_P(ModemOverLink, CommandLongerThanTheLimitIsNotSent)
     EXPECT_EQ(Card().Commands().back(), "AT");
 }
 
+TEST_P(ModemOverLink, QuoteTrackingKeepsALineEndInsideQuotes)
+{
+    Start(CardScript{{{"AT+CPBR=1", "\r\n+CPBR: 1,\"+4930123\",145,\"Anna\r\nBerlin\"\r\n\r\nOK\r\n"}}});
+    modem.SetQuoteTracking(true);
+    modem.Command("AT+CPBR=1").Send();
+    modem.ExpectPrefix("+CPBR:");
+    EXPECT_EQ(modem.ReadInt(), 1);
+    EXPECT_TRUE(modem.SkipIf(','));
+    EXPECT_EQ(modem.ReadQuotedString().Text(), "+4930123");
+    EXPECT_TRUE(modem.SkipIf(','));
+    EXPECT_EQ(modem.ReadInt(), 145);
+    EXPECT_TRUE(modem.SkipIf(','));
+    EXPECT_EQ(modem.ReadQuotedString().Text(), "Anna\r\nBerlin");
+    modem.WaitFinal();
+}
+
+TEST_P(ModemOverLink, ClearedAnswersAreGoneForTheNextRead)
+{
+    Start(CardScript{{{"AT+CGMR", "\r\n1.0.0.12\r\n"}}});
+    modem.SetTimeout(200ms);
+    modem.Command("AT+CGMR").Send();
+    ASSERT_TRUE(log.WaitFor("Qd: Modem read: [1.0.0.12]"));
+    modem.ClearAnswers(true);
+    EXPECT_EQ(CodeOf([&] { (void)modem.RestOfLine(); }), kQdTimeout);
+}
+
 TEST_P(ModemOverLink, WritesAreDumpedInHex)
 {
     Start(kCard);
@@ -402,6 +428,33 @@ TEST(ModemOnPty, PulledCardStopsTheReceiverAndTellsTheOwner)
     card.HangUp();
     EXPECT_EQ(modem.WaitForFailure(), Os::kErrorDeviceRemoved);
     EXPECT_TRUE(log.Contains("Qd: Access denied detected on the serial port (0x651), receiver thread is stopping..."));
+}
+
+TEST(ModemOnPty, OwnerClosingThePortFromTheFailureReportDoesNotHang)
+{
+    // As the device does when its card is pulled: close from inside the report.
+    class ClosingModem : public Modem {
+    public:
+        ClosingModem() : Modem(kTiming) {}
+        ~ClosingModem() override { Close(); }
+        std::promise<void> closed;
+
+    protected:
+        void OnReceiverFailed(int) override
+        {
+            Close();
+            closed.set_value();
+        }
+    };
+    BackendLog log;
+    PtyCardLink card(kCard);
+    ClosingModem modem;
+    modem.Open(OpenMode::serial, card.PortPath());
+    auto closed = modem.closed.get_future();
+    card.HangUp();
+    ASSERT_EQ(closed.wait_for(5s), std::future_status::ready);
+    EXPECT_FALSE(modem.IsOpen());
+    EXPECT_EQ(CodeOf([&] { modem.Command("AT").Send(); }), kQdNoDevice);
 }
 
 TEST(ModemOnPty, OverlappedDeviceFileWorksLikeAPort)
