@@ -15,6 +15,23 @@ namespace {
 // Logged for an exception that carries no result code of ours.
 constexpr QdResult kNoResultCode = static_cast<QdResult>(0x8000FFFFu);
 
+// Runs `work` on the receiver thread, where nothing may escape: the code of what it
+// raised, or 0.
+template <class Work>
+QdResult RunCaught(Work&& work) noexcept
+{
+    try {
+        work();
+        return kQdSuccess;
+    } catch (const ResultError& error) {
+        return error.code();
+    } catch (const std::bad_alloc&) {
+        return kQdOutOfMemory;
+    } catch (const std::exception&) {
+        return kNoResultCode;
+    }
+}
+
 std::span<const std::uint8_t> bytesOf(std::string_view text)
 {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
@@ -140,17 +157,9 @@ void Modem::LineTooLong()
 
 void Modem::LineComplete(std::string_view line, bool& continuation)
 {
-    QdResult failure = kQdSuccess;
-    try {
-        OnLine(line, continuation);
+    const QdResult failure = RunCaught([&] { OnLine(line, continuation); });
+    if (failure == kQdSuccess)
         return;
-    } catch (const ResultError& error) {
-        failure = error.code();
-    } catch (const std::bad_alloc&) {
-        failure = kQdOutOfMemory;
-    } catch (const std::exception&) {
-        failure = kNoResultCode;
-    }
     continuation = false;
     Nodekin::xlog(Nodekin::logError, "Qd: Processing of a received line failed with 0x%x",
                   static_cast<unsigned>(failure));
@@ -193,20 +202,11 @@ void Modem::OnUnsolicited(Line&) {}
 
 void Modem::DispatchUnsolicited(Line& line)
 {
-    QdResult failure = kQdSuccess;
-    try {
-        OnUnsolicited(line);
-        return;
-    } catch (const ResultError& error) {
-        failure = error.code();
-    } catch (const std::bad_alloc&) {
-        failure = kQdOutOfMemory;
-    } catch (const std::exception&) {
-        failure = kNoResultCode;
-    }
-    Nodekin::xlog(Nodekin::logError,
-                  "Qd: An exception 0x%x occured during processing the previous unsolicited response (type %d)",
-                  static_cast<unsigned>(failure), static_cast<int>(*line.UnsolicitedType()));
+    const QdResult failure = RunCaught([&] { OnUnsolicited(line); });
+    if (failure != kQdSuccess)
+        Nodekin::xlog(Nodekin::logError,
+                      "Qd: An exception 0x%x occured during processing the previous unsolicited response (type %d)",
+                      static_cast<unsigned>(failure), static_cast<int>(*line.UnsolicitedType()));
 }
 
 bool Modem::IsEcho(std::string_view line)
