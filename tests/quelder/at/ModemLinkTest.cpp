@@ -141,17 +141,6 @@ TEST_P(ModemOverLink, InformationLineAndFinalResultOfACommand)
     EXPECT_EQ(Card().Commands(), std::vector<std::string>{"AT+CGMM"});
 }
 
-TEST_P(ModemOverLink, PrefixedAnswerIsReadFieldByField)
-{
-    Start(kCard);
-    modem.Command("AT+CSQ").Send();
-    modem.ExpectPrefix("+CSQ:");
-    EXPECT_EQ(modem.ReadInt(), 17);
-    EXPECT_TRUE(modem.SkipIf(','));
-    EXPECT_EQ(modem.ReadInt(), 99);
-    modem.WaitFinal();
-}
-
 TEST_P(ModemOverLink, CmeErrorRaisesItsNumberAsTheCode)
 {
     Start(kCard);
@@ -246,14 +235,6 @@ TEST_P(ModemOverLink, ClosingWhileACallerWaitsFailsItWithNoDevice)
     ASSERT_EQ(waiting.wait_for(5s), std::future_status::ready) << "the caller must not wait out its 20 s";
     EXPECT_EQ(waiting.get(), kQdNoDevice);
     EXPECT_TRUE(log.Contains("Qd: Port closed successfully"));
-}
-
-TEST_P(ModemOverLink, CommandsAfterCloseAreRefused)
-{
-    Start(kCard);
-    modem.Close();
-    EXPECT_EQ(CodeOf([&] { modem.Command("AT").Send(); }), kQdNoDevice);
-    EXPECT_TRUE(log.Contains("Qd: Write request is ignored because there is no valid handle"));
 }
 
 TEST_P(ModemOverLink, CardGoingAwayMidAnswerFailsTheCallerAtOnce)
@@ -386,33 +367,6 @@ TEST_P(ModemOverLink, CommandLongerThanTheLimitIsNotSent)
     EXPECT_EQ(Card().Commands().back(), "AT");
 }
 
-TEST_P(ModemOverLink, QuoteTrackingKeepsALineEndInsideQuotes)
-{
-    Start(CardScript{{{"AT+CPBR=1", "\r\n+CPBR: 1,\"+4930123\",145,\"Anna\r\nBerlin\"\r\n\r\nOK\r\n"}}});
-    modem.SetQuoteTracking(true);
-    modem.Command("AT+CPBR=1").Send();
-    modem.ExpectPrefix("+CPBR:");
-    EXPECT_EQ(modem.ReadInt(), 1);
-    EXPECT_TRUE(modem.SkipIf(','));
-    EXPECT_EQ(modem.ReadQuotedString().Text(), "+4930123");
-    EXPECT_TRUE(modem.SkipIf(','));
-    EXPECT_EQ(modem.ReadInt(), 145);
-    EXPECT_TRUE(modem.SkipIf(','));
-    EXPECT_EQ(modem.ReadQuotedString().Text(), "Anna\r\nBerlin");
-    modem.WaitFinal();
-}
-
-TEST_P(ModemOverLink, ClearedAnswersAreGoneForTheNextRead)
-{
-    Start(CardScript{{{"AT+CGMR", "\r\n1.0.0.12\r\n"}}});
-    modem.SetTimeout(200ms);
-    modem.Command("AT+CGMR").Send();
-    ASSERT_TRUE(log.WaitFor("Qd: Modem read: [1.0.0.12]"));
-    WaitUntilQueued(*link, log);
-    modem.ClearAnswers(true);
-    EXPECT_EQ(CodeOf([&] { (void)modem.RestOfLine(); }), kQdTimeout);
-}
-
 TEST_P(ModemOverLink, WritesAreDumpedInHex)
 {
     Start(kCard);
@@ -464,6 +418,7 @@ TEST(ModemOnPty, OwnerClosingThePortFromTheFailureReportDoesNotHang)
     ASSERT_EQ(closed.wait_for(5s), std::future_status::ready);
     EXPECT_FALSE(modem.IsOpen());
     EXPECT_EQ(CodeOf([&] { modem.Command("AT").Send(); }), kQdNoDevice);
+    EXPECT_TRUE(log.Contains("Qd: Write request is ignored because there is no valid handle"));
 }
 
 TEST(ModemOnPty, OverlappedDeviceFileWorksLikeAPort)
