@@ -77,3 +77,98 @@ static_assert(sizeof(NkCardInfo) == 3176);
 
 // The sizes of every version of the record.
 inline constexpr std::uint32_t NkCardInfoSizes[] = {816, 1336, 1596, 1856, 2116, 2376, 2640, 2656, 3176};
+
+namespace Os {
+class MessageLoop;
+}
+
+// Line settings of a serial port, laid out as the port settings block clients know
+// (28 bytes; `length` must say so).
+struct NkPortSettings {
+    std::uint32_t length;
+    std::uint32_t baudRate;
+    std::uint32_t flags; // NkPort* bits below
+    std::uint16_t reserved;
+    std::uint16_t xonLimit;
+    std::uint16_t xoffLimit;
+    std::uint8_t byteSize;
+    std::uint8_t parity;   // 0 none
+    std::uint8_t stopBits; // 0 one stop bit
+    char xonChar;
+    char xoffChar;
+    char errorChar;
+    char eofChar;
+    char eventChar;
+    std::uint16_t reserved1;
+};
+static_assert(sizeof(NkPortSettings) == 28);
+
+enum NkPortFlag : std::uint32_t {
+    NkPortBinary = 0x1,
+    NkPortParityCheck = 0x2,
+    NkPortCtsFlow = 0x4,
+    NkPortDsrFlow = 0x8,
+    NkPortDtrEnabled = 0x10, // DTR control 1
+    NkPortDsrSensitive = 0x40,
+    NkPortTxContinueOnXoff = 0x80,
+    NkPortXonXoffOut = 0x100,
+    NkPortXonXoffIn = 0x200,
+    NkPortErrorReplace = 0x400,
+    NkPortNullStrip = 0x800,
+    NkPortRtsEnabled = 0x1000, // RTS control 1
+    NkPortAbortOnError = 0x4000,
+};
+
+// Read and write time-outs of a port, in milliseconds.
+struct NkPortTimeouts {
+    std::uint32_t readInterval;
+    std::uint32_t readMultiplier;
+    std::uint32_t readConstant;
+    std::uint32_t writeMultiplier;
+    std::uint32_t writeConstant;
+};
+
+using NkCallback = void (*)(int reason);
+using NkLogFunction = void (*)(const char* message, void* context);
+
+// Lifecycle: starts the notifier and listener threads and checks the system (the
+// client hears nothing of that first check). NkUninitialize must not be called from a
+// notification.
+int NkInitialize(void* instance);
+int NkUninitialize();
+
+// The client is told of every card state change with a reason: 0 start-up check,
+// 1 just registered, 2 standby, 3 resumed, 4 device change, 5 suspension ended.
+// Callbacks always run on the notifier thread.
+int NkRegisterCallback(NkCallback callback);
+int NkUnregisterCallback();
+// Or by a message posted to a message loop (wParam = reason); 6 when the loop is gone.
+int NkRegisterWindow(Os::MessageLoop* window, std::uint32_t message);
+int NkUnregisterWindow();
+
+// Copies the record in the version whose size the record's first field gives.
+int NkGetCardInfo(void* record);
+
+// True at most once per process: the first insertion of a card whose smart card reader
+// reports "not configured", which looks like a removal to a port holder.
+bool NkIsFirstInsertionsFakeRemoval();
+
+// The suspension protocol between programs that use the card.
+int NkAcknowledgeSuspension();
+int NkRequestExclusiveAccess(std::uint32_t timeoutMilliseconds);
+int NkReleaseExclusiveAccess();
+bool NkIsCardClaimedElsewhere();
+
+int NkSetLogLevel(int level);
+int NkGetLogLevel();
+int NkSetLogFunction(NkLogFunction function, void* context);
+
+// Ports of the card.
+int NkGetDefaultPortSettings(const NkCardInfo* cardInfo, NkPortSettings* settings, NkPortTimeouts* timeouts);
+// Opens the record's application port (open(2) flags; O_NOCTTY is added) for this
+// process alone and applies the default settings; *handle is the file descriptor.
+int NkOpenApplicationPortEx(const NkCardInfo* cardInfo, int openFlags, int* handle);
+int NkOpenApplicationPort(const NkCardInfo* cardInfo, int* handle);
+int NkClosePort(int handle);
+int NkGetDriverFileName(char* buffer, std::uint32_t size);
+int NkChangeDeviceState(const char* deviceInstanceId, std::uint32_t change);

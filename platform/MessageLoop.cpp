@@ -17,10 +17,16 @@ MessageLoop::MessageLoop(Handler handler, Clock& clock)
 
 MessageLoop::~MessageLoop()
 {
-    assert(!isLoopThread() && "a MessageLoop cannot be destroyed by its own handler");
-    quit();
-    thread_.join();
+    stop();
     clockSubscription_ = Clock::Subscription();
+}
+
+void MessageLoop::stop()
+{
+    assert(!isLoopThread() && "a MessageLoop cannot be stopped by its own handler");
+    quit();
+    if (thread_.joinable())
+        thread_.join();
 }
 
 bool MessageLoop::post(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)

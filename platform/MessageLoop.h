@@ -57,6 +57,10 @@ public:
     // Messages posted before quit are still handled; later posts are refused and timers
     // stop. The thread ends after the last message.
     void quit();
+    // Quits and waits until the last message is handled. Must not run on the loop's own
+    // thread. The loop stays usable to its handler until then, which is why an owner
+    // that the handler reaches through calls this before letting go of the loop.
+    void stop();
 
     bool isLoopThread() const { return std::this_thread::get_id() == thread_.get_id(); }
 

@@ -139,10 +139,13 @@ bool SimDeviceTree::onFolderEvents(short)
 void SimDeviceTree::onFileEvent(std::uint32_t mask, const std::string& name)
 {
     if (name == kPowerFileName) {
-        if ((mask & (IN_DELETE | IN_MOVED_FROM)) != 0)
+        // Lines are read when their writer closes the file, not when it writes: the file
+        // is read at the time its event is handled, and reading on a write could pick up
+        // lines appended after later description changes and post them out of order.
+        if ((mask & (IN_DELETE | IN_MOVED_FROM | IN_CREATE)) != 0)
             powerOffset_ = 0;
-        else
-            readPowerEvents((mask & (IN_CREATE | IN_MOVED_TO)) != 0);
+        else if ((mask & (IN_CLOSE_WRITE | IN_MOVED_TO)) != 0)
+            readPowerEvents((mask & IN_MOVED_TO) != 0);
         return;
     }
     if (!isDescriptionName(name))

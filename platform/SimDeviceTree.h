@@ -4,7 +4,7 @@
 // its nodes, seen through inotify. A file that cannot be read, is not a valid
 // description, names a port that does not exist, or clashes with the other files is
 // logged and ignored, and the tree stays as it was. Power events are lines appended to
-// the file "power" in the same folder ("suspend", "resume").
+// the file "power" in the same folder ("suspend", "resume"), read when the writer closes it.
 
 #include "platform/DeviceNode.h"
 #include "platform/PollThread.h"

@@ -72,6 +72,33 @@ TEST(MessageLoop, QuitHandlesWhatWasPostedAndRefusesTheRest)
     EXPECT_FALSE(recorder.waitForCount(4, 50ms));
 }
 
+TEST(MessageLoop, StopReturnsOnlyAfterTheMessageInHandIsDone)
+{
+    std::atomic<bool> handling{false};
+    std::atomic<bool> release{false};
+    std::atomic<bool> finished{false};
+    MessageLoop loop([&](const Message& message) {
+        if (message.message != kWmApp)
+            return;
+        handling = true;
+        while (!release)
+            std::this_thread::yield();
+        finished = true;
+    });
+    ASSERT_TRUE(loop.post(kWmApp));
+    ASSERT_TRUE(waitUntil([&] { return handling.load(); }, 5s));
+    std::thread releaser([&] {
+        // Refused posts mean stop() has begun: only then may the handler finish.
+        while (loop.post(kWmApp + 1))
+            std::this_thread::yield();
+        release = true;
+    });
+    loop.stop();
+    EXPECT_TRUE(finished);
+    EXPECT_FALSE(loop.post(kWmApp));
+    releaser.join();
+}
+
 class MessageLoopTimers : public ::testing::Test {
 protected:
     ManualClock clock;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace Os {
 namespace {
 
@@ -206,6 +208,22 @@ TEST_F(SimDeviceTreeEvents, PowerEventsAreLinesOfThePowerFile)
     EXPECT_EQ(messages[0].wParam, kPbtApmSuspend);
     EXPECT_EQ(messages[1].wParam, kPbtApmResumeSuspend);
     EXPECT_TRUE(log.contains("\"nap\""));
+}
+
+TEST_F(SimDeviceTreeEvents, PowerLineCountsWhenItsWriterClosesAndStaysInOrder)
+{
+    // A writer still holding the power file while a card is plugged: its line belongs
+    // after the card's arrival, which happened before the line was finished.
+    std::ofstream power(folder / SimDeviceTree::kPowerFileName, std::ios::binary | std::ios::app);
+    power << "resume\n" << std::flush;
+    folder.writeAtomically("card.json", cardDescription(gpsName));
+    ASSERT_TRUE(recorder.waitForCount(7));
+    power.close();
+    ASSERT_TRUE(recorder.waitForCount(8));
+    const auto messages = recorder.messages();
+    EXPECT_EQ(messages.front().message, kWmDeviceChange);
+    EXPECT_EQ(messages.back().message, kWmPowerBroadcast);
+    EXPECT_EQ(messages.back().wParam, kPbtApmResumeSuspend);
 }
 
 TEST(SimDeviceTree, PowerEventsWrittenBeforeTheTreeOpenedAreNotReplayed)

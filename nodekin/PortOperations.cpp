@@ -1,0 +1,144 @@
+// The card's ports as clients open them: the default line settings, opening the
+// application port for this process alone with those settings, and the questions about
+// the card's driver that this platform cannot answer.
+
+#include "nodekin/Nodekin.h"
+
+#include "nodekin/XLog.h"
+#include "platform/SystemError.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int notInitialised = 21;
+constexpr int invalidParameter = 87;
+constexpr int insufficientBuffer = 122;
+constexpr int notSupported = 50;
+constexpr int noCard = 55;
+
+bool initialised()
+{
+    NkCardInfo probe{};
+    probe.size = sizeof probe;
+    return NkGetCardInfo(&probe) != notInitialised;
+}
+
+// Raw 115200 8N1 without flow control, reads returning at once with what is there: the
+// default settings on a terminal.
+int applyDefaultSettings(int fd)
+{
+    termios line{};
+    if (::tcgetattr(fd, &line) != 0) {
+        const int error = Os::lastSystemError();
+        Nodekin::xlog(Nodekin::logError, "Nk: NkOpenApplicationPortEx(): GetCommState() failed, rc=0x%x", error);
+        return error;
+    }
+    ::cfmakeraw(&line);
+    ::cfsetispeed(&line, B115200);
+    ::cfsetospeed(&line, B115200);
+    line.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | PARENB | CRTSCTS);
+    line.c_cflag |= CS8 | CLOCAL | CREAD;
+    line.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    line.c_cc[VMIN] = 0;
+    line.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd, TCSANOW, &line) != 0) {
+        const int error = Os::lastSystemError();
+        Nodekin::xlog(Nodekin::logError, "Nk: NkOpenApplicationPortEx(): SetCommState() failed, rc=0x%x", error);
+        return error;
+    }
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    if (::ioctl(fd, TIOCMBIS, &lines) != 0 && errno != ENOTTY && errno != EINVAL) {
+        const int error = Os::lastSystemError();
+        Nodekin::xlog(Nodekin::logError, "Nk: NkOpenApplicationPortEx(): SetCommTimeouts() failed, rc=0x%x", error);
+        return error;
+    }
+    return 0;
+}
+
+} // namespace
+
+int NkGetDefaultPortSettings(const NkCardInfo* cardInfo, NkPortSettings* settings, NkPortTimeouts* timeouts)
+{
+    if (!initialised())
+        return notInitialised;
+    if (cardInfo == nullptr)
+        return invalidParameter;
+    if (settings == nullptr || settings->length != sizeof(NkPortSettings) || timeouts == nullptr)
+        return insufficientBuffer;
+    if (cardInfo->nonSerialPorts != 0)
+        return notSupported;
+    const std::uint32_t length = settings->length;
+    *settings = NkPortSettings{};
+    settings->length = length;
+    settings->baudRate = 115200;
+    settings->flags = NkPortBinary | NkPortDtrEnabled | NkPortTxContinueOnXoff | NkPortRtsEnabled;
+    settings->byteSize = 8;
+    *timeouts = NkPortTimeouts{UINT32_MAX, 0, 0, 1, 500};
+    return 0;
+}
+
+int NkOpenApplicationPortEx(const NkCardInfo* cardInfo, int openFlags, int* handle)
+{
+    if (!initialised())
+        return notInitialised;
+    if (cardInfo == nullptr || handle == nullptr)
+        return invalidParameter;
+    const int fd = ::open(cardInfo->applicationPort, openFlags | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return Os::lastSystemError();
+    // Without sharing: a port another opener holds is refused.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno == EWOULDBLOCK ? Os::kErrorAccessDenied : Os::lastSystemError();
+        ::close(fd);
+        return error;
+    }
+    if (cardInfo->nonSerialPorts == 0) {
+        if (const int error = applyDefaultSettings(fd); error != 0) {
+            ::close(fd);
+            return error;
+        }
+    }
+    *handle = fd;
+    return 0;
+}
+
+int NkOpenApplicationPort(const NkCardInfo* cardInfo, int* handle)
+{
+    return NkOpenApplicationPortEx(cardInfo, O_RDWR | O_NONBLOCK, handle);
+}
+
+int NkClosePort(int handle) { return ::close(handle) == 0 ? 0 : Os::lastSystemError(); }
+
+int NkGetDriverFileName(char* buffer, std::uint32_t size)
+{
+    if (!initialised())
+        return notInitialised;
+    if (buffer == nullptr || size < 2)
+        return insufficientBuffer;
+    NkCardInfo info{};
+    info.size = sizeof info;
+    if (NkGetCardInfo(&info) != 0 || info.typeCode == 0)
+        return noCard;
+    // The kernel binds drivers without installation files to ask for.
+    Nodekin::xlog(Nodekin::logWarning, "Nk: Could not query driver file name (failed with 0x%x)", notSupported);
+    return notSupported;
+}
+
+int NkChangeDeviceState(const char* deviceInstanceId, std::uint32_t change)
+{
+    if (deviceInstanceId == nullptr || *deviceInstanceId == '\0')
+        return invalidParameter;
+    // Devices are started and stopped by the kernel here, not by an installer this
+    // library could call.
+    Nodekin::xlog(Nodekin::logWarning, "Nk: NkChangeDeviceState(): SetupDiOpenDeviceInfo failed with 0x%x (action %u)",
+                  notSupported, change);
+    return notSupported;
+}

@@ -1,0 +1,14 @@
+#pragma once
+// "orvanta-gps cards": what card detection sees now — the card state, which card, its
+// ports and capabilities — for users and for support.
+
+#include <chrono>
+#include <cstdio>
+
+namespace Orvanta::gps {
+
+// Starts detection, waits up to `patience` for the card to settle (Started, or no card),
+// prints what detection knows and returns 0; 1 when detection could not start.
+int listCards(std::FILE* output, std::FILE* messages, std::chrono::milliseconds patience);
+
+} // namespace Orvanta::gps

@@ -1,0 +1,75 @@
+// orvanta-gps: what the card's GPS receiver says, seen through Orvanta's own parser.
+//
+//   orvanta-gps decode FILE    decode a capture of NMEA sentences (LF or CR LF lines)
+//   orvanta-gps decode -       the same from standard input
+//   orvanta-gps cards          what card detection sees
+
+#include "CardsCommand.h"
+#include "DecodeCommand.h"
+
+#include <log4cplus/initializer.h>
+#include <log4cplus/logger.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+namespace {
+
+constexpr const char* usage =
+    "usage: orvanta-gps decode FILE|-\n"
+    "       orvanta-gps cards [SECONDS]\n"
+    "\n"
+    "decode  runs each line of FILE (or of standard input for -) through Orvanta's NMEA\n"
+    "        parser and prints one JSON object per published record or signal on standard\n"
+    "        output. Rejected sentences write their message on standard error, followed by\n"
+    "        a summary of accepted and rejected sentences per type.\n"
+    "cards   shows what card detection sees: the card state, the card, its ports and\n"
+    "        capabilities. A card that is still starting is given SECONDS (default 5) to\n"
+    "        show all its ports. ORVANTA_DEVICES=sim looks at the virtual card instead of\n"
+    "        the machine's USB devices.\n";
+
+struct CloseFile {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    log4cplus::Initializer logging;
+    log4cplus::Logger::getRoot().setLogLevel(log4cplus::OFF_LOG_LEVEL);
+
+    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if ((argc == 2 || argc == 3) && std::string_view(argv[1]) == "cards") {
+        const long seconds = argc == 3 ? std::strtol(argv[2], nullptr, 10) : 5;
+        if (seconds < 0 || seconds > 600) {
+            std::fputs(usage, stderr);
+            return 2;
+        }
+        return Orvanta::gps::listCards(stdout, stderr, std::chrono::seconds(seconds));
+    }
+    if (argc != 3 || std::string_view(argv[1]) != "decode") {
+        std::fputs(usage, stderr);
+        return 2;
+    }
+
+    static char outputBuffer[1 << 16];
+    std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+
+    const std::string_view name = argv[2];
+    if (name == "-")
+        return Orvanta::gps::decode(stdin, stdout, stderr);
+    const std::unique_ptr<std::FILE, CloseFile> file(std::fopen(argv[2], "rb"));
+    if (!file) {
+        std::fprintf(stderr, "orvanta-gps: cannot open %s: %s\n", argv[2], std::strerror(errno));
+        return 1;
+    }
+    return Orvanta::gps::decode(file.get(), stdout, stderr);
+}
