@@ -211,11 +211,14 @@ void Modem::DispatchUnsolicited(Line& line)
 
 bool Modem::IsEcho(std::string_view line)
 {
-    std::lock_guard lock(echoMutex_);
-    if (!echo_ || *echo_ != line)
-        return false;
-    echo_.reset(); // once: a second identical line is an answer
-    return true;
+    // The echo comes first or not at all: whatever this line is, the record is spent, so
+    // a second identical line, or one that comes later in the answer, is an answer line.
+    std::optional<std::string> expected;
+    {
+        std::lock_guard lock(echoMutex_);
+        expected.swap(echo_);
+    }
+    return expected && *expected == line;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -183,6 +183,18 @@ TEST_P(ModemOverLink, CardThatEchoesTwice)
     modem.WaitFinal();
 }
 
+TEST_P(ModemOverLink, EchoIsLookedForInTheFirstLineOnly)
+{
+    // A card without echo whose answer happens to repeat the command later on.
+    Start(CardScript{{{"AT+CGMM", "\r\nTarnwell X1\r\nAT+CGMM\r\r\nOK\r\n"}}});
+    modem.Command("AT+CGMM").Send();
+    EXPECT_EQ(modem.RestOfLine(), "Tarnwell X1");
+    modem.EndLine();
+    EXPECT_EQ(modem.RestOfLine(), "AT+CGMM\r");
+    modem.EndLine();
+    modem.WaitFinal();
+}
+
 TEST_P(ModemOverLink, SilentCardTimesOutAfterTheSetTime)
 {
     Start(kCard);
