@@ -108,6 +108,19 @@ int LocalServer::accept(Socket& client, std::chrono::milliseconds timeout)
     }
 }
 
+int LocalServer::acceptInBackground(Socket& client, PollThread& waiter, std::function<void(int error)> accepted)
+{
+    if (!fd_)
+        return kErrorInvalidHandle;
+    return waiter.start(fd_.get(), POLLIN, [this, &client, accepted = std::move(accepted)](short) {
+        const int error = accept(client, std::chrono::milliseconds::zero());
+        if (error == kErrorWaitTimeout)
+            return true; // the client gave up before we took it: wait for the next one
+        accepted(error);
+        return false;
+    });
+}
+
 void LocalServer::close()
 {
     fd_.reset();

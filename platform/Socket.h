@@ -5,9 +5,11 @@
 // as kErrorConnectionReset.
 
 #include "platform/ByteStream.h"
+#include "platform/PollThread.h"
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 
 namespace Os {
 
@@ -37,6 +39,13 @@ public:
     // Waits for one client and hands its connection to `client`; kErrorWaitTimeout when
     // none came in time. A negative time-out waits without end.
     int accept(Socket& client, std::chrono::milliseconds timeout);
+    // Waits for one client on `waiter`'s thread instead of the caller's, so that a server
+    // can hand out its port and go on while the peer is still being started. Once a
+    // client has come, `client` holds its connection and `accepted` runs on that thread
+    // with 0; a wait that fails runs it with the error. Stopping `waiter` ends the wait;
+    // stop it before this server or `client` goes. Returns 0 or the error that kept the
+    // wait from starting.
+    int acceptInBackground(Socket& client, PollThread& waiter, std::function<void(int error)> accepted);
     void close();
 
 private:

@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <vector>
+
 namespace Os {
 namespace {
 
@@ -79,6 +84,73 @@ TEST(LocalServer, GivenPortIsUsedAndTakenPortIsRefused)
     first.close();
     EXPECT_EQ(second.listen(port), kErrorSuccess);
     EXPECT_EQ(second.port(), port);
+}
+
+// What a background accept reported, for the test thread to wait on.
+class AcceptOutcome {
+public:
+    std::function<void(int)> callback()
+    {
+        return [this](int error) {
+            std::lock_guard lock(mutex_);
+            errors_.push_back(error);
+            changed_.notify_all();
+        };
+    }
+    bool waitForOne(std::chrono::milliseconds timeout = 5s)
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, timeout, [&] { return !errors_.empty(); });
+    }
+    std::vector<int> errors() const
+    {
+        std::lock_guard lock(mutex_);
+        return errors_;
+    }
+
+private:
+    mutable std::mutex mutex_; // guards errors_: the waiter thread adds, the test reads
+    std::condition_variable changed_;
+    std::vector<int> errors_;
+};
+
+TEST(LocalServer, BackgroundAcceptHandsTheClientOverOnItsThread)
+{
+    LocalServer server;
+    ASSERT_EQ(server.listen(0), kErrorSuccess);
+    AcceptOutcome outcome;
+    ReceivedBytes atServer;
+    Socket accepted;
+    PollThread waiter;
+    ASSERT_EQ(server.acceptInBackground(accepted, waiter, outcome.callback()), kErrorSuccess);
+    EXPECT_FALSE(accepted.isOpen()) << "nobody has connected yet";
+
+    Socket client;
+    ASSERT_EQ(client.connect(server.port()), kErrorSuccess);
+    ASSERT_TRUE(outcome.waitForOne());
+    EXPECT_EQ(outcome.errors(), std::vector<int>{kErrorSuccess});
+    EXPECT_TRUE(waitUntil([&] { return !waiter.running(); })) << "one client, then the wait ends";
+    ASSERT_TRUE(accepted.isOpen());
+    ASSERT_EQ(accepted.startReceiver(atServer.receiver()), kErrorSuccess);
+    EXPECT_EQ(client.write(bytesOf("AT\r\n"), 1s).outcome, IoResult::Outcome::completed);
+    EXPECT_TRUE(atServer.waitForText("AT\r\n"));
+}
+
+TEST(LocalServer, StoppingABackgroundAcceptReportsNothing)
+{
+    LocalServer server;
+    ASSERT_EQ(server.listen(0), kErrorSuccess);
+    AcceptOutcome outcome;
+    Socket accepted;
+    PollThread waiter;
+    ASSERT_EQ(server.acceptInBackground(accepted, waiter, outcome.callback()), kErrorSuccess);
+    waiter.stop();
+    EXPECT_TRUE(outcome.errors().empty());
+    EXPECT_FALSE(accepted.isOpen());
+
+    Socket notListening;
+    LocalServer closed;
+    EXPECT_EQ(closed.acceptInBackground(notListening, waiter, outcome.callback()), kErrorInvalidHandle);
 }
 
 TEST(Socket, ConnectingWhereNobodyListensIsRefused)
