@@ -1,0 +1,143 @@
+#include "app/Conductor.h"
+
+#include "app/LibraryControl.h"
+#include "app/MainWidget.h"
+#include "app/QtCvWrapper.h"
+#include "app/ReminderWidget.h"
+#include "app/Resources.h"
+#include "app/ShellLog.h"
+#include "app/SystrayIcon.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+
+#include <cmath>
+
+namespace Orvanta {
+
+namespace {
+
+constexpr int stopReadingMode = 2;
+constexpr int readMode = 4;
+constexpr int offMode = 0;
+constexpr int deviceRemoved = 0;
+
+} // namespace
+
+Conductor::Conductor(LibraryControl& library, std::unique_ptr<QSettings> settings)
+    : library_(library)
+    , settings_(std::move(settings))
+{
+    qRegisterMetaType<eGpsState>("eGpsState");
+    resources::load();
+}
+
+Conductor::~Conductor() = default;
+
+void Conductor::start(const QtCvWrapper& bridge)
+{
+    connect(&bridge, &QtCvWrapper::libraryStateChanged, this, &Conductor::libraryStateChanged);
+    connect(&bridge, &QtCvWrapper::deviceStateChanged, this, &Conductor::deviceStateChanged);
+    connect(&bridge, &QtCvWrapper::gpsSupportedChanged, this, &Conductor::gpsSupportedChanged);
+    connect(&bridge, qOverload<int>(&QtCvWrapper::gpsStateChanged), this, qOverload<int>(&Conductor::gpsStateChanged));
+    connect(&bridge, &QtCvWrapper::latitudeChanged, this, &Conductor::latitudeChanged);
+    connect(&bridge, &QtCvWrapper::longitudeChanged, this, &Conductor::longitudeChanged);
+    connect(&bridge, &QtCvWrapper::gpsPortNameChanged, this, &Conductor::gpsPortNameChanged);
+    library_.initialise();
+    mainWidget_ = std::make_unique<MainWidget>(*this);
+    if (!readBoolSetting(QStringLiteral("ShowReminder")))
+        reminder_ = std::make_unique<ReminderWidget>(*this);
+    trayIcon_ = std::make_unique<SystrayIcon>(*this);
+}
+
+void Conductor::quitApplication()
+{
+    qCInfo(shellLog) << "quitting";
+    library_.shutdown();
+    QCoreApplication::quit();
+}
+
+void Conductor::toggleUi()
+{
+    emit toggleShowWidget();
+    notifyUiVisibility();
+}
+
+void Conductor::notifyUiVisibility()
+{
+    reportUiVisibility();
+    library_.setGpsMode(stopReadingMode);
+}
+
+void Conductor::reportUiVisibility() { emit uiVisibilityChanged(mainWidget_ != nullptr && mainWidget_->isVisible()); }
+
+void Conductor::switchGps(bool on) { library_.setGpsMode(on ? readMode : offMode); }
+
+void Conductor::clearSettings()
+{
+    qCInfo(shellLog) << "clearing the settings";
+    settings_->clear();
+    settings_->sync();
+}
+
+void Conductor::writeBoolSetting(const QString& key, bool value)
+{
+    settings_->setValue(key, value);
+    settings_->sync(); // kept even if the tool is ended before it quits normally
+}
+
+bool Conductor::readBoolSetting(const QString& key) const { return settings_->value(key, false).toBool(); }
+
+MapSites Conductor::mapSites() const { return MapSites::fromSettings(*settings_); }
+
+void Conductor::libraryStateChanged(int state) { libraryState_ = state; }
+
+void Conductor::deviceStateChanged(int state)
+{
+    deviceState_ = state;
+    if (state != deviceRemoved)
+        return;
+    // The position belonged to the card that went: the next card's first fix must enable
+    // the map links again even if it reports the very same coordinates.
+    latitude_ = 0.0;
+    longitude_ = 0.0;
+    emit deviceReady(false);
+}
+
+void Conductor::gpsSupportedChanged(bool supported) { emit gpsSupported(supported); }
+
+void Conductor::gpsStateChanged(int state)
+{
+    gpsState_ = state;
+    emit gpsStateChanged(eGpsState(state));
+}
+
+void Conductor::latitudeChanged(double latitude)
+{
+    if (latitude == latitude_)
+        return;
+    latitude_ = latitude;
+    checkForFix();
+}
+
+void Conductor::longitudeChanged(double longitude)
+{
+    if (longitude == longitude_)
+        return;
+    longitude_ = longitude;
+    checkForFix();
+}
+
+void Conductor::gpsPortNameChanged(QString port) { emit gpsPortName(port); }
+
+void Conductor::checkForFix()
+{
+    // 0 means "no value yet"; a coordinate that is not a number never makes a position.
+    const bool known = latitude_ != 0.0 && longitude_ != 0.0 && std::isfinite(latitude_) && std::isfinite(longitude_);
+    if (!known)
+        return;
+    emit foundLocation(true);
+    library_.setGpsMode(stopReadingMode);
+}
+
+} // namespace Orvanta

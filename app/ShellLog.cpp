@@ -1,0 +1,5 @@
+#include "app/ShellLog.h"
+
+namespace Orvanta {
+Q_LOGGING_CATEGORY(shellLog, "orvanta.shell", QtWarningMsg)
+}
