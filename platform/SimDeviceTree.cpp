@@ -217,11 +217,18 @@ void SimDeviceTree::readPowerEvents(bool fromStart)
     constexpr std::size_t kChunk = 4096;
     const std::filesystem::path path = folder_ / kPowerFileName;
     struct stat info {};
-    if (fromStart || (::stat(path.c_str(), &info) == 0 && static_cast<std::uint64_t>(info.st_size) < powerOffset_))
+    if (::stat(path.c_str(), &info) != 0)
+        return;
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    if (fromStart || size < powerOffset_)
         powerOffset_ = 0; // a new or truncated file starts over
-    for (;;) {
-        auto text = readFilePart(path, powerOffset_, kChunk);
-        if (!text)
+    // Only what the file held when this event is taken: a line appended meanwhile comes
+    // with its own event, and reading it now could post it ahead of the description
+    // changes its writer made before it (the first post may already have woken that writer).
+    while (powerOffset_ < size) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size - powerOffset_));
+        auto text = readFilePart(path, powerOffset_, want);
+        if (!text || text.value().empty())
             return;
         std::string_view lines = text.value();
         const std::size_t end = lines.rfind('\n');
