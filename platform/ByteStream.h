@@ -49,7 +49,7 @@ public:
     // False once the receiver thread has ended (or was never started).
     bool receiving() const { return receiver_.running(); }
     // Stops the receiver and lets go of the descriptor.
-    void close();
+    virtual void close();
 
 protected:
     enum class Kind { tty, socket };

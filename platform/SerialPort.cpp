@@ -52,11 +52,20 @@ int SerialPort::open(const std::string& path, bool lineSettings)
     if (lineSettings) {
         if (::ioctl(fd.get(), TIOCEXCL) != 0)
             return lastSystemError();
+        exclusive_ = true;
         if (const int error = applyLineSettings(fd.get(), path))
             return error;
     }
     adopt(std::move(fd));
     return kErrorSuccess;
+}
+
+void SerialPort::close()
+{
+    if (exclusive_.exchange(false))
+        if (const auto fd = descriptor())
+            ::ioctl(fd->get(), TIOCNXCL); // fails harmlessly on a port that has gone
+    ByteStream::close();
 }
 
 int SerialPort::purge()

@@ -8,6 +8,7 @@
 
 #include "platform/ByteStream.h"
 
+#include <atomic>
 #include <chrono>
 #include <string>
 
@@ -16,6 +17,7 @@ namespace Os {
 class SerialPort final : public ByteStream {
 public:
     SerialPort() : ByteStream(Kind::tty) {}
+    ~SerialPort() override { close(); }
 
     // Returns 0 or a system error number: kErrorFileNotFound, kErrorAccessDenied (held by
     // another opener, or no permission), kErrorInvalidFunction (line settings on
@@ -23,11 +25,18 @@ public:
     int open(const std::string& path, bool lineSettings = true);
     // Drops whatever waits to be sent or read.
     int purge();
+    // Also ends the exclusive use: a pseudo-terminal (the virtual card's ports) keeps the
+    // mark after its last close, unlike a real serial port, and would refuse every later
+    // opener without privileges.
+    void close() override;
     // The time a write of `bytes` may take: 1 ms per byte and 500 ms on top.
     static std::chrono::milliseconds writeTimeoutFor(std::size_t bytes)
     {
         return std::chrono::milliseconds(500 + static_cast<std::int64_t>(bytes));
     }
+
+private:
+    std::atomic<bool> exclusive_{false}; // TIOCEXCL was set; whoever closes first clears it
 };
 
 } // namespace Os

@@ -126,9 +126,9 @@ void DetectionTest::SetUp()
 
 void DetectionTest::TearDown() { EXPECT_EQ(NkUninitialize(), 0); }
 
-void DetectionTest::start()
+void DetectionTest::startOn(const std::filesystem::path& folder)
 {
-    Os::Result<std::unique_ptr<Os::SimDeviceTree>> tree = Os::SimDeviceTree::open(simFolder.path());
+    Os::Result<std::unique_ptr<Os::SimDeviceTree>> tree = Os::SimDeviceTree::open(folder);
     ASSERT_TRUE(tree.ok()) << tree.error();
     DetectionEnvironment environment;
     environment.tree = std::move(tree).value();

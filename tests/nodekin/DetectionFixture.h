@@ -61,7 +61,9 @@ protected:
     void TearDown() override;
 
     // Starts detection; `settle` shortens the suspension protocol's pauses.
-    void start();
+    void start() { startOn(simFolder.path()); }
+    // Starts detection on another simulator folder (the virtual card's).
+    void startOn(const std::filesystem::path& folder);
     // The card must live while it is plugged: its ports close with it.
     void plug(const std::string& file, const SimCard& card);
     void unplug(const std::string& file);

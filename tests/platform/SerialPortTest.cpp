@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -95,6 +97,21 @@ TEST_F(SerialPortOnPty, SecondOpenIsRefusedUntilTheFirstCloses)
     EXPECT_EQ(second.open(card.portPath, false), kErrorAccessDenied) << "also as a plain device file";
     port.close();
     EXPECT_EQ(second.open(card.portPath), kErrorSuccess);
+}
+
+TEST_F(SerialPortOnPty, ClosingEndsTheExclusiveUse)
+{
+    ASSERT_EQ(port.open(card.portPath), kErrorSuccess);
+    // The test runs privileged, so it can look at the mark past it; an opener without
+    // privileges is refused while the mark is there (EBUSY).
+    const UniqueFd probe(::open(card.portPath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+    ASSERT_TRUE(probe);
+    int exclusive = 0;
+    ASSERT_EQ(::ioctl(probe.get(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1);
+    port.close();
+    ASSERT_EQ(::ioctl(probe.get(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0) << "a pseudo-terminal keeps the mark after the close unless it is taken off";
 }
 
 TEST_F(SerialPortOnPty, ClosingFromInsideTheRemovalReportDoesNotHang)

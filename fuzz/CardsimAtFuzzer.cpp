@@ -1,0 +1,44 @@
+// Feeds arbitrary bytes to an AT port of the virtual card, as any program that opens the
+// port may write them. The first byte picks the forced answers in force.
+
+#include "sim/cardsim/AtSession.h"
+#include "sim/cardsim/Receiver.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace Cardsim;
+    static const CardFacts facts = factsFor(*findProfile("gps"), "RX0001");
+    static const Dialect dialect = Dialect::forCard(true);
+    Receiver receiver(std::chrono::milliseconds(0));
+    FaultRules faults;
+    if (size > 0) {
+        if ((data[0] & 1) != 0)
+            faults.set("AT_TGPS=", FinalResult::cme(data[0]), 1);
+        if ((data[0] & 2) != 0)
+            faults.set("AT+CGMR", FinalResult::error(), {});
+        ++data, --size;
+    }
+    AtSession session(dialect, facts, &receiver, faults);
+    std::vector<Emission> out;
+    // In two pieces, as a read may cut a command anywhere.
+    const std::size_t half = size / 2;
+    session.feed({data, half}, out);
+    session.feed({data + half, size - half}, out);
+
+    std::size_t echoed = 0;
+    for (const Emission& emission : out) {
+        if (emission.kind == Emission::Kind::echo) {
+            echoed += emission.text.size();
+            continue;
+        }
+        // An answer line never holds a line end: it would split into lines the host cannot place.
+        if (emission.text.find_first_of("\r\n") != std::string::npos || emission.text.empty())
+            __builtin_trap();
+    }
+    if (echoed > size)
+        __builtin_trap();
+    return 0;
+}

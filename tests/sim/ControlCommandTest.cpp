@@ -1,0 +1,152 @@
+#include "sim/cardsim/ControlCommand.h"
+#include "sim/cardsim/Options.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace Cardsim {
+namespace {
+
+using Verb = ControlCommand::Verb;
+
+struct ControlCase {
+    const char* name;
+    const char* line;
+    // Checks the command; empty when the line must be refused.
+    std::function<void(const ControlCommand&)> check;
+};
+
+class ControlLine : public ::testing::TestWithParam<ControlCase> {};
+
+TEST_P(ControlLine, ParsesOrSaysWhyNot)
+{
+    const ParsedControl parsed = parseControlLine(GetParam().line);
+    if (!GetParam().check) {
+        EXPECT_FALSE(parsed.command);
+        EXPECT_FALSE(parsed.problem.empty());
+        return;
+    }
+    ASSERT_TRUE(parsed.command) << parsed.problem;
+    GetParam().check(*parsed.command);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ControlLine,
+    ::testing::Values(
+        ControlCase{"Unplug", "unplug", [](const ControlCommand& c) { EXPECT_EQ(c.verb, Verb::unplug); }},
+        ControlCase{"TrailingCarriageReturn", "plug\r", [](const ControlCommand& c) { EXPECT_EQ(c.verb, Verb::plug); }},
+        ControlCase{"BlanksAround", "  lose-fix \t", [](const ControlCommand& c) { EXPECT_EQ(c.verb, Verb::loseFix); }},
+        ControlCase{"GpsOn", "gps on",
+                    [](const ControlCommand& c) {
+                        EXPECT_EQ(c.verb, Verb::gps);
+                        EXPECT_TRUE(c.on);
+                    }},
+        ControlCase{"FailWithCode", "fail at_tgps=2 3",
+                    [](const ControlCommand& c) {
+                        EXPECT_EQ(c.commandKey, "AT_TGPS=") << "the key of the command as sent";
+                        EXPECT_EQ(c.answer, FinalResult::cme(3));
+                        EXPECT_FALSE(c.times);
+                    }},
+        ControlCase{"FailWithErrorTwice", "fail AT+CGMR error 2",
+                    [](const ControlCommand& c) {
+                        EXPECT_EQ(c.commandKey, "AT+CGMR");
+                        EXPECT_EQ(c.answer, FinalResult::error());
+                        EXPECT_EQ(c.times, 2);
+                    }},
+        ControlCase{"HealOne", "heal AT+CGMR", [](const ControlCommand& c) { EXPECT_EQ(c.commandKey, "AT+CGMR"); }},
+        ControlCase{"HealAll", "heal", [](const ControlCommand& c) { EXPECT_TRUE(c.commandKey.empty()); }},
+        ControlCase{"GarbleDataPort", "garble 5 gps-data",
+                    [](const ControlCommand& c) {
+                        EXPECT_EQ(c.count, 5);
+                        EXPECT_EQ(c.port, PortRole::gpsData);
+                    }},
+        ControlCase{"GarbleAnyPort", "garble 1", [](const ControlCommand& c) { EXPECT_FALSE(c.port); }},
+        ControlCase{"UrcKeepsItsBlanks", "urc app +CREG: 1, \"00C3\"",
+                    [](const ControlCommand& c) {
+                        EXPECT_EQ(c.port, PortRole::application);
+                        EXPECT_EQ(c.text, "+CREG: 1, \"00C3\"");
+                    }},
+        ControlCase{"UrcOnAllPorts", "urc all RING", [](const ControlCommand& c) { EXPECT_FALSE(c.port); }},
+        ControlCase{"Empty", "", {}}, ControlCase{"Unknown", "explode", {}},
+        ControlCase{"ArgumentsWhereNoneBelong", "unplug now", {}}, ControlCase{"GpsMaybe", "gps maybe", {}},
+        ControlCase{"FailWithoutAnswer", "fail AT+CGMR", {}}, ControlCase{"FailNotAnAtCommand", "fail hello error", {}},
+        ControlCase{"FailTwoCommands", "fail AT+CGMR;+CGMM error", {}},
+        ControlCase{"FailCodeTooLarge", "fail AT+CGMR 70000", {}}, ControlCase{"FailZeroTimes", "fail AT+CGMR 3 0", {}},
+        ControlCase{"GarbleNothing", "garble 0", {}}, ControlCase{"GarbleNoSuchPort", "garble 2 serial", {}},
+        ControlCase{"UrcOnTheDataPort", "urc gps-data $GPRMC", {}}, ControlCase{"UrcWithoutText", "urc app", {}}),
+    [](const ::testing::TestParamInfo<ControlCase>& info) { return std::string(info.param.name); });
+
+struct OptionsCase {
+    const char* name;
+    std::vector<std::string_view> arguments;
+    std::function<void(const Options&)> check; // empty: refused
+};
+
+class CommandLineOptions : public ::testing::TestWithParam<OptionsCase> {};
+
+TEST_P(CommandLineOptions, ParseOrSayWhyNot)
+{
+    const ParsedOptions parsed = parseOptions(GetParam().arguments);
+    if (!GetParam().check) {
+        EXPECT_FALSE(parsed.options);
+        EXPECT_FALSE(parsed.problem.empty());
+        return;
+    }
+    ASSERT_TRUE(parsed.options) << parsed.problem;
+    GetParam().check(*parsed.options);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, CommandLineOptions,
+    ::testing::Values(
+        OptionsCase{"Defaults", {},
+                    [](const Options& o) {
+                        EXPECT_EQ(o.profile, "gps");
+                        EXPECT_EQ(o.rate, 1.0);
+                        EXPECT_FALSE(o.gpsOn);
+                        EXPECT_EQ(o.serialNumber(), Options{}.serialNumber()) << "the same every run";
+                    }},
+        OptionsCase{"ValueAfterEquals", {"--rate=100", "--ttff=0.25"},
+                    [](const Options& o) {
+                        EXPECT_EQ(o.rate, 100.0);
+                        EXPECT_EQ(o.timeToFirstFix, std::chrono::milliseconds(250));
+                    }},
+        OptionsCase{"ValueAsNextArgument", {"--profile", "no-gps", "--vendor-id", "0x2C9A", "--product-id", "0c00"},
+                    [](const Options& o) {
+                        EXPECT_EQ(o.profile, "no-gps");
+                        EXPECT_EQ(o.vendorId, 0x2C9A);
+                        EXPECT_EQ(o.productId, 0x0C00);
+                    }},
+        OptionsCase{"NamesGiveDifferentSerials", {"--name", "second"},
+                    [](const Options& o) { EXPECT_NE(o.serialNumber(), Options{}.serialNumber()); }},
+        OptionsCase{"FaultsCollect", {"--fail", "AT+CGMR error", "--fail=AT_TGPS= 3 1"},
+                    [](const Options& o) {
+                        EXPECT_EQ(o.faults, (std::vector<std::string>{"AT+CGMR error", "AT_TGPS= 3 1"}));
+                    }},
+        OptionsCase{"Flags", {"--gps", "on", "--no-fix", "--silent", "--unplugged", "--verbose"},
+                    [](const Options& o) {
+                        EXPECT_TRUE(o.gpsOn && o.noFix && o.silent && o.unplugged && o.verbose);
+                    }},
+        OptionsCase{"UnknownOption", {"--colour"}, {}}, OptionsCase{"MissingValue", {"--rate"}, {}},
+        OptionsCase{"ValueOnAFlag", {"--silent=yes"}, {}}, OptionsCase{"NoSuchProfile", {"--profile", "x900"}, {}},
+        OptionsCase{"RateTooHigh", {"--rate", "5000"}, {}}, OptionsCase{"RateNotANumber", {"--rate", "fast"}, {}},
+        OptionsCase{"NegativeTimeToFirstFix", {"--ttff", "-1"}, {}},
+        OptionsCase{"VendorIdTooLarge", {"--vendor-id", "12345"}, {}},
+        OptionsCase{"NameWithSlash", {"--name", "../card"}, {}}, OptionsCase{"HiddenName", {"--name", ".card"}, {}},
+        OptionsCase{"BadFault", {"--fail", "AT+CGMR maybe"}, {}}),
+    [](const ::testing::TestParamInfo<OptionsCase>& info) { return std::string(info.param.name); });
+
+TEST(Help, NamesEveryOptionProfileAndControlCommand)
+{
+    const std::string help = helpText();
+    for (const OptionRow& row : optionRows())
+        EXPECT_NE(help.find(std::string(row.name)), std::string::npos) << row.name;
+    for (const Profile& profile : profiles())
+        EXPECT_NE(help.find("\n  " + std::string(profile.name) + " "), std::string::npos) << profile.name;
+    for (const ControlVerb& verb : controlVerbs())
+        EXPECT_NE(help.find("\n  " + std::string(verb.name)), std::string::npos) << verb.name;
+}
+
+} // namespace
+} // namespace Cardsim

@@ -1,0 +1,296 @@
+// The card's logic in this process, on a reactor that the test turns: no threads, real
+// pseudo-terminals, inotify and timers.
+
+#include "sim/cardsim/VirtualCard.h"
+
+#include "sim/cardsim/Nmea.h"
+#include "platform/SerialPort.h"
+#include "tests/sim/SimTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/ioctl.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace Cardsim {
+namespace {
+
+using namespace testing;
+using namespace std::chrono_literals;
+
+// Three fixes, a group each; the checksums are put on below.
+constexpr const char* kCapture[] = {
+    "$GPGGA,100000.00,4807.00000,N,01131.00000,E,1,08,1.0,500.0,M,47.0,M,,",
+    "$GPRMC,100000.00,A,4807.00000,N,01131.00000,E,1.0,90.0,150624,,,A",
+    "$GPGGA,100001.00,4807.00100,N,01131.00000,E,1,08,1.0,500.0,M,47.0,M,,",
+    "$GPRMC,100001.00,A,4807.00100,N,01131.00000,E,1.0,90.0,150624,,,A",
+    "$GPGGA,100002.00,4807.00200,N,01131.00000,E,1,08,1.0,500.0,M,47.0,M,,",
+    "$GPRMC,100002.00,A,4807.00200,N,01131.00000,E,1.0,90.0,150624,,,A",
+};
+
+Track capture()
+{
+    std::string text;
+    for (const char* body : kCapture)
+        text += Nmea::sentenceOf(Nmea::fieldsOf(body)) + "\n";
+    std::string problem;
+    return *Track::parse(text, problem);
+}
+
+// The number of hosts on a port, as the status line tells it.
+int openersOf(const std::string& status, std::string_view role)
+{
+    const std::size_t port = status.find(" " + std::string(role) + "=");
+    const std::size_t openers = status.find("(openers=", port);
+    return port == std::string::npos || openers == std::string::npos ? -1 : std::atoi(status.c_str() + openers + 9);
+}
+
+// The lines of `text` without their CR LF.
+std::vector<std::string> linesOf(std::string text)
+{
+    std::vector<std::string> lines;
+    for (std::size_t end; (end = text.find("\r\n")) != std::string::npos; text.erase(0, end + 2))
+        lines.push_back(text.substr(0, end));
+    return lines;
+}
+
+class InProcessCard : public ::testing::Test {
+protected:
+    void start(const std::string& profile = "gps", std::function<void(CardSetup&)> adjust = {})
+    {
+        CardSetup setup;
+        setup.profile = findProfile(profile);
+        setup.ids = {setup.profile->vendorId, setup.profile->productId, "RX0001"};
+        setup.folder = folder.path();
+        setup.name = "card";
+        setup.rate = 50;
+        if (adjust)
+            adjust(setup);
+        card.emplace(reactor, setup, capture());
+        ASSERT_EQ(card->error(), 0);
+        ASSERT_EQ(card->plug(), 0);
+    }
+
+    std::string control(const std::string& line)
+    {
+        const ParsedControl parsed = parseControlLine(line);
+        EXPECT_TRUE(parsed.command) << parsed.problem;
+        return parsed.command ? card->execute(*parsed.command) : "";
+    }
+
+    HostPort open(PortRole role) { return HostPort(card->portPath(role)); }
+
+    // Sends `command` and waits for the answer to end with `last`.
+    bool ask(HostPort& port, const std::string& command, const std::string& last)
+    {
+        port.write(command + "\r\n");
+        return pumpUntil(reactor, [&] { return port.received().ends_with(last); });
+    }
+
+    std::string descriptionText() const
+    {
+        std::ifstream in(folder / "card.json");
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    Orvanta::testing::TestFolder folder;
+    Reactor reactor;
+    std::optional<VirtualCard> card;
+};
+
+TEST_F(InProcessCard, ForcedAnswersHoldUntilHealed)
+{
+    start();
+    HostPort app = open(PortRole::application);
+    ASSERT_TRUE(ask(app, "ATE0;+CMEE=1", "OK\r\n"));
+    EXPECT_EQ(control("fail AT+CGMR 10"), "OK");
+    app.forget();
+    ASSERT_TRUE(ask(app, "AT+CGMR", "\r\n+CME ERROR: 10\r\n"));
+    EXPECT_EQ(control("heal AT+CGMR"), "OK");
+    EXPECT_EQ(control("heal AT+CGMR").rfind("ERROR", 0), 0u) << "nothing left to heal";
+    app.forget();
+    ASSERT_TRUE(ask(app, "AT+CGMR", "\r\n4.2.17\r\n\r\nOK\r\n"));
+}
+
+TEST_F(InProcessCard, FaultsFromTheCommandLineApplyFromTheStart)
+{
+    start("gps", [](CardSetup& setup) { setup.faults = {"AT_TGPS= error 1"}; });
+    HostPort control = open(PortRole::gpsControl);
+    ASSERT_TRUE(ask(control, "ATE0", "OK\r\n"));
+    control.forget();
+    ASSERT_TRUE(ask(control, "AT_TGPS=2", "\r\nERROR\r\n"));
+    control.forget();
+    ASSERT_TRUE(ask(control, "AT_TGPS=2", "\r\nOK\r\n")) << "used up after once";
+}
+
+TEST_F(InProcessCard, SilentCardSwallowsInputUntilUnsilenced)
+{
+    start();
+    HostPort app = open(PortRole::application);
+    EXPECT_EQ(control("silence"), "OK");
+    app.write("AT\r\n");
+    // Nothing may come; give it time to show that nothing does.
+    EXPECT_FALSE(pumpUntil(reactor, [&] { return !app.received().empty(); }, 300ms));
+    EXPECT_EQ(control("unsilence"), "OK");
+    app.write("ATE");
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return app.received() == "ATE"; }));
+    // A spell of silence ends what the host had begun to type.
+    EXPECT_EQ(control("silence"), "OK");
+    EXPECT_EQ(control("unsilence"), "OK");
+    ASSERT_TRUE(ask(app, "AT", "\r\n")) << app.received();
+    EXPECT_EQ(app.received(), "ATEAT\r\r\nOK\r\n");
+}
+
+TEST_F(InProcessCard, StreamsTheTrackWhileTheReceiverIsOnAndWithholdsTheFixWhenLost)
+{
+    start();
+    HostPort data = open(PortRole::gpsData);
+    HostPort gps = open(PortRole::gpsControl);
+    ASSERT_TRUE(ask(gps, "AT_TGPS=2", "OK\r\n"));
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return data.received().find("$GPRMC,100002.00,A") != std::string::npos; }));
+    EXPECT_EQ(control("lose-fix"), "OK");
+    data.forget();
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return data.received().find("$GPRMC,100001.00,V,,,,,,,") != std::string::npos; }));
+    EXPECT_EQ(control("regain-fix"), "OK");
+    data.forget();
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return data.received().find(",A,4807.00") != std::string::npos; }));
+    ASSERT_TRUE(ask(gps, "AT_TGPS=0", "OK\r\n"));
+    // Whatever was on its way has come; after that, silence on the data port.
+    pumpUntil(reactor, [] { return false; }, 100ms);
+    data.forget();
+    EXPECT_FALSE(pumpUntil(reactor, [&] { return !data.received().empty(); }, 200ms));
+}
+
+TEST_F(InProcessCard, TimeToFirstFixShowsAsVoidRmcFirst)
+{
+    start("gps", [](CardSetup& setup) { setup.timeToFirstFix = 300ms; });
+    HostPort data = open(PortRole::gpsData);
+    EXPECT_EQ(control("gps on"), "OK");
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return data.received().find("RMC,1000") != std::string::npos; }));
+    EXPECT_NE(data.received().find(",V,,,,,,,150624"), std::string::npos) << data.received();
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return data.received().find(",A,4807.00") != std::string::npos; }));
+}
+
+TEST_F(InProcessCard, GarbledLinesFailTheirChecksumThenTheStreamIsClean)
+{
+    start("gps", [](CardSetup& setup) { setup.receiverOnAtPowerOn = true; });
+    HostPort data = open(PortRole::gpsData);
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return data.received().find("\r\n") != std::string::npos; }));
+    pumpUntil(reactor, [] { return false; }, 30ms);
+    EXPECT_EQ(control("garble 2 gps-data"), "OK");
+    data.forget();
+    ASSERT_TRUE(pumpUntil(reactor, [&] {
+        const std::string& text = data.received();
+        return std::count(text.begin(), text.end(), '\n') >= 6;
+    }));
+    std::vector<bool> valid;
+    for (const std::string& line : linesOf(data.received()))
+        valid.push_back(Nmea::hasValidChecksum(line));
+    ASSERT_GE(valid.size(), 4u);
+    EXPECT_EQ(std::vector<bool>(valid.begin(), valid.begin() + 4), (std::vector<bool>{false, false, true, true}));
+}
+
+TEST_F(InProcessCard, HostsExclusiveUseEndsWithItsClose)
+{
+    start();
+    const std::string path = card->portPath(PortRole::application);
+    {
+        Os::SerialPort port;
+        ASSERT_EQ(port.open(path), 0);
+        HostPort probe(path); // the test runs privileged enough to look past the mark
+        int exclusive = 0;
+        ASSERT_EQ(::ioctl(probe.fd(), TIOCGEXCL, &exclusive), 0);
+        ASSERT_EQ(exclusive, 1) << "the host's open sets the mark";
+    }
+    // A pseudo-terminal keeps the mark after the close; the card takes it off, so that the
+    // next opener without privileges is not refused.
+    HostPort probe(path);
+    ASSERT_TRUE(probe.isOpen());
+    probe.close();
+    ASSERT_TRUE(pumpUntil(reactor, [&] {
+        HostPort look(path);
+        int exclusive = 1;
+        return ::ioctl(look.fd(), TIOCGEXCL, &exclusive) == 0 && exclusive == 0;
+    }));
+}
+
+TEST_F(InProcessCard, WhatNobodyReadsIsNotKeptForTheNextHost)
+{
+    start("gps", [](CardSetup& setup) { setup.receiverOnAtPowerOn = true; });
+    {
+        HostPort data = open(PortRole::gpsData);
+        ASSERT_TRUE(pumpUntil(reactor, [&] { return data.received().find("$GPRMC") != std::string::npos; }));
+        ASSERT_TRUE(pumpUntil(reactor, [&] { return openersOf(control("status"), "gps-data") == 1; }));
+        // Ticks on while the host does not read, then the host goes.
+        pumpUntil(reactor, [] { return false; }, 100ms);
+    }
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return openersOf(control("status"), "gps-data") == 0; }));
+    pumpUntil(reactor, [] { return false; }, 100ms);
+    HostPort next = open(PortRole::gpsData);
+    // The first thing the next host reads is a whole line of a fresh group.
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return next.received().find("\r\n") != std::string::npos; }));
+    EXPECT_EQ(next.received().rfind("$GPGGA", 0), 0u) << next.received();
+}
+
+TEST_F(InProcessCard, UnplugEndsTheHostsPortsAndPlugBringsTheCardBack)
+{
+    start();
+    const std::string before = descriptionText();
+    ASSERT_NE(before.find("USB\\\\VID_1C2A&PID_7501\\\\RX0001"), std::string::npos) << before;
+    HostPort app = open(PortRole::application);
+    ASSERT_TRUE(ask(app, "ATE0", "OK\r\n"));
+    EXPECT_EQ(control("unplug"), "OK");
+    EXPECT_TRUE(app.ended()) << "reads report the pulled card";
+    EXPECT_FALSE(std::filesystem::exists(folder / "card.json"));
+    EXPECT_EQ(card->portPath(PortRole::application), "");
+    EXPECT_EQ(control("gps on").rfind("ERROR", 0), 0u);
+
+    EXPECT_EQ(control("plug"), "OK");
+    EXPECT_NE(descriptionText().find("USB\\\\VID_1C2A&PID_7501\\\\RX0001"), std::string::npos);
+    HostPort again = open(PortRole::application);
+    ASSERT_TRUE(ask(again, "AT", "AT\r\r\nOK\r\n")) << "a new session: echo is on again";
+}
+
+TEST_F(InProcessCard, UnsolicitedResultsGoToTheChosenAtPorts)
+{
+    start();
+    HostPort app = open(PortRole::application);
+    HostPort modem = open(PortRole::modem);
+    EXPECT_EQ(control("urc app +CREG: 1"), "OK");
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return app.received() == "\r\n+CREG: 1\r\n"; }));
+    EXPECT_EQ(control("urc all RING"), "OK");
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return modem.received() == "\r\nRING\r\n"; }));
+}
+
+TEST_F(InProcessCard, PowerEventsAreLinesOfThePowerFile)
+{
+    start();
+    EXPECT_EQ(control("suspend"), "OK");
+    EXPECT_EQ(control("resume"), "OK");
+    std::ifstream in(folder / "power");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "suspend\nresume\n");
+}
+
+TEST_F(InProcessCard, CardWithoutGpsHasNeitherReceiverNorGpsPorts)
+{
+    start("no-gps");
+    EXPECT_EQ(card->portPath(PortRole::gpsControl), "");
+    EXPECT_EQ(card->portPath(PortRole::gpsData), "");
+    EXPECT_EQ(control("gps on").rfind("ERROR", 0), 0u);
+    EXPECT_EQ(control("lose-fix").rfind("ERROR", 0), 0u);
+    HostPort app = open(PortRole::application);
+    ASSERT_TRUE(ask(app, "AT_TGPS?", "\r\nERROR\r\n"));
+}
+
+TEST_F(InProcessCard, DataOnlyCardStreamsWithoutAControlPort)
+{
+    start("gps-data-only", [](CardSetup& setup) { setup.receiverOnAtPowerOn = true; });
+    EXPECT_EQ(card->portPath(PortRole::gpsControl), "");
+    HostPort data = open(PortRole::gpsData);
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return data.received().find("$GPRMC") != std::string::npos; }));
+}
+
+} // namespace
+} // namespace Cardsim
