@@ -3,9 +3,11 @@
 //   orvanta-gps decode FILE    decode a capture of NMEA sentences (LF or CR LF lines)
 //   orvanta-gps decode -       the same from standard input
 //   orvanta-gps cards          what card detection sees
+//   orvanta-gps info           the card's identity, read from the card
 
 #include "CardsCommand.h"
 #include "DecodeCommand.h"
+#include "InfoCommand.h"
 
 #include <log4cplus/initializer.h>
 #include <log4cplus/logger.h>
@@ -22,6 +24,7 @@ namespace {
 constexpr const char* usage =
     "usage: orvanta-gps decode FILE|-\n"
     "       orvanta-gps cards [SECONDS]\n"
+    "       orvanta-gps info [SECONDS]\n"
     "\n"
     "decode  runs each line of FILE (or of standard input for -) through Orvanta's NMEA\n"
     "        parser and prints one JSON object per published record or signal on standard\n"
@@ -54,6 +57,14 @@ int main(int argc, char** argv)
             return 2;
         }
         return Orvanta::gps::listCards(stdout, stderr, std::chrono::seconds(seconds));
+    }
+    if ((argc == 2 || argc == 3) && std::string_view(argv[1]) == "info") {
+        const long seconds = argc == 3 ? std::strtol(argv[2], nullptr, 10) : 10;
+        if (seconds < 1 || seconds > 600) {
+            std::fputs(usage, stderr);
+            return 2;
+        }
+        return Orvanta::gps::showCardInfo(stdout, stderr, std::chrono::seconds(seconds));
     }
     if (argc != 3 || std::string_view(argv[1]) != "decode") {
         std::fputs(usage, stderr);
