@@ -33,7 +33,10 @@ constexpr const char* usage =
     "cards   shows what card detection sees: the card state, the card, its ports and\n"
     "        capabilities. A card that is still starting is given SECONDS (default 5) to\n"
     "        show all its ports. ORVANTA_DEVICES=sim looks at the virtual card instead of\n"
-    "        the machine's USB devices.\n";
+    "        the machine's USB devices.\n"
+    "info    starts the modem backend, waits up to SECONDS (default 10) for a card and\n"
+    "        prints its identity as the card reports it (model, product, firmware,\n"
+    "        hardware, IMEI, serial number) and its ports.\n";
 
 struct CloseFile {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
