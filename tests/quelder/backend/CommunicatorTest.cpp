@@ -81,13 +81,17 @@ TEST_F(CommunicatorTest, EventsAndErrorsReachTheClientOnTheCommunicatorThreadInO
 TEST_F(CommunicatorTest, StopEndsTheLoopBeforeTheNextEntryAndReleasesWhatWasNotDelivered)
 {
     ASSERT_EQ(communicator.Start(&ClientRecorder::OnEvent, &ClientRecorder::OnError), kQdSuccess);
+    std::promise<void> entered;
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
-    client.SetHook([released](int event) {
-        if (event == QdEventDeviceState)
+    client.SetHook([&entered, released](int event) {
+        if (event == QdEventDeviceState) {
+            entered.set_value();
             released.wait();
+        }
     });
     ASSERT_EQ(communicator.PostClientEvent(QdEventDeviceState, nullptr), kQdSuccess);
+    ASSERT_EQ(entered.get_future().wait_for(5s), std::future_status::ready);
     // Undelivered buffers must be released: the leak checker of the sanitizer builds sees them.
     ASSERT_EQ(communicator.PostClientEvent(QdEventGpsData, TextBuffer("never delivered")), kQdSuccess);
     ASSERT_EQ(communicator.PostClientError(1, 2, 3), kQdSuccess);
