@@ -141,13 +141,13 @@ void Device::SetIdleText(const std::string& text, bool silent)
         RaiseEvent(20);
 }
 
-Device::FirmwareVersion Device::Firmware() const
+std::optional<FirmwareVersion> Device::Firmware() const
 {
     std::lock_guard lock(textMutex_);
     return firmware_;
 }
 
-void Device::SetFirmware(FirmwareVersion version)
+void Device::SetFirmware(std::optional<FirmwareVersion> version)
 {
     std::lock_guard lock(textMutex_);
     firmware_ = version;
@@ -156,7 +156,7 @@ void Device::SetFirmware(FirmwareVersion version)
 void Device::ResetValues(bool bulk, DeviceState state)
 {
     SetIdleText({}, bulk);
-    SetFirmware({});
+    SetFirmware(std::nullopt);
     for (std::size_t i = 0; i < kValueCount; ++i) {
         const Value value = static_cast<Value>(i);
         Set(value, InfoOf(value).zero, bulk);

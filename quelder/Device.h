@@ -15,6 +15,7 @@
 #include "quelder/QueueMessages.h"
 #include "quelder/at/Modem.h"
 #include "quelder/connections/Connection.h"
+#include "quelder/platforms/Answers.h"
 #include "quelder/platforms/Platforms.h"
 
 #include <array>
@@ -23,6 +24,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace GSM {
@@ -71,12 +73,8 @@ public:
     void SetConnectionState(int state, bool silent = false);
     std::string IdleText() const;
     void SetIdleText(const std::string& text, bool silent = false);
-    struct FirmwareVersion {
-        int major = 0, minor = 0, build = 0;
-        bool known = false;
-    };
-    FirmwareVersion Firmware() const;
-    void SetFirmware(FirmwareVersion version);
+    std::optional<FirmwareVersion> Firmware() const;
+    void SetFirmware(std::optional<FirmwareVersion> version);
 
     // Raises `event` to the client while it is enabled; an event's buffer goes to the
     // client with it, or is released here.
@@ -129,7 +127,7 @@ private:
 
     mutable std::mutex textMutex_; // guards idleText_ and firmware_, which are no single words
     std::string idleText_;
-    FirmwareVersion firmware_;
+    std::optional<FirmwareVersion> firmware_;
 
     mutable std::mutex connectionMutex_; // guards connectionState_ and its change
     int connectionState_ = 0;

@@ -4,9 +4,8 @@
 #include "platform/SystemError.h"
 #include "quelder/Device.h"
 #include "quelder/Names.h"
+#include "quelder/platforms/Answers.h"
 
-#include <array>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -103,56 +102,9 @@ std::vector<std::string> AskLines(Modem& modem, std::string_view command)
     }
 }
 
-// "+CPIN: " answers, in the order of the PIN/PUK states from Ready on.
-constexpr std::array<std::string_view, 16> kPinAnswers{
-    "READY",      "SIM PIN",    "SIM PUK",       "PH-SIM PIN",    "PH-FSIM PIN", "PH-FSIM PUK",
-    "SIM PIN2",   "SIM PUK2",   "PH-NET PIN",    "PH-NET PUK",    "PH-NETSUB PIN", "PH-NETSUB PUK",
-    "PH-SP PIN",  "PH-SP PUK",  "PH-CORP PIN",   "PH-CORP PUK"};
-
-int PinStateOf(std::string_view answer)
+bool AtLeast(const std::optional<FirmwareVersion>& version, FirmwareVersion least) noexcept
 {
-    for (std::size_t i = 0; i < kPinAnswers.size(); ++i)
-        if (answer == kPinAnswers[i])
-            return static_cast<int>(i) + 1;
-    return 0;
-}
-
-// The swapped-nibble digits of an ICCID record, filler 'F's left out.
-std::string IccidOf(std::string_view hex)
-{
-    std::string digits;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-        for (const char c : {hex[i + 1], hex[i]}) {
-            if (c >= '0' && c <= '9')
-                digits += c;
-            else if (c != 'F' && c != 'f')
-                Raise(kQdNotAvailable);
-        }
-    }
-    return digits;
-}
-
-// Peak rates of the HSDPA and HSUPA categories, in bit/s.
-int HsdpaRate(int category) noexcept
-{
-    constexpr std::array<int, 11> rates{0,       1200000, 1200000, 1800000, 1800000, 3600000,
-                                        3600000, 7200000, 7200000, 10100000, 14000000};
-    return category >= 0 && static_cast<std::size_t>(category) < rates.size() ? rates[static_cast<std::size_t>(category)]
-                                                                                : 0;
-}
-
-int HsupaRate(int category) noexcept
-{
-    constexpr std::array<int, 7> rates{0, 730000, 1460000, 1460000, 2000000, 2000000, 5760000};
-    return category >= 0 && static_cast<std::size_t>(category) < rates.size() ? rates[static_cast<std::size_t>(category)]
-                                                                                : 0;
-}
-
-bool AtLeast(const Device::FirmwareVersion& v, int major, int minor, int build) noexcept
-{
-    if (!v.known)
-        return false;
-    return std::array{v.major, v.minor, v.build} >= std::array{major, minor, build};
+    return version && *version >= least;
 }
 
 const char* Supported(bool on) noexcept { return on ? "is" : "is not"; }
@@ -268,22 +220,21 @@ void GenericPlatform::EnableExtendedErrors()
 void GenericPlatform::ReadFirmwareVersion()
 {
     const std::string text = AskText(device_, "AT+CGMR", {}, 3s);
-    Device::FirmwareVersion version;
-    if (std::sscanf(text.c_str(), "%d.%d.%d", &version.major, &version.minor, &version.build) == 3) {
-        version.known = true;
-        xlog(logNormal, "Qd: Detected firmware version is %d.%d.%d", version.major, version.minor, version.build);
+    const std::optional<FirmwareVersion> version = FirmwareVersionOf(text);
+    if (version) {
+        xlog(logNormal, "Qd: Detected firmware version is %d.%d.%d", version->major, version->minor, version->build);
     } else {
         xlog(logWarning, "Qd: Could not determine firmware version from string [%s]", text.c_str());
     }
     device_.SetFirmware(version);
 
     features_ = CardFeatures{};
-    features_.ucs2 = AtLeast(version, 2, 0, 0);
-    features_.smsConcatenation = AtLeast(version, 3, 0, 0);
-    features_.technologySelection = AtLeast(version, 3, 0, 0);
+    features_.ucs2 = AtLeast(version, {2, 0, 0});
+    features_.smsConcatenation = AtLeast(version, {3, 0, 0});
+    features_.technologySelection = AtLeast(version, {3, 0, 0});
     features_.voice = false; // until the card says otherwise
-    features_.cellEvent3g = AtLeast(version, 4, 0, 0);
-    features_.dynamicTcpWindow = AtLeast(version, 4, 2, 0);
+    features_.cellEvent3g = AtLeast(version, {4, 0, 0});
+    features_.dynamicTcpWindow = AtLeast(version, {4, 2, 0});
     xlog(logNormal, "Qd: UCS2 string support is %s", Enabled(features_.ucs2));
     xlog(logNormal, "Qd: SMS concatenation support is %s", Enabled(features_.smsConcatenation));
     xlog(logNormal, "Qd: Technology selection %s supported", Supported(features_.technologySelection));
@@ -397,14 +348,12 @@ void GenericPlatform::ReadHsxpaCategory()
 {
     Optional("AT_THSPACAT?", [this](Modem& modem) {
         modem.ExpectPrefix("_THSPACAT:");
-        const int download = modem.ReadInt();
-        modem.SkipIf(',');
-        const int upload = modem.ReadInt();
+        const HsxpaRates rates = HsxpaRatesOf(modem.RestOfLine());
         modem.EndLine();
-        device_.Set(Value::hsxpaDownload, HsdpaRate(download));
-        device_.Set(Value::hsxpaUpload, HsupaRate(upload));
-        xlog(logNormal, "Qd: HSxPA category has been set to download=%d bps, upload=%d bps", HsdpaRate(download),
-             HsupaRate(upload));
+        device_.Set(Value::hsxpaDownload, rates.download);
+        device_.Set(Value::hsxpaUpload, rates.upload);
+        xlog(logNormal, "Qd: HSxPA category has been set to download=%d bps, upload=%d bps", rates.download,
+             rates.upload);
     });
 }
 
@@ -436,7 +385,7 @@ void GenericPlatform::ReadSimState()
 
 int GenericPlatform::ReadPinPukState()
 {
-    return PinStateOf(AskText(device_, "AT+CPIN?", "+CPIN:"));
+    return PinPukStateOf(AskText(device_, "AT+CPIN?", "+CPIN:"));
 }
 
 bool GenericPlatform::ReadSimReady()
@@ -557,12 +506,11 @@ QdResult GenericPlatform::QdGetOwnPhoneNumbers(char* numbers, std::uint32_t size
         RequireOutput(numbers);
         // +CNUM: "Voice","+15551230000",145 - one line per number; the numbers, comma-separated.
         std::string all;
+        constexpr std::string_view kPrefix = "+CNUM:";
         for (const std::string& line : AskLines(modem, "AT+CNUM")) {
-            Line answer(line);
-            answer.ExpectPrefix("+CNUM:");
-            answer.ReadQuotedString();
-            answer.SkipIf(',');
-            const std::string number = answer.ReadQuotedString().Text();
+            if (!line.starts_with(kPrefix))
+                continue; // not a number line: an unknown report, a second echo
+            const std::string number = OwnNumberOf(std::string_view(line).substr(kPrefix.size()));
             if (!all.empty())
                 all += ',';
             all += number;
@@ -595,19 +543,7 @@ QdResult GenericPlatform::QdGetSimSerialNumber(char* iccid, std::uint32_t size)
     return Run(Needs::initialized, [&](Modem& modem) {
         RequireOutput(iccid);
         // +CRSM: 144,0,"98101430121181157002" - status words, then EF_ICCID.
-        modem.Command("AT+CRSM=176,12258,0,0,10").Send();
-        modem.ExpectPrefix("+CRSM:");
-        const int sw1 = modem.ReadInt();
-        modem.SkipIf(',');
-        modem.ReadInt();
-        modem.SkipIf(',');
-        const std::string record = modem.ReadQuotedString().Text();
-        modem.EndLine();
-        modem.WaitFinal();
-        constexpr int kNormalEnding = 144;
-        if (sw1 != kNormalEnding)
-            Raise(kQdNotAvailable);
-        CopyOut(IccidOf(record), iccid, size);
+        CopyOut(IccidOf(AskText(modem, "AT+CRSM=176,12258,0,0,10", "+CRSM:")), iccid, size);
     });
 }
 
