@@ -191,7 +191,8 @@ TEST_P(PlatformChoice, FirstMatchWinsAndPlatformsNotYetBuiltKeepTheCardAway)
     host.SetCard(NkCardStarted, c.type, c.capabilities, "/nonexistent/port");
     device.UpdateCardState(kReasonDeviceChange);
     const int rc = device.Init(1);
-    EXPECT_EQ(typeid(device.CurrentPlatform()), c.platform);
+    const GSM::Platform& chosen = device.CurrentPlatform();
+    EXPECT_EQ(typeid(chosen), c.platform);
     // None of them reaches a card here: the serial port does not exist, the others are
     // not built yet.
     EXPECT_LT(rc, 0);
