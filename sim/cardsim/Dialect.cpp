@@ -85,6 +85,57 @@ FinalResult productName(CommandContext& context, std::string_view)
 }
 FinalResult hardware(CommandContext& context, std::string_view) { return answer(context, "_THWV: " + context.facts.hardware); }
 FinalResult pinState(CommandContext& context, std::string_view) { return answer(context, "+CPIN: READY"); }
+
+// What the card reports about itself at start-up and on request.
+FinalResult ok(CommandContext&, std::string_view) { return FinalResult::ok(); }
+
+// A report the card can switch on ("AT_TSQI=1"): only 1 and 0 are settings.
+FinalResult switchReport(CommandContext&, std::string_view arguments)
+{
+    if (arguments != "0" && arguments != "1")
+        return badParameter();
+    return FinalResult::ok();
+}
+
+FinalResult technologyChoices(CommandContext& context, std::string_view)
+{
+    return answer(context, "_TPSYS: (0-3),(0-2)");
+}
+FinalResult accessTechnology(CommandContext& context, std::string_view) { return answer(context, "_TSSYS: 2"); }
+FinalResult voiceSupport(CommandContext& context, std::string_view) { return answer(context, "_TPCMENABLE: 0"); }
+FinalResult radioSwitch(CommandContext& context, std::string_view) { return answer(context, "_TWIND: 1"); }
+FinalResult idleText(CommandContext& context, std::string_view) { return answer(context, "_TIDLETEXT: \"Test Network\""); }
+FinalResult hsxpaCategory(CommandContext& context, std::string_view) { return answer(context, "_THSPACAT: 8,6"); }
+FinalResult rxCode(CommandContext& context, std::string_view) { return answer(context, "_TRXC: 3"); }
+FinalResult oisov(CommandContext& context, std::string_view) { return answer(context, "_TISOV: " + context.facts.firmware); }
+FinalResult osrls(CommandContext& context, std::string_view) { return answer(context, "_TSRLS: 2009-06-30"); }
+FinalResult simLoaded(CommandContext& context, std::string_view) { return answer(context, "_TBLS: 1"); }
+FinalResult extendedError(CommandContext& context, std::string_view) { return answer(context, "+CEER: No cause"); }
+FinalResult ownNumber(CommandContext& context, std::string_view)
+{
+    return answer(context, "+CNUM: \"Voice\",\"" + context.facts.phoneNumber + "\",145");
+}
+FinalResult messageStorage(CommandContext& context, std::string_view)
+{
+    return answer(context, "+CPMS: \"SM\",3,20,\"SM\",3,20,\"SM\",3,20");
+}
+
+// Only the read of EF_ICCID ("AT+CRSM=176,12258,0,0,10") is known; its digits go in
+// swapped pairs, padded with F.
+FinalResult restrictedSimAccess(CommandContext& context, std::string_view arguments)
+{
+    if (arguments != "176,12258,0,0,10")
+        return badParameter();
+    std::string digits = context.facts.iccid;
+    if (digits.size() % 2 != 0)
+        digits += 'F';
+    std::string swapped;
+    for (std::size_t i = 0; i + 1 < digits.size(); i += 2) {
+        swapped += digits[i + 1];
+        swapped += digits[i];
+    }
+    return answer(context, "+CRSM: 144,0,\"" + swapped + "\"");
+}
 FinalResult radioState(CommandContext& context, std::string_view) { return answer(context, "+CFUN: 1"); }
 
 // The receiver reports 2 when on, 0 when off; 2 and 0 are also what switches it.
@@ -143,6 +194,29 @@ const CommandRow kCommonRows[] = {
     {"AT+CIMI", imsi},
     {"AT+CPIN?", pinState},
     {"AT+CFUN?", radioState},
+    {"AT+CNUM", ownNumber},
+    {"AT+CPMS?", messageStorage},
+    {"AT+CRSM=", restrictedSimAccess},
+    {"AT+CEER", extendedError},
+    {"AT_TPSYS=?", technologyChoices},
+    {"AT_TSSYS=", switchReport},
+    {"AT_TSSYS?", accessTechnology},
+    {"AT_TSQI=", switchReport},
+    {"AT_TEANT=", switchReport},
+    {"AT_TGACT=", switchReport},
+    {"AT_TPCMENABLE?", voiceSupport},
+    {"AT_TWIND=", switchReport},
+    {"AT_TWIND?", radioSwitch},
+    {"AT_TIDLETEXT=", switchReport},
+    {"AT_TIDLETEXT?", idleText},
+    {"AT_THSPACAT?", hsxpaCategory},
+    {"AT_TRXC?", rxCode},
+    {"AT_TISOV?", oisov},
+    {"AT_TSRLS", osrls},
+    {"AT_TSUDL", ok},
+    {"AT_TSPDS", ok},
+    {"AT_TRESET", ok},
+    {"AT_TBLS", simLoaded},
 };
 
 const CommandRow kReceiverRows[] = {
@@ -177,10 +251,14 @@ CardFacts factsFor(const Profile& profile, std::string_view serial)
     std::string imei = std::string("00440015") + digits;
     imei += luhnDigit(imei);
     std::snprintf(digits, sizeof digits, "%010u", static_cast<unsigned>(hash % 10000000000ull));
+    const std::string subscriber = digits;
+    // An issuer number of the test range; the last digit is the Luhn check digit.
+    std::string iccid = "89001012" + subscriber.substr(0, 10);
+    iccid += luhnDigit(iccid);
     const Identity& id = profile.identity;
     return CardFacts{std::string(id.manufacturer), std::string(id.model), std::string(id.productName),
                      std::string(id.firmware), std::string(id.hardware), std::string(serial), std::move(imei),
-                     "00101" + std::string(digits)};
+                     "00101" + subscriber, std::move(iccid), "+1555" + subscriber.substr(3)};
 }
 
 Dialect Dialect::forCard(bool withReceiver)

@@ -32,6 +32,8 @@ struct CardFacts {
     std::string serial;
     std::string imei; // 15 digits, the last one the Luhn check digit
     std::string imsi; // test network 001 01
+    std::string iccid;        // 19 digits, the SIM's serial number
+    std::string phoneNumber;  // the subscriber's own number
 };
 
 // The facts of a card of `profile` with serial number `serial`; IMEI and IMSI follow

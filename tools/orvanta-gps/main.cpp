@@ -3,9 +3,11 @@
 //   orvanta-gps decode FILE    decode a capture of NMEA sentences (LF or CR LF lines)
 //   orvanta-gps decode -       the same from standard input
 //   orvanta-gps cards          what card detection sees
+//   orvanta-gps info           the card's identity, read from the card
 
 #include "CardsCommand.h"
 #include "DecodeCommand.h"
+#include "InfoCommand.h"
 
 #include <log4cplus/initializer.h>
 #include <log4cplus/logger.h>
@@ -22,6 +24,7 @@ namespace {
 constexpr const char* usage =
     "usage: orvanta-gps decode FILE|-\n"
     "       orvanta-gps cards [SECONDS]\n"
+    "       orvanta-gps info [SECONDS]\n"
     "\n"
     "decode  runs each line of FILE (or of standard input for -) through Orvanta's NMEA\n"
     "        parser and prints one JSON object per published record or signal on standard\n"
@@ -30,7 +33,10 @@ constexpr const char* usage =
     "cards   shows what card detection sees: the card state, the card, its ports and\n"
     "        capabilities. A card that is still starting is given SECONDS (default 5) to\n"
     "        show all its ports. ORVANTA_DEVICES=sim looks at the virtual card instead of\n"
-    "        the machine's USB devices.\n";
+    "        the machine's USB devices.\n"
+    "info    starts the modem backend, waits up to SECONDS (default 10) for a card and\n"
+    "        prints its identity as the card reports it (model, product, firmware,\n"
+    "        hardware, IMEI, serial number) and its ports.\n";
 
 struct CloseFile {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
@@ -54,6 +60,14 @@ int main(int argc, char** argv)
             return 2;
         }
         return Orvanta::gps::listCards(stdout, stderr, std::chrono::seconds(seconds));
+    }
+    if ((argc == 2 || argc == 3) && std::string_view(argv[1]) == "info") {
+        const long seconds = argc == 3 ? std::strtol(argv[2], nullptr, 10) : 10;
+        if (seconds < 1 || seconds > 600) {
+            std::fputs(usage, stderr);
+            return 2;
+        }
+        return Orvanta::gps::showCardInfo(stdout, stderr, std::chrono::seconds(seconds));
     }
     if (argc != 3 || std::string_view(argv[1]) != "decode") {
         std::fputs(usage, stderr);

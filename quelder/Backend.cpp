@@ -1,0 +1,132 @@
+#include "quelder/Backend.h"
+
+#include "nodekin/XLog.h"
+
+namespace GSM {
+namespace {
+
+using Nodekin::logError;
+using Nodekin::logNormal;
+using Nodekin::xlog;
+
+// The backend that card detection's listener reaches: a plain function has no object.
+std::atomic<Backend*> listening{nullptr};
+
+int AsResult(int systemError) { return systemError > 0 ? qdSystemError(systemError) : systemError; }
+
+} // namespace
+
+Backend& Backend::Instance()
+{
+    static Backend backend;
+    return backend;
+}
+
+Backend::Backend(Os::Clock& clock, ModemTiming timing)
+    : device_(*this, timing), communicator_(device_, clock),
+      handler_([this](int kind) { device_.Exit(kind); }, [] { return NkIsFirstInsertionsFakeRemoval(); })
+{
+}
+
+Backend::~Backend() { Shutdown(); }
+
+int Backend::Initialize(void* instance, EventCallback eventCallback, ErrorCallback errorCallback,
+                        DetectionStarter startDetection)
+{
+    if (IsInitialized())
+        return kQdSuccess;
+    xlog(logNormal, "Qd: QdInitialize (hInstance=0x%p)", instance);
+    std::lock_guard lock(libraryLock_);
+    xlog(logNormal, "Qd: Quelder v%d.%d.%d.%d (%s library)", 1, 0, 0, 12, "MBCS");
+
+    int rc = handler_.Start();
+    if (rc != kQdSuccess) {
+        xlog(logError, "Qd: Failed to start system message handler (0x%x)", static_cast<unsigned>(rc));
+        return rc;
+    }
+    initialized_ = true;
+    rc = communicator_.Start(eventCallback, errorCallback);
+    if (rc == kQdSuccess)
+        rc = AsResult(InitCardDetection(instance, startDetection));
+    if (rc != kQdSuccess) {
+        communicator_.Stop();
+        handler_.Stop();
+        initialized_ = false;
+        return rc;
+    }
+    xlog(logNormal, "Qd: Library has been initialized");
+    return kQdSuccess;
+}
+
+int Backend::Shutdown()
+{
+    if (!IsInitialized())
+        return kQdSuccess;
+    xlog(logNormal, "Qd: QdShutdown");
+    handler_.Stop();
+    device_.Exit(1);
+    communicator_.Stop();
+    {
+        std::lock_guard lock(libraryLock_);
+        ShutdownCardDetection();
+    }
+    initialized_ = false;
+    xlog(logNormal, "Qd: Library has been shut down");
+    return kQdSuccess;
+}
+
+int Backend::InitCardDetection(void* instance, const DetectionStarter& startDetection)
+{
+    if (detectionActive_)
+        return kQdSuccess;
+    int rc = startDetection ? startDetection(instance) : NkInitialize(instance);
+    if (rc != 0) {
+        xlog(logError, "Qd: Communicator::InitCardDetection(): Could not initialize Nodekin (0x%x)",
+             static_cast<unsigned>(rc));
+        return rc;
+    }
+    listening = this;
+    rc = NkRegisterCallback(&Backend::CardListener);
+    if (rc != 0) {
+        xlog(logError, "Qd: Communicator::InitCardDetection(): Could not register Nodekin listener (0x%x)",
+             static_cast<unsigned>(rc));
+        listening = nullptr;
+        NkUninitialize();
+        return rc;
+    }
+    detectionActive_ = true;
+    return kQdSuccess;
+}
+
+void Backend::ShutdownCardDetection()
+{
+    if (!detectionActive_)
+        return;
+    if (const int rc = NkUnregisterCallback(); rc != 0)
+        xlog(logError, "Qd: Could not unregister Nodekin listener (0x%x)", static_cast<unsigned>(rc));
+    if (const int rc = NkUninitialize(); rc != 0)
+        xlog(logError, "Qd: Nodekin shut down but an error occured (0x%x)", static_cast<unsigned>(rc));
+    else
+        xlog(logNormal, "Qd: Nodekin shut down");
+    listening = nullptr;
+    detectionActive_ = false;
+}
+
+void Backend::CardListener(int type)
+{
+    if (Backend* backend = listening.load())
+        backend->device_.UpdateCardState(type);
+}
+
+int Backend::FetchCardInfo(NkCardInfo& record) { return NkGetCardInfo(&record); }
+
+void Backend::AcknowledgeSuspension() { NkAcknowledgeSuspension(); }
+
+void Backend::AfterOperation(int slot)
+{
+    constexpr int kEnterPin = 50, kEnterPuk = 51, kSetPinMode = 53, kChangePin = 54;
+    if (slot == kEnterPin || slot == kEnterPuk || slot == kSetPinMode || slot == kChangePin)
+        device_.AfterPinOperation();
+}
+
+} // namespace GSM

@@ -1,0 +1,526 @@
+#include "quelder/Device.h"
+
+#include "nodekin/XLog.h"
+#include "quelder/Names.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace GSM {
+namespace {
+
+using Nodekin::logError;
+using Nodekin::logNormal;
+using Nodekin::logVerbose;
+using Nodekin::logWarning;
+using Nodekin::xlog;
+
+constexpr std::uint32_t kGobi1000 = 0x8400, kGobi2000 = 0x8401;
+constexpr std::uint32_t kGenericMobileBroadband = 0xFF00;
+
+bool IsGobi(std::uint32_t type) noexcept { return type == kGobi1000 || type == kGobi2000; }
+bool IsZeroFootprint(std::uint32_t type) noexcept { return type == 0x2000 || type == 0x2100 || type == 0x2700; }
+
+// A Started card the backend can talk to.
+bool OffersChannel(const NkCardInfo& card) noexcept
+{
+    return (card.capabilities & NkCapApplicationPort) != 0 || IsGobi(card.typeCode) ||
+           IsZeroFootprint(card.typeCode) || card.typeCode == kGenericMobileBroadband;
+}
+
+constexpr int kRegistered = 1, kRegisteredRoaming = 5;
+
+} // namespace
+
+Device::Device(DeviceHost& host, ModemTiming timing)
+    : Modem(timing), host_(host), serial_(*this), gobi_(*this), zeroFp_(*this), platform_(&serial_),
+      connection_(&broadcomConnection_)
+{
+    for (auto& enabled : eventEnabled_)
+        enabled = true;
+}
+
+Device::~Device() { Close(); }
+
+// ---------------------------------------------------------------------------------------
+// Cached values and events
+
+void Device::RaiseEvent(int event, void* data)
+{
+    const bool enabled = event >= 0 && event < static_cast<int>(eventEnabled_.size()) &&
+                         eventEnabled_[static_cast<std::size_t>(event)].load();
+    if (enabled && host_.Queue().PostClientEvent(event, data) == kQdSuccess)
+        return;
+    // Not for the client, or the client cannot be told: the buffer has no other owner.
+    if (EventCarriesBuffer(event))
+        std::free(data);
+}
+
+void Device::EnableEvent(int event, bool enabled)
+{
+    if (event >= 0 && event < static_cast<int>(eventEnabled_.size()))
+        eventEnabled_[static_cast<std::size_t>(event)] = enabled;
+}
+
+void Device::LogChange(const ValueInfo& info, int value) const
+{
+    if (info.print != nullptr)
+        xlog(logVerbose, "Qd: %s has changed to %s", info.name, info.print(value));
+    else
+        xlog(logVerbose, "Qd: %s has changed to %d", info.name, value);
+}
+
+void Device::Set(Value value, int newValue, bool silent)
+{
+    const ValueInfo& info = InfoOf(value);
+    if (values_.Exchange(value, newValue) == newValue)
+        return;
+    LogChange(info, newValue);
+    if (!silent && info.event != kNoEvent)
+        RaiseEvent(info.event);
+}
+
+void Device::Set(Value first, int firstValue, Value second, int secondValue, bool silent)
+{
+    const bool firstChanged = values_.Exchange(first, firstValue) != firstValue;
+    const bool secondChanged = values_.Exchange(second, secondValue) != secondValue;
+    if (firstChanged)
+        LogChange(InfoOf(first), firstValue);
+    if (secondChanged)
+        LogChange(InfoOf(second), secondValue);
+    const int event = InfoOf(first).event;
+    if (!silent && (firstChanged || secondChanged) && event != kNoEvent)
+        RaiseEvent(event);
+}
+
+void Device::SetDeviceState(DeviceState state, bool silent)
+{
+    const int value = static_cast<int>(state);
+    if (deviceState_.exchange(value) == value)
+        return;
+    xlog(logNormal, "Qd: Device state has changed to %s", DeviceStateName(value));
+    if (!silent)
+        RaiseEvent(0);
+}
+
+int Device::ConnectionState() const
+{
+    std::lock_guard lock(connectionMutex_);
+    return connectionState_;
+}
+
+void Device::SetConnectionState(int state, bool silent)
+{
+    {
+        std::lock_guard lock(connectionMutex_);
+        if (connectionState_ == state)
+            return;
+        connectionState_ = state;
+    }
+    xlog(logNormal, "Qd: Connection state has changed to %s", ConnectionStateName(state));
+    if (!silent)
+        RaiseEvent(1);
+}
+
+std::string Device::IdleText() const
+{
+    std::lock_guard lock(textMutex_);
+    return idleText_;
+}
+
+void Device::SetIdleText(const std::string& text, bool silent)
+{
+    {
+        std::lock_guard lock(textMutex_);
+        if (idleText_ == text)
+            return;
+        idleText_ = text;
+    }
+    xlog(logVerbose, "Qd: Idle text has changed to [%s]", text.c_str());
+    if (!silent)
+        RaiseEvent(20);
+}
+
+std::optional<FirmwareVersion> Device::Firmware() const
+{
+    std::lock_guard lock(textMutex_);
+    return firmware_;
+}
+
+void Device::SetFirmware(std::optional<FirmwareVersion> version)
+{
+    std::lock_guard lock(textMutex_);
+    firmware_ = version;
+}
+
+void Device::ResetValues(bool bulk, DeviceState state)
+{
+    SetIdleText({}, bulk);
+    SetFirmware(std::nullopt);
+    for (std::size_t i = 0; i < kValueCount; ++i) {
+        const Value value = static_cast<Value>(i);
+        Set(value, InfoOf(value).zero, bulk);
+    }
+    SetConnectionState(0, bulk);
+    SetDeviceState(state, bulk);
+    if (!bulk)
+        return;
+    for (const int event : kBulkResetEvents)
+        RaiseEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------
+// Access checks
+
+NkCardInfo Device::Card() const
+{
+    std::lock_guard lock(cardMutex_);
+    return card_;
+}
+
+bool Device::ChannelBusy() const
+{
+    // A card with a separate AT channel keeps it during a data connection.
+    return (Card().capabilities & NkCapOwnApplicationPort) == 0 && ConnectionState() != 0;
+}
+
+int Device::CheckAccess(bool cardDependent, bool foundIsEnough) const
+{
+    if (!host_.LibraryInitialized())
+        return kQdNotInitialized;
+    if (!cardDependent)
+        return kQdSuccess;
+    const DeviceState state = State();
+    if (state < DeviceState::found || exiting_)
+        return kQdNoDevice;
+    if (!foundIsEnough && state < DeviceState::initialized)
+        return kQdNotReady;
+    if (ChannelBusy())
+        return kQdChannelBusy;
+    return kQdSuccess;
+}
+
+bool Device::Pause(std::chrono::milliseconds time)
+{
+    std::unique_lock lock(pauseMutex_);
+    return !pauseWake_.wait_for(lock, time, [this] { return exiting_.load() || !present_.load() || !IsOpen(); });
+}
+
+void Device::WakePauses()
+{
+    std::lock_guard lock(pauseMutex_);
+    pauseWake_.notify_all();
+}
+
+// ---------------------------------------------------------------------------------------
+// Card detection
+
+void Device::UpdateCardState(int type)
+{
+    const std::uint32_t previous = cardState_.load();
+    if (!host_.LibraryInitialized())
+        return;
+
+    NkCardInfo card{};
+    card.size = sizeof card;
+    const int rc = host_.FetchCardInfo(card);
+    if (rc != 0) {
+        card.state = NkCardStopped;
+        card.typeCode = 0;
+        if (rc != 55)
+            xlog(logError, "Qd: Device::UpdateCardState(): NkGetCardInfo failed with 0x%x", static_cast<unsigned>(rc));
+    }
+    {
+        std::lock_guard lock(cardMutex_);
+        card_ = card;
+    }
+    cardState_ = card.state;
+
+    bool found = false;
+    bool suspended = false;
+    switch (card.state) {
+    case NkCardStarting:
+        SetDeviceState(DeviceState::searching);
+        break;
+    case NkCardStarted:
+        found = OffersChannel(card);
+        if (!found)
+            xlog(logWarning, "Qd: There is a device detected but it does not have an application port, ignoring it...");
+        break;
+    case NkCardSuspended:
+        suspended = true;
+        break;
+    default:
+        break;
+    }
+
+    if (type != 3) {
+        const bool present = card.state != NkCardStopped || (previous != NkCardStopped && type == 2);
+        if (present_.exchange(present) != present)
+            xlog(logNormal, "Qd: Device is presumably %s", present ? "present" : "not present");
+    }
+
+    if (found) {
+        // Found is set by Init once the way to the card is open, so that a client told
+        // Found can talk to the card at once.
+        if (State() < DeviceState::found && !initialising_ && host_.Queue().Post(WM_QD_DEVICE_INIT) != kQdSuccess)
+            xlog(logError, "Qd: Device::UpdateCardState(): Could not queue the initialization of the card");
+    } else if (card.state != NkCardStarting) {
+        if (State() == DeviceState::searching)
+            SetDeviceState(DeviceState::notFound);
+        if ((type == 1 || type == 3) && State() < DeviceState::found)
+            ResetValues(true, DeviceState::notFound);
+        else
+            RequestSafeExit(type == 2 ? 1 : 0);
+    }
+
+    if (suspended)
+        host_.AcknowledgeSuspension();
+}
+
+// ---------------------------------------------------------------------------------------
+// Init and exit
+
+Platform& Device::ChoosePlatform(const NkCardInfo& card)
+{
+    const bool started = card.state == NkCardStarted;
+    if (started && (card.capabilities & NkCapMobileBroadband) != 0)
+        return mb_;
+    if (started && IsGobi(card.typeCode))
+        return gobi_;
+    if (started && IsZeroFootprint(card.typeCode))
+        return zeroFp_;
+    return serial_;
+}
+
+Connection& Device::ChooseConnection(const NkCardInfo& card)
+{
+    if (card.state == NkCardStarted && (card.capabilities & NkCapMobileBroadband) != 0)
+        return mbConnection_;
+    if (card.dataInterfaceKind == 3)
+        return ndisConnection_;
+    if (IsGobi(card.typeCode))
+        return gobiConnection_;
+    if (IsZeroFootprint(card.typeCode))
+        return zeroFpConnection_;
+    if ((card.capabilities & NkCapWwanNdisPort) != 0)
+        return rasConnection_;
+    return broadcomConnection_;
+}
+
+int Device::Init(int kind)
+{
+    if (State() >= DeviceState::found) {
+        xlog(logNormal, "Qd: Device::Init(): Card has already been initialized, ignoring init request..");
+        return 1;
+    }
+    if (initialising_.exchange(true)) {
+        xlog(logNormal, "Qd: Device::Init(): Card is currently initializing, ignoring init request..");
+        return 1;
+    }
+    xlog(logNormal, "Qd: Device::Init request arrived");
+    std::lock_guard lock(host_.LibraryLock());
+    const NkCardInfo card = Card();
+
+    Platform& platform = ChoosePlatform(card);
+    platform_ = &platform;
+    int rc = platform.Init();
+    if (rc != kQdSuccess) {
+        xlog(logError, "Qd: Device::Init(): Communication channel could not be initialized (0x%x)",
+             static_cast<unsigned>(rc));
+    } else {
+        Connection& connection = ChooseConnection(card);
+        connection_ = &connection;
+        rc = connection.Init();
+        if (rc != kQdSuccess) {
+            xlog(logError, "Qd: Device::Init(): Could not initialize data device (0x%x)", static_cast<unsigned>(rc));
+            platform.Exit();
+        }
+    }
+
+    if (rc == kQdSuccess) {
+        const bool mobileBroadband = &platform == &mb_;
+        xlog(logNormal, "Qd: ********** CARD DETECTED: %s%s **********", CardTypeName(card.typeCode).c_str(),
+             mobileBroadband ? " (in Mobile Broadband mode)" : "");
+        ResetValues(kind != 0, DeviceState::found);
+        initialising_ = false;
+        // The card may have gone while its port was being opened, when a removal was
+        // still ignored for a card not yet found: let it go now.
+        if (!present_ || (&platform == &serial_ && !IsOpen()))
+            RequestSafeExit(0);
+        return 1;
+    }
+    initialising_ = false;
+    if (kind != 0)
+        ResetValues(true, DeviceState::notFound);
+    return rc;
+}
+
+int Device::Exit(int kind)
+{
+    const DeviceState state = State();
+    if (state == DeviceState::notFound || state == DeviceState::searching) {
+        xlog(logNormal, "Qd: Device::Exit(): Card is not initialized, ignoring exit request..");
+        exitScheduled_ = false;
+        return 1;
+    }
+    if (exiting_.exchange(true)) {
+        xlog(logNormal, "Qd: Device::Exit(): Card is currently uninitializing, ignoring exit request..");
+        return 1;
+    }
+    xlog(logNormal, "Qd: Device::Exit request arrived");
+    // A command waiting for a card that has gone fails at once, and the lock comes free.
+    WakePauses();
+    Close();
+    {
+        std::lock_guard lock(host_.LibraryLock());
+        try {
+            int rc = CurrentConnection().Exit(kind);
+            if (rc != kQdSuccess)
+                xlog(logError, "Qd: Device::Exit(): Exiting data device failed with 0x%x", static_cast<unsigned>(rc));
+            ResetValues(false, DeviceState::notFound);
+            rc = CurrentPlatform().Exit();
+            if (rc != kQdSuccess)
+                xlog(logError, "Qd: Device::Exit(): Exiting communication channel failed with 0x%x",
+                     static_cast<unsigned>(rc));
+        } catch (...) {
+            xlog(logError, "Qd: Failure occured during exiting the device!");
+        }
+    }
+    exitScheduled_ = false;
+    exiting_ = false;
+    xlog(logNormal, "Qd: Device has been successfully released");
+    return 1;
+}
+
+void Device::RequestSafeExit(int kind)
+{
+    const DeviceState state = State();
+    if (state == DeviceState::notFound || state == DeviceState::searching) {
+        xlog(logVerbose, "Qd: Device::RequestSafeExit(): Card is not initialized, ignoring safe exit request..");
+        return;
+    }
+    if (exiting_) {
+        xlog(logVerbose, "Qd: Device::RequestSafeExit(): Card is currently uninitializing, ignoring safe exit request..");
+        return;
+    }
+    // Claimed before posting: the notifier and a receiver may both ask at once.
+    if (exitScheduled_.exchange(true)) {
+        xlog(logVerbose,
+             "Qd: Device::RequestSafeExit(): Card is scheduled to uninitialize, ignoring safe exit request..");
+        return;
+    }
+    if (host_.Queue().Post(WM_QD_DEVICE_EXIT, static_cast<std::uintptr_t>(kind)) != kQdSuccess)
+        exitScheduled_ = false;
+}
+
+void Device::OnReceiverFailed(int /*error*/)
+{
+    if (present_.exchange(false))
+        xlog(logNormal, "Qd: Device is presumably %s", "not present");
+    WakePauses();
+    Close();
+    RequestSafeExit(0);
+}
+
+// ---------------------------------------------------------------------------------------
+// SIM and PIN
+
+void Device::SetSimState(bool initialized, bool silent, bool startPolling)
+{
+    // SMS and the SIM phonebook come with their own work; until then neither is set
+    // up here, and the SIM state is what the card says.
+    const int value = initialized ? 1 : 0;
+    if (values_.Exchange(Value::simInitialized, value) != value) {
+        xlog(logNormal, "Qd: SIM state has changed to %s", initialized ? "initialized" : "uninitialized");
+        if (!silent)
+            RaiseEvent(10);
+    }
+    if (startPolling && !initialized) {
+        if (!host_.Queue().PollerSet().IsOn(Poller::sim))
+            host_.Queue().StartPoller(Poller::sim);
+    } else {
+        host_.Queue().StopPoller(Poller::sim);
+    }
+}
+
+void Device::AfterPinOperation()
+{
+    int state = 0;
+    const int rc = CurrentPlatform().QdGetDirectPinPukState(&state);
+    Set(Value::pinPukState, rc == kQdSuccess ? state : 0, Value::pinPukResult, rc);
+    if (rc != kQdSuccess) {
+        xlog(logError, "Qd: UpdatePinStateCache(): Post-PIN operation failed with 0x%x", static_cast<unsigned>(rc));
+        return;
+    }
+    constexpr int kPinReady = 1;
+    if (state != kPinReady) {
+        SetSimState(false, false, false);
+        return;
+    }
+    int ready = 0;
+    const int simRc = CurrentPlatform().QdGetSimReadyState(&ready);
+    if (simRc != kQdSuccess)
+        xlog(logError, "Qd: UpdatePinStateCache(): Post-PIN operation failed with 0x%x", static_cast<unsigned>(simRc));
+    SetSimState(simRc == kQdSuccess && ready != 0, false, true);
+}
+
+void Device::PollSimState()
+{
+    if (State() != DeviceState::initialized || ChannelBusy())
+        return;
+    int ready = 0;
+    const int rc = CurrentPlatform().QdGetSimReadyState(&ready);
+    if (rc != kQdSuccess)
+        xlog(logWarning, "Qd: Querying SIM state failed with 0x%x during SIM polling", static_cast<unsigned>(rc));
+    else if (ready != 0)
+        SetSimState(true, false, false);
+}
+
+// ---------------------------------------------------------------------------------------
+// Queued work
+
+void Device::Run(const QueueEntry& entry)
+{
+    switch (entry.message) {
+    case WM_QD_DEVICE_INIT:
+        Init(0);
+        break;
+    case WM_QD_DEVICE_EXIT:
+        Exit(static_cast<int>(entry.wParam));
+        break;
+    case WM_ENABLE_EX_ERRORS:
+        if (State() == DeviceState::initialized && !ChannelBusy()) {
+            const int rc = CurrentPlatform().QdEnableExtendedErrorReporting();
+            if (rc != kQdSuccess)
+                xlog(logError, "Qd: QdEnableExtendedErrorReporting() initiated by WM_ENABLE_EX_ERRORS failed with 0x%x",
+                     static_cast<unsigned>(rc));
+        }
+        break;
+    case WM_QD_CS_REGISTRATION:
+        Set(Value::csNetworkState, static_cast<int>(entry.wParam));
+        break;
+    case WM_QD_PS_REGISTRATION: {
+        const int state = static_cast<int>(entry.wParam);
+        Set(Value::psAttachState, state);
+        const bool registered = state == kRegistered || state == kRegisteredRoaming;
+        const auto location = static_cast<std::uint32_t>(entry.lParam);
+        Set(Value::lac, registered ? static_cast<int>(location & 0xFFFFu) : -1, Value::cellId,
+            registered ? static_cast<int>(location >> 16) : -1);
+        break;
+    }
+    case WM_QD_SIM_STATE:
+        SetSimState(entry.wParam != 0, false, entry.wParam == 0);
+        break;
+    case WM_QD_SIM_POLL:
+        PollSimState();
+        break;
+    default:
+        // PDP contexts, new messages and the data-call, cell-type, Gobi and signal polls
+        // belong to work that is not built yet.
+        xlog(logVerbose, "Qd: Queued message 0x%x has no handler yet", static_cast<unsigned>(entry.message));
+        break;
+    }
+}
+
+} // namespace GSM

@@ -1,0 +1,152 @@
+#pragma once
+// The one object that stands for the card inside the backend. It follows card detection
+// through the card-information record, keeps the device state and the cached modem
+// values with their change events, chooses the platform and the data device when the
+// card is found, and releases both on removal or shut-down. It is itself the AT channel
+// on the card's application port.
+//
+// Threads: UpdateCardState runs on card detection's notifier thread; Init, Exit and the
+// queued work on the communicator thread (Exit also on the client's thread at shut-down);
+// the setters on whichever thread sees a change; OnReceiverFailed on the port's receiver.
+
+#include "nodekin/Nodekin.h"
+#include "quelder/CachedValues.h"
+#include "quelder/Communicator.h"
+#include "quelder/QueueMessages.h"
+#include "quelder/at/Modem.h"
+#include "quelder/connections/Connection.h"
+#include "quelder/platforms/Answers.h"
+#include "quelder/platforms/Platforms.h"
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace GSM {
+
+enum class DeviceState : int { searching = 0, notFound = 1, found = 2, initialized = 3 };
+
+// What the device needs of the library around it.
+class DeviceHost {
+public:
+    virtual bool LibraryInitialized() const = 0;
+    // Serialises card operations; recursive, as an operation may run others.
+    virtual std::recursive_mutex& LibraryLock() = 0;
+    virtual Communicator& Queue() = 0;
+    virtual int FetchCardInfo(NkCardInfo& record) = 0;
+    virtual void AcknowledgeSuspension() = 0;
+    // The port just opened is the one whose removal is watched.
+    virtual void WatchPort(const std::string& port) = 0;
+
+protected:
+    ~DeviceHost() = default;
+};
+
+class Device final : public Modem, public DeviceWork {
+public:
+    explicit Device(DeviceHost& host, ModemTiming timing = {});
+    ~Device() override;
+
+    // The card listener: card detection's notification of a state change.
+    void UpdateCardState(int type);
+    // Opens the way to the card; 1 when done or not needed, else the failure's code.
+    int Init(int kind);
+    // Releases the card; always 1.
+    int Exit(int kind);
+    void RequestSafeExit(int kind);
+    void SetSimState(bool initialized, bool silent, bool startPolling);
+    // Refreshes the cached PIN/PUK state and the SIM state after a PIN operation.
+    void AfterPinOperation();
+
+    DeviceState State() const noexcept { return static_cast<DeviceState>(deviceState_.load()); }
+    void SetDeviceState(DeviceState state, bool silent = false);
+    int Get(Value value) const noexcept { return values_.Get(value); }
+    void Set(Value value, int newValue, bool silent = false);
+    // Two values that share one event: one event when either changed.
+    void Set(Value first, int firstValue, Value second, int secondValue, bool silent = false);
+    int ConnectionState() const;
+    void SetConnectionState(int state, bool silent = false);
+    std::string IdleText() const;
+    void SetIdleText(const std::string& text, bool silent = false);
+    std::optional<FirmwareVersion> Firmware() const;
+    void SetFirmware(std::optional<FirmwareVersion> version);
+
+    // Raises `event` to the client while it is enabled; an event's buffer goes to the
+    // client with it, or is released here.
+    void RaiseEvent(int event, void* data = nullptr);
+    void EnableEvent(int event, bool enabled);
+
+    // The record as card detection last reported it.
+    NkCardInfo Card() const;
+    bool Present() const noexcept { return present_.load(); }
+    bool Exiting() const noexcept { return exiting_.load(); }
+    bool ExitScheduled() const noexcept { return exitScheduled_.load(); }
+    // 0 when a card operation may run: kQdNotInitialized, kQdNoDevice (no card, or it is
+    // going), kQdNotReady (not initialised, unless `foundIsEnough`), kQdChannelBusy.
+    int CheckAccess(bool cardDependent, bool foundIsEnough = false) const;
+    bool ChannelBusy() const;
+
+    Platform& CurrentPlatform() const noexcept { return *platform_.load(); }
+    Connection& CurrentConnection() const noexcept { return *connection_.load(); }
+    std::recursive_mutex& LibraryLock() { return host_.LibraryLock(); }
+    void WatchPort(const std::string& port) { host_.WatchPort(port); }
+
+    // Waits `time` unless the device goes down meanwhile: false then.
+    bool Pause(std::chrono::milliseconds time);
+
+    // DeviceWork: the queued device work, on the communicator thread.
+    void Run(const QueueEntry& entry) override;
+
+private:
+    void OnReceiverFailed(int error) override;
+    void ResetValues(bool bulk, DeviceState state);
+    Platform& ChoosePlatform(const NkCardInfo& card);
+    Connection& ChooseConnection(const NkCardInfo& card);
+    void LogChange(const ValueInfo& info, int value) const;
+    void WakePauses();
+    void PollSimState();
+
+    DeviceHost& host_;
+    CachedValues values_;
+    std::atomic<int> deviceState_{static_cast<int>(DeviceState::searching)};
+    std::array<std::atomic<bool>, 26> eventEnabled_;
+
+    std::atomic<bool> initialising_{false};
+    std::atomic<bool> exiting_{false};
+    std::atomic<bool> exitScheduled_{false};
+    std::atomic<bool> present_{false};
+
+    mutable std::mutex cardMutex_; // guards card_: written by the notifier thread, read by the others
+    NkCardInfo card_{};
+    std::atomic<std::uint32_t> cardState_{NkCardStopped};
+
+    mutable std::mutex textMutex_; // guards idleText_ and firmware_, which are no single words
+    std::string idleText_;
+    std::optional<FirmwareVersion> firmware_;
+
+    mutable std::mutex connectionMutex_; // guards connectionState_ and its change
+    int connectionState_ = 0;
+
+    std::mutex pauseMutex_; // guards nothing but the wake-up of Pause
+    std::condition_variable pauseWake_;
+
+    SerialPlatform serial_;
+    GobiPlatform gobi_;
+    ZeroFpPlatform zeroFp_;
+    MbPlatform mb_;
+    MbConnection mbConnection_;
+    NdisConnection ndisConnection_;
+    GobiConnection gobiConnection_;
+    ZeroFpConnection zeroFpConnection_;
+    RasConnection rasConnection_;
+    BroadcomNdisConnection broadcomConnection_;
+    std::atomic<Platform*> platform_;
+    std::atomic<Connection*> connection_;
+};
+
+} // namespace GSM

@@ -1,0 +1,108 @@
+// The Qd* functions: each works on the library's one backend.
+
+#include "quelder/Backend.h"
+#include "quelder/Quelder.h"
+
+#include <cstdlib>
+
+using GSM::Backend;
+using GSM::Value;
+
+namespace {
+
+Backend& TheBackend() { return Backend::Instance(); }
+
+// A cached value of the card, checked as every cached-value getter is.
+int GetCardValue(int* output, int (*read)(const GSM::Device&))
+{
+    const GSM::Device& device = TheBackend().TheDevice();
+    if (const int rc = device.CheckAccess(true); rc != kQdSuccess)
+        return rc;
+    if (output == nullptr)
+        return kQdNullPointer;
+    *output = read(device);
+    return kQdSuccess;
+}
+
+} // namespace
+
+int QdInitialize(void* instance, QdEventCallback eventCallback, QdErrorCallback errorCallback)
+{
+    return TheBackend().Initialize(instance, eventCallback, errorCallback);
+}
+
+int QdShutdown() { return TheBackend().Shutdown(); }
+
+int QdIsInitialized() { return TheBackend().IsInitialized() ? 1 : 0; }
+
+int QdSetCardDetectionLogCallback(NkLogFunction function, void* context)
+{
+    return NkSetLogFunction(function, context);
+}
+
+int QdSetCardDetectionLogLevel(int level) { return NkSetLogLevel(level); }
+
+int QdGetCardInfo(NkCardInfo* record)
+{
+    if (record == nullptr)
+        return kQdNullPointer;
+    return qdSystemError(NkGetCardInfo(record));
+}
+
+int QdFreeMemory(void* memory)
+{
+    std::free(memory);
+    return kQdSuccess;
+}
+
+int QdGetDeviceState(int* state)
+{
+    const GSM::Device& device = TheBackend().TheDevice();
+    if (const int rc = device.CheckAccess(false); rc != kQdSuccess)
+        return rc;
+    if (state == nullptr)
+        return kQdNullPointer;
+    *state = static_cast<int>(device.State());
+    return kQdSuccess;
+}
+
+int QdGetConnectionState(int* state)
+{
+    return GetCardValue(state, [](const GSM::Device& d) { return d.ConnectionState(); });
+}
+
+int QdGetCsNetworkState(int* state)
+{
+    return GetCardValue(state, [](const GSM::Device& d) { return d.Get(Value::csNetworkState); });
+}
+
+int QdGetPsNetworkState(int* state)
+{
+    return GetCardValue(state, [](const GSM::Device& d) { return d.Get(Value::psNetworkState); });
+}
+
+int QdIsSimInitialized(int* initialized)
+{
+    return GetCardValue(initialized, [](const GSM::Device& d) { return d.Get(Value::simInitialized); });
+}
+
+int QdGetDriverVersion(std::uint32_t* high, std::uint32_t* low)
+{
+    const GSM::Device& device = TheBackend().TheDevice();
+    if (const int rc = device.CheckAccess(true, true); rc != kQdSuccess)
+        return rc;
+    if (high == nullptr || low == nullptr)
+        return kQdNullPointer;
+    const NkCardInfo card = device.Card();
+    *high = card.driverVersion[0];
+    *low = card.driverVersion[1];
+    return kQdSuccess;
+}
+
+#define QD_DEFINE_OPERATION(slot, name, parameters, arguments) \
+    int name parameters                                         \
+    {                                                           \
+        return TheBackend().Operate(slot, [&](GSM::Platform& platform) { return platform.name arguments; }); \
+    }
+QD_OPERATIONS(QD_DEFINE_OPERATION)
+#undef QD_DEFINE_OPERATION

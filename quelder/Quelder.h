@@ -1,0 +1,74 @@
+#pragma once
+// The modem backend's flat interface. Every function returns a result code: 0 success,
+// 0x84000000 + n the library's own codes, 0x84010000 + n "+CME ERROR: " n,
+// 0x84020000 + n "+CMS ERROR: " n, 0x80070000 + e a system error e (quelder/QdResult.h).
+//
+// Card operations run synchronously on the caller's thread. Everything the card or the
+// system reports on its own reaches the client through the event and error callbacks,
+// always on the backend's one communicator thread, without any backend lock held.
+
+#include "nodekin/Nodekin.h"
+#include "quelder/QdOperations.h"
+#include "quelder/QdResult.h"
+
+#include <cstdint>
+
+// Event ids given to the event callback; `data` is null unless the id says otherwise.
+enum QdEvent : int {
+    QdEventDeviceState = 0,
+    QdEventConnectionState = 1,
+    QdEventCsNetworkState = 2,
+    QdEventPsNetworkState = 3,
+    QdEventEdgeNetworkState = 4,
+    QdEventHsdpaNetworkState = 5,
+    QdEventSignalQuality = 6,
+    QdEventWcdmaSignal = 7,
+    QdEventVoiceState = 9,
+    QdEventSimState = 10,
+    QdEventPinPukState = 11,
+    QdEventPinMode = 12,
+    QdEventTemperature = 13,
+    QdEventStoredSms = 14,      // data: message record, released with QdFreeMemory
+    QdEventNewSmsIndex = 15,    // data: the storage index
+    QdEventTemporarySms = 16,   // data: message record, released with QdFreeMemory
+    QdEventSmsStatusReport = 17, // data: status report record, released with QdFreeMemory
+    QdEventHwRadioSwitch = 18,
+    QdEventSmartAntenna = 19,
+    QdEventIdleText = 20,
+    QdEventUssdMessage = 21,    // data: buffer, released with QdFreeMemory
+    QdEventPhonebookState = 22,
+    QdEventCellLocation = 23,
+    QdEventSimFull = 24,
+    QdEventGpsData = 25,        // data: NUL-terminated text, released with QdFreeMemory
+};
+inline constexpr int QdEventCount = 26;
+
+// Device states (QdGetDeviceState).
+enum QdDeviceState : int { QdDeviceSearching = 0, QdDeviceNotFound = 1, QdDeviceFound = 2, QdDeviceInitialized = 3 };
+
+using QdEventCallback = void (*)(int event, void* data);
+using QdErrorCallback = void (*)(int kind, int code, int extra);
+
+// Library control.
+int QdInitialize(void* instance, QdEventCallback eventCallback, QdErrorCallback errorCallback);
+int QdShutdown();
+int QdIsInitialized();
+int QdSetCardDetectionLogCallback(NkLogFunction function, void* context);
+int QdSetCardDetectionLogLevel(int level);
+// The card-information record; its first field gives the version (size) wanted.
+int QdGetCardInfo(NkCardInfo* record);
+// Releases an event buffer; null is accepted.
+int QdFreeMemory(void* memory);
+
+// Cached values.
+int QdGetDeviceState(int* state);
+int QdGetConnectionState(int* state);
+int QdGetCsNetworkState(int* state);
+int QdGetPsNetworkState(int* state);
+int QdIsSimInitialized(int* initialized);
+int QdGetDriverVersion(std::uint32_t* high, std::uint32_t* low);
+
+// The card operations, one function per platform operation (quelder/QdOperations.h).
+#define QD_DECLARE_OPERATION(slot, name, parameters, arguments) int name parameters;
+QD_OPERATIONS(QD_DECLARE_OPERATION)
+#undef QD_DECLARE_OPERATION

@@ -1,0 +1,14 @@
+#pragma once
+// What tests need beyond the flat interface: the library started on card detection of
+// their own environment (a simulated tree, a test clock).
+
+#include "nodekin/DetectionLibrary.h"
+#include "quelder/Quelder.h"
+
+namespace Quelder::testing {
+
+// QdInitialize with card detection started in `environment`.
+int initializeWith(Nodekin::DetectionEnvironment environment, QdEventCallback eventCallback,
+                   QdErrorCallback errorCallback);
+
+} // namespace Quelder::testing

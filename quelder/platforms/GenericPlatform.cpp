@@ -1,0 +1,645 @@
+#include "quelder/platforms/GenericPlatform.h"
+
+#include "nodekin/XLog.h"
+#include "platform/SystemError.h"
+#include "quelder/Device.h"
+#include "quelder/Names.h"
+#include "quelder/platforms/Answers.h"
+
+#include <cstring>
+#include <new>
+
+namespace GSM {
+namespace {
+
+using Nodekin::logError;
+using Nodekin::logNormal;
+using Nodekin::logVerbose;
+using Nodekin::logWarning;
+using Nodekin::xlog;
+
+using namespace std::chrono_literals;
+
+constexpr QdResult kSimBusy = qdCmeError(14);
+constexpr QdResult kSimPinRequired = qdCmeError(11);
+constexpr QdResult kStartUpNotReady = qdCmeError(769); // the card is still starting
+constexpr QdResult kStartUpGaveUp = qdLibraryError(32);
+constexpr int kPinReady = 1;
+constexpr int kErrorInsufficientBuffer = 122; // the system error of a buffer too small
+
+std::string_view Trim(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+void RequireOutput(const void* pointer)
+{
+    if (pointer == nullptr)
+        Raise(kQdNullPointer);
+}
+
+// Copies `text` with its NUL into the caller's buffer; a buffer too small for it gets
+// nothing, as a cut number or name would read as another one.
+void CopyOut(std::string_view text, char* buffer, std::uint32_t size)
+{
+    RequireOutput(buffer);
+    if (text.size() + 1 > size)
+        Raise(qdSystemError(kErrorInsufficientBuffer));
+    std::memcpy(buffer, text.data(), text.size());
+    buffer[text.size()] = '\0';
+}
+
+// Sends `command` and returns its one information line, after `prefix` when one is
+// given, without surrounding blanks; then waits for the final result.
+std::string AskText(Modem& modem, std::string_view command, std::string_view prefix = {},
+                    std::chrono::milliseconds timeout = Modem::kDefaultAnswerTimeout)
+{
+    modem.SetTimeout(timeout);
+    modem.Command(command).Send();
+    if (!prefix.empty())
+        modem.ExpectPrefix(prefix);
+    std::string text(Trim(modem.RestOfLine()));
+    modem.EndLine();
+    modem.WaitFinal();
+    return text;
+}
+
+int AskInt(Modem& modem, std::string_view command, std::string_view prefix)
+{
+    modem.Command(command).Send();
+    modem.ExpectPrefix(prefix);
+    const int value = modem.ReadInt();
+    modem.EndLine();
+    modem.WaitFinal();
+    return value;
+}
+
+void Do(Modem& modem, std::string_view command, std::chrono::milliseconds timeout = Modem::kDefaultAnswerTimeout)
+{
+    modem.SetTimeout(timeout);
+    modem.Command(command).Send();
+    modem.WaitFinal();
+}
+
+// Every information line up to the final result; an "OK" ends the list.
+std::vector<std::string> AskLines(Modem& modem, std::string_view command)
+{
+    modem.Command(command).Send();
+    std::vector<std::string> lines;
+    for (;;) {
+        try {
+            lines.emplace_back(modem.RestOfLine());
+            modem.EndLine();
+        } catch (const ResultError& error) {
+            if (error.code() != kQdUnexpectedFinal)
+                throw;
+            return lines;
+        }
+    }
+}
+
+bool AtLeast(const std::optional<FirmwareVersion>& version, FirmwareVersion least) noexcept
+{
+    return version && *version >= least;
+}
+
+const char* Supported(bool on) noexcept { return on ? "is" : "is not"; }
+const char* Enabled(bool on) noexcept { return on ? "enabled" : "disabled"; }
+
+} // namespace
+
+CardFamily FamilyOf(std::uint32_t typeCode) noexcept
+{
+    if (typeCode == 0x8800)
+        return CardFamily::huawei;
+    if (typeCode == 0x8900)
+        return CardFamily::zte;
+    // The maker's own models sit below the other makers' type codes.
+    return typeCode != 0 && typeCode < 0x6000 ? CardFamily::own : CardFamily::other;
+}
+
+template <class Body>
+QdResult GenericPlatform::Run(Needs needs, Body&& body)
+{
+    std::lock_guard lock(device_.LibraryLock());
+    if (const int rc = device_.CheckAccess(true, needs == Needs::found); rc != kQdSuccess)
+        return rc;
+    try {
+        body(static_cast<Modem&>(device_));
+        return kQdSuccess;
+    } catch (const ResultError& error) {
+        return error.code();
+    } catch (const std::bad_alloc&) {
+        return kQdOutOfMemory;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Start-up
+
+QdResult GenericPlatform::QdStartDevice(int delayMilliseconds) { return StartUp(false, delayMilliseconds); }
+
+QdResult GenericPlatform::QdInitializeDevice(int full, int delayMilliseconds, int /*reserved*/)
+{
+    return StartUp(full != 0, delayMilliseconds);
+}
+
+QdResult GenericPlatform::StartUp(bool full, int delayMilliseconds)
+{
+    if (device_.State() == DeviceState::initialized && device_.CheckAccess(false) == kQdSuccess)
+        return kQdSuccess;
+    const auto giveUp = std::chrono::steady_clock::now() + kStartUpRetryLimit;
+    for (;;) {
+        const QdResult rc = Run(Needs::found, [&](Modem&) { StartUpOnce(full, delayMilliseconds); });
+        if (rc != kStartUpNotReady)
+            return rc;
+        if (std::chrono::steady_clock::now() >= giveUp)
+            return kStartUpGaveUp;
+        if (!device_.Pause(kStartUpRetryPeriod))
+            return kQdNoDevice;
+    }
+}
+
+void GenericPlatform::StartUpOnce(bool full, int delayMilliseconds)
+{
+    if (device_.State() == DeviceState::initialized)
+        return;
+    const NkCardInfo card = device_.Card();
+    ProbeAndEnableErrors(delayMilliseconds);
+    ReadFirmwareVersion();
+    if (full)
+        SwitchOnReports(card);
+    // The maker's cards are plugged into a slot or a port; none is built in.
+    device_.Set(Value::removable, 3);
+    if (FamilyOf(card.typeCode) == CardFamily::own)
+        ReadHsxpaCategory();
+
+    device_.SetDeviceState(DeviceState::initialized);
+    const int cs = device_.Get(Value::csNetworkState);
+    device_.Set(Value::voiceState, features_.voice && (cs == 1 || cs == 5) ? 1 : 0);
+    if (full)
+        ReadSimState();
+}
+
+void GenericPlatform::ProbeAndEnableErrors(int delayMilliseconds)
+{
+    Modem& modem = device_;
+    xlog(logNormal, "Qd: Waiting %d milliseconds before initializing...", delayMilliseconds);
+    if (delayMilliseconds > 0 && !device_.Pause(std::chrono::milliseconds(delayMilliseconds)))
+        Raise(kQdNoDevice);
+    modem.ClearAnswers();
+    static constexpr std::uint8_t kCarriageReturn[] = {'\r'};
+    modem.Write(kCarriageReturn);
+
+    constexpr int kAttempts = 3;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            Do(modem, "AT", 2s);
+            break;
+        } catch (const ResultError& error) {
+            if (attempt == kAttempts || error.code() == kQdNoDevice)
+                throw;
+        }
+        if (!device_.Pause(333ms))
+            Raise(kQdNoDevice);
+    }
+    EnableExtendedErrors();
+}
+
+void GenericPlatform::EnableExtendedErrors()
+{
+    Modem& modem = device_;
+    Do(modem, "ATE0");
+    Do(modem, "AT+CMEE=1");
+}
+
+void GenericPlatform::ReadFirmwareVersion()
+{
+    const std::string text = AskText(device_, "AT+CGMR", {}, 3s);
+    const std::optional<FirmwareVersion> version = FirmwareVersionOf(text);
+    if (version) {
+        xlog(logNormal, "Qd: Detected firmware version is %d.%d.%d", version->major, version->minor, version->build);
+    } else {
+        xlog(logWarning, "Qd: Could not determine firmware version from string [%s]", text.c_str());
+    }
+    device_.SetFirmware(version);
+
+    features_ = CardFeatures{};
+    features_.ucs2 = AtLeast(version, {2, 0, 0});
+    features_.smsConcatenation = AtLeast(version, {3, 0, 0});
+    features_.technologySelection = AtLeast(version, {3, 0, 0});
+    features_.voice = false; // until the card says otherwise
+    features_.cellEvent3g = AtLeast(version, {4, 0, 0});
+    features_.dynamicTcpWindow = AtLeast(version, {4, 2, 0});
+    xlog(logNormal, "Qd: UCS2 string support is %s", Enabled(features_.ucs2));
+    xlog(logNormal, "Qd: SMS concatenation support is %s", Enabled(features_.smsConcatenation));
+    xlog(logNormal, "Qd: Technology selection %s supported", Supported(features_.technologySelection));
+    xlog(logNormal, "Qd: Voice %s supported by this card", Supported(features_.voice));
+    xlog(logNormal, "Qd: 3G cell event is %s", Enabled(features_.cellEvent3g));
+    xlog(logNormal, "Qd: Dynamic changing of TCP receive window size is %s", Enabled(features_.dynamicTcpWindow));
+}
+
+bool GenericPlatform::Optional(std::string_view command, const std::function<void(Modem&)>& read)
+{
+    Modem& modem = device_;
+    try {
+        modem.Command(command).Send();
+        if (read)
+            read(modem);
+        modem.WaitFinal();
+        return true;
+    } catch (const ResultError& error) {
+        // A card that has gone ends the start-up; anything else only loses that report.
+        if (error.code() == kQdNoDevice || error.code() == kStartUpNotReady)
+            throw;
+        xlog(logWarning, "Qd: %.*s failed with 0x%x during initialization", static_cast<int>(command.size()),
+             command.data(), static_cast<unsigned>(error.code()));
+        return false;
+    }
+}
+
+void GenericPlatform::SwitchOnReports(const NkCardInfo& card)
+{
+    const CardFamily family = FamilyOf(card.typeCode);
+    const bool own = family == CardFamily::own;
+    const bool ndisKind = card.dataInterfaceKind == 3;
+    const bool cellTypeReports = own && features_.cellEvent3g;
+
+    if (own) {
+        Optional("AT_TPSYS=?", [this](Modem& modem) {
+            modem.ExpectPrefix("_TPSYS:");
+            features_.technologySelection = !Trim(modem.RestOfLine()).starts_with("(1),");
+            modem.EndLine();
+        });
+        Optional("AT_TSSYS=1");
+        Optional("AT_TSSYS?", [this](Modem& modem) {
+            modem.ExpectPrefix("_TSSYS:");
+            const int technology = modem.ReadInt();
+            modem.EndLine();
+            device_.Set(Value::accessTechnology, technology);
+        });
+    }
+    if (ndisKind)
+        Optional("AT+CFUN=1");
+    if (family == CardFamily::huawei)
+        Optional("AT^CURC=1");
+    if (ndisKind)
+        Optional("AT*MCSQ=1");
+    else if (own)
+        Optional("AT_TSQI=1");
+    if (own && card.typeCode >= 0x0B00 && card.typeCode != 0x0D00)
+        Optional("AT_TEANT=1");
+    if (cellTypeReports)
+        Optional("AT_TGACT=1");
+    if (card.dataInterfaceKind == 4 || card.dataInterfaceKind == 5) {
+        Optional("AT_TDO?", [this](Modem& modem) {
+            modem.ExpectPrefix("_TDO:");
+            features_.voice = modem.ReadInt() != 0;
+            modem.EndLine();
+        });
+    } else if (own) {
+        Optional("AT_TPCMENABLE?", [this](Modem& modem) {
+            modem.ExpectPrefix("_TPCMENABLE:");
+            features_.voice = modem.ReadInt() != 0;
+            modem.EndLine();
+        });
+    }
+    xlog(logNormal, "Qd: Technology selection %s supported", Supported(features_.technologySelection));
+    xlog(logNormal, "Qd: Voice %s supported by this card", Supported(features_.voice));
+    if (features_.voice)
+        Optional("AT+CLIP=1;+COLP=1");
+    if (card.dataInterfaceKind == 5)
+        Optional("AT+COPS=5,0");
+    if (card.dataInterfaceKind == 5 && (card.capabilities & NkCapMobileBroadband) == 0)
+        Optional("AT_TPATEMP=1;_TPATEMP?", [this](Modem& modem) {
+            modem.ExpectPrefix("_TPATEMP:");
+            device_.Set(Value::temperature, modem.ReadInt());
+            modem.EndLine();
+        });
+    Optional("AT_TWIND=1;_TWIND?", [this](Modem& modem) {
+        modem.ExpectPrefix("_TWIND:");
+        constexpr int kSwitchOn = 2, kSwitchOff = 3;
+        device_.Set(Value::hwRadioSwitch, modem.ReadInt() != 0 ? kSwitchOn : kSwitchOff);
+        modem.EndLine();
+    });
+    if (cellTypeReports) {
+        Optional("AT_TIDLETEXT=1");
+        Optional("AT_TIDLETEXT?", [this](Modem& modem) {
+            modem.ExpectPrefix("_TIDLETEXT:");
+            device_.SetIdleText(modem.ReadQuotedString().Text());
+            modem.EndLine();
+        });
+    }
+    if (card.typeCode == 0x1C01 || card.typeCode == 0x1C02) {
+        Optional("AT_TANTPOS=1");
+        Optional("AT_TANTPOS?", [this](Modem& modem) {
+            modem.ExpectPrefix("_TANTPOS:");
+            device_.Set(Value::antennaPulledOut, modem.ReadInt());
+            modem.EndLine();
+        });
+    }
+}
+
+void GenericPlatform::ReadHsxpaCategory()
+{
+    Optional("AT_THSPACAT?", [this](Modem& modem) {
+        modem.ExpectPrefix("_THSPACAT:");
+        const HsxpaRates rates = HsxpaRatesOf(modem.RestOfLine());
+        modem.EndLine();
+        device_.Set(Value::hsxpaDownload, rates.download);
+        device_.Set(Value::hsxpaUpload, rates.upload);
+        xlog(logNormal, "Qd: HSxPA category has been set to download=%d bps, upload=%d bps", rates.download,
+             rates.upload);
+    });
+}
+
+void GenericPlatform::ReadSimState()
+{
+    int state = 0;
+    QdResult rc = kQdSuccess;
+    try {
+        state = ReadPinPukState();
+    } catch (const ResultError& error) {
+        if (error.code() == kQdNoDevice)
+            throw;
+        rc = error.code();
+    }
+    device_.Set(Value::pinPukState, state, Value::pinPukResult, rc);
+    if (state != kPinReady)
+        return;
+    bool ready = false;
+    try {
+        ready = ReadSimReady();
+    } catch (const ResultError& error) {
+        if (error.code() == kQdNoDevice)
+            throw;
+        xlog(logWarning, "Qd: Could not query SIM status (rc=0x%x), assuming SIM is not initialized",
+             static_cast<unsigned>(error.code()));
+    }
+    device_.SetSimState(ready, false, !ready);
+}
+
+int GenericPlatform::ReadPinPukState()
+{
+    return PinPukStateOf(AskText(device_, "AT+CPIN?", "+CPIN:"));
+}
+
+bool GenericPlatform::ReadSimReady()
+{
+    Modem& modem = device_;
+    if (AskInt(modem, "AT_TBLS", "_TBLS:") == 0)
+        return false;
+    // While the SIM is still being read the card answers "SIM busy".
+    for (const std::string_view command : {"AT+CNUM", "AT+CPMS?"}) {
+        try {
+            Do(modem, command);
+        } catch (const ResultError& error) {
+            if (error.code() == kSimBusy)
+                return false;
+            throw;
+        }
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Identity and single commands
+
+QdResult GenericPlatform::QdInitializeVoice()
+{
+    return Run(Needs::initialized, [this](Modem& modem) {
+        modem.Command("AT_TDO?").Send();
+        modem.ExpectPrefix("_TDO:");
+        features_.voice = modem.ReadInt() != 0;
+        modem.EndLine();
+        modem.WaitFinal();
+    });
+}
+
+QdResult GenericPlatform::QdSendOspds()
+{
+    return Run(Needs::initialized, [](Modem& modem) { Do(modem, "AT_TSPDS"); });
+}
+
+QdResult GenericPlatform::QdEnableExtendedErrorReporting()
+{
+    return Run(Needs::initialized, [this](Modem&) { EnableExtendedErrors(); });
+}
+
+QdResult GenericPlatform::QdSendAtCommand(const char* command, char* answer, std::uint32_t answerSize)
+{
+    return Run(Needs::initialized, [&](Modem& modem) {
+        RequireOutput(command);
+        RequireOutput(answer);
+        std::string text;
+        for (const std::string& line : AskLines(modem, command)) {
+            if (!text.empty())
+                text += "\r\n";
+            text += line;
+        }
+        CopyOut(text, answer, answerSize);
+    });
+}
+
+QdResult GenericPlatform::QdGetExtendedErrorReport(char* report, std::uint32_t size)
+{
+    return Run(Needs::initialized, [&](Modem& modem) {
+        RequireOutput(report);
+        CopyOut(AskText(modem, "AT+CEER", "+CEER:"), report, size);
+    });
+}
+
+QdResult GenericPlatform::QdResetDevice()
+{
+    return Run(Needs::initialized, [](Modem& modem) { Do(modem, "AT_TRESET"); });
+}
+
+QdResult GenericPlatform::QdGetDeviceName(char* name, std::uint32_t size)
+{
+    return Run(Needs::initialized, [&](Modem& modem) {
+        RequireOutput(name);
+        CopyOut(AskText(modem, "AT+CGMM"), name, size);
+    });
+}
+
+QdResult GenericPlatform::QdGetProductName(char* name, std::uint32_t size)
+{
+    return Run(Needs::initialized, [&](Modem& modem) {
+        RequireOutput(name);
+        CopyOut(AskText(modem, "AT_TPMN", "_TPMN:"), name, size);
+    });
+}
+
+QdResult GenericPlatform::QdGetFirmwareInfo(char* firmware, std::uint32_t size)
+{
+    return Run(Needs::initialized, [&](Modem& modem) {
+        RequireOutput(firmware);
+        CopyOut(AskText(modem, "AT+CGMR"), firmware, size);
+    });
+}
+
+QdResult GenericPlatform::QdGetHardwareVersion(char* version, std::uint32_t size)
+{
+    return Run(Needs::initialized, [&](Modem& modem) {
+        RequireOutput(version);
+        switch (FamilyOf(device_.Card().typeCode)) {
+        case CardFamily::huawei:
+            return CopyOut(AskText(modem, "AT^HWVER", "^HWVER:"), version, size);
+        case CardFamily::zte:
+            return CopyOut(AskText(modem, "AT+ZPCB?", "+ZPCB:"), version, size);
+        case CardFamily::own:
+            return CopyOut(AskText(modem, "AT_THWV", "_THWV:"), version, size);
+        case CardFamily::other:
+            break;
+        }
+        Raise(kQdNotSupported);
+    });
+}
+
+QdResult GenericPlatform::QdGetOwnPhoneNumbers(char* numbers, std::uint32_t size)
+{
+    return Run(Needs::initialized, [&](Modem& modem) {
+        RequireOutput(numbers);
+        // +CNUM: "Voice","+15551230000",145 - one line per number; the numbers, comma-separated.
+        std::string all;
+        constexpr std::string_view kPrefix = "+CNUM:";
+        for (const std::string& line : AskLines(modem, "AT+CNUM")) {
+            if (!line.starts_with(kPrefix))
+                continue; // not a number line: an unknown report, a second echo
+            const std::string number = OwnNumberOf(std::string_view(line).substr(kPrefix.size()));
+            if (!all.empty())
+                all += ',';
+            all += number;
+        }
+        CopyOut(all, numbers, size);
+    });
+}
+
+QdResult GenericPlatform::QdGetImeiNumber(char* imei, std::uint32_t size)
+{
+    return Run(Needs::initialized, [&](Modem& modem) {
+        RequireOutput(imei);
+        CopyOut(AskText(modem, "AT+CGSN"), imei, size);
+    });
+}
+
+QdResult GenericPlatform::QdGetSerialNumber(char* serial, std::uint32_t size)
+{
+    return Run(Needs::initialized, [&](Modem& modem) {
+        RequireOutput(serial);
+        if (FamilyOf(device_.Card().typeCode) == CardFamily::own)
+            CopyOut(AskText(modem, "AT_TGSN", "_TGSN:"), serial, size);
+        else
+            CopyOut(AskText(modem, "AT+CGSN"), serial, size);
+    });
+}
+
+QdResult GenericPlatform::QdGetSimSerialNumber(char* iccid, std::uint32_t size)
+{
+    return Run(Needs::initialized, [&](Modem& modem) {
+        RequireOutput(iccid);
+        // +CRSM: 144,0,"98101430121181157002" - status words, then EF_ICCID.
+        CopyOut(IccidOf(AskText(modem, "AT+CRSM=176,12258,0,0,10", "+CRSM:")), iccid, size);
+    });
+}
+
+QdResult GenericPlatform::QdGetImsiNumber(char* imsi, std::uint32_t size)
+{
+    return Run(Needs::initialized, [&](Modem& modem) {
+        RequireOutput(imsi);
+        if (device_.Get(Value::pinPukState) == 0)
+            device_.Set(Value::pinPukState, ReadPinPukState(), Value::pinPukResult, kQdSuccess);
+        // The card does not give the IMSI before the PIN is entered.
+        if (device_.Get(Value::pinPukState) != kPinReady)
+            Raise(kSimPinRequired);
+        CopyOut(AskText(modem, "AT+CIMI"), imsi, size);
+    });
+}
+
+QdResult GenericPlatform::QdGetRxCode(int* code)
+{
+    return Run(Needs::initialized, [&](Modem& modem) {
+        RequireOutput(code);
+        *code = AskInt(modem, "AT_TRXC?", "_TRXC:");
+    });
+}
+
+QdResult GenericPlatform::QdQueryOisov(char* answer, std::uint32_t size)
+{
+    return Run(Needs::initialized, [&](Modem& modem) {
+        RequireOutput(answer);
+        CopyOut(AskText(modem, "AT_TISOV?", "_TISOV:"), answer, size);
+    });
+}
+
+QdResult GenericPlatform::QdGetSimReadyState(int* ready)
+{
+    return Run(Needs::initialized, [&](Modem&) {
+        RequireOutput(ready);
+        *ready = ReadSimReady() ? 1 : 0;
+    });
+}
+
+QdResult GenericPlatform::QdQueryOsrls(char* answer, std::uint32_t size)
+{
+    return Run(Needs::initialized, [&](Modem& modem) {
+        RequireOutput(answer);
+        CopyOut(AskText(modem, "AT_TSRLS", "_TSRLS:"), answer, size);
+    });
+}
+
+QdResult GenericPlatform::QdSendOsudl()
+{
+    return Run(Needs::initialized, [](Modem& modem) { Do(modem, "AT_TSUDL"); });
+}
+
+QdResult GenericPlatform::QdGetDirectPinPukState(int* state)
+{
+    return Run(Needs::initialized, [&](Modem&) {
+        RequireOutput(state);
+        *state = ReadPinPukState();
+    });
+}
+
+QdResult GenericPlatform::QdGetPinPukState(int* state, int* resultCode)
+{
+    const QdResult rc = Run(Needs::initialized, [&](Modem&) {
+        RequireOutput(state);
+        RequireOutput(resultCode);
+        if (device_.Get(Value::pinPukState) == 0)
+            device_.AfterPinOperation();
+        *state = device_.Get(Value::pinPukState);
+        *resultCode = device_.Get(Value::pinPukResult);
+    });
+    if (rc != kQdSuccess && rc != kQdNullPointer && rc != kQdNotInitialized)
+        xlog(logError, "Qd: QdGetPinPukState(): Post-PIN operation failed with 0x%x", static_cast<unsigned>(rc));
+    return rc;
+}
+
+// ---------------------------------------------------------------------------------------
+// The serial platform
+
+QdResult SerialPlatform::Init()
+{
+    const NkCardInfo card = device_.Card();
+    try {
+        device_.Open(OpenMode::serial, card.applicationPort);
+        device_.WatchPort(card.applicationPort);
+        return kQdSuccess;
+    } catch (const ResultError& error) {
+        return error.code();
+    }
+}
+
+QdResult SerialPlatform::Exit()
+{
+    // The GPS ports come with the GPS service; here only the application port is held.
+    device_.Close();
+    return kQdSuccess;
+}
+
+} // namespace GSM

@@ -1,0 +1,74 @@
+#pragma once
+// The operations every AT-driven card shares, over the device's AT channel: the start-up
+// sequence and the identity operations. The rest of the table answers "not supported"
+// until it is built. Init, Exit and the GPS operations belong to the subclasses.
+//
+// Every operation runs under the library lock for its whole run, so that no two card
+// operations overlap, and turns a raised result code into its return value.
+
+#include "nodekin/Nodekin.h"
+#include "quelder/platforms/Platform.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace GSM {
+
+class Device;
+class Modem;
+
+// What the start-up learnt about the card; read and written under the library lock.
+struct CardFeatures {
+    bool ucs2 = false;
+    bool smsConcatenation = false;
+    bool technologySelection = false;
+    bool voice = false;
+    bool cellEvent3g = false;
+    bool dynamicTcpWindow = false;
+};
+
+// Who made the card, as far as the AT dialect goes.
+enum class CardFamily { own, huawei, zte, other };
+CardFamily FamilyOf(std::uint32_t typeCode) noexcept;
+
+class GenericPlatform : public Platform {
+public:
+    explicit GenericPlatform(Device& device) : device_(device) {}
+
+    QD_OPERATIONS_STARTUP_AND_IDENTITY(QD_OVERRIDE_OPERATION)
+    QD_OPERATIONS_GENERIC_LATER(QD_NOT_SUPPORTED_OPERATION)
+
+    static constexpr auto kStartUpRetryPeriod = std::chrono::milliseconds(1000);
+    static constexpr auto kStartUpRetryLimit = std::chrono::seconds(30);
+
+protected:
+    // How much of the device an operation needs.
+    enum class Needs { found, initialized };
+
+    // Runs `body` under the library lock once the device is ready for it; the code it
+    // raised, or 0.
+    template <class Body>
+    QdResult Run(Needs needs, Body&& body);
+
+    Device& device_;
+
+private:
+    QdResult StartUp(bool full, int delayMilliseconds);
+    void StartUpOnce(bool full, int delayMilliseconds);
+    void ProbeAndEnableErrors(int delayMilliseconds);
+    void ReadFirmwareVersion();
+    void SwitchOnReports(const NkCardInfo& card);
+    void ReadHsxpaCategory();
+    void ReadSimState();
+    void EnableExtendedErrors();
+    int ReadPinPukState();
+    bool ReadSimReady();
+    // One command whose failure is logged and does not stop the start-up.
+    bool Optional(std::string_view command, const std::function<void(Modem&)>& read = nullptr);
+
+    CardFeatures features_;
+};
+
+} // namespace GSM

@@ -1,0 +1,239 @@
+// The whole backend against orvanta-cardsim, the virtual card in a process of its own:
+// detection finds it, the device opens its application port, the start-up and identity
+// operations talk to it, and pulling it lets go of everything.
+
+#include "tests/quelder/backend/BackendTestSupport.h"
+#include "tests/quelder/support/BackendLog.h"
+#include "tests/sim/SimTestSupport.h"
+
+#include "platform/SimDeviceTree.h"
+#include "quelder/QuelderTesting.h"
+#include "sim/cardsim/Dialect.h"
+#include "sim/cardsim/Profile.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <future>
+#include <string>
+
+namespace Orvanta::testing {
+namespace {
+
+constexpr const char* kSerial = "SN4711";
+
+class CardsimBackend : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(card.start({"--serial", kSerial}));
+        Os::Result<std::unique_ptr<Os::SimDeviceTree>> tree = Os::SimDeviceTree::open(card.simDir());
+        ASSERT_TRUE(tree.ok()) << tree.error();
+        Nodekin::DetectionEnvironment environment;
+        environment.tree = std::move(tree).value();
+        environment.clock = &detectionClock;
+        environment.namedObjectFolder = objects.path();
+        environment.settle = std::chrono::milliseconds(20);
+        ASSERT_EQ(Quelder::testing::initializeWith(std::move(environment), &ClientRecorder::OnEvent,
+                                                   &ClientRecorder::OnError),
+                  0);
+    }
+    void TearDown() override { EXPECT_EQ(QdShutdown(), 0); }
+
+    bool WaitForState(int state)
+    {
+        return client.WaitFor([state](const auto& events) {
+            return !events.empty() && events.back().id == QdEventDeviceState && events.back().deviceState == state;
+        });
+    }
+
+    void StartDevice()
+    {
+        ASSERT_TRUE(WaitForState(QdDeviceFound));
+        ASSERT_EQ(QdStartDevice(0), 0);
+    }
+
+    // The commands the backend wrote, in order, from `first` on.
+    std::vector<std::string> CommandsWritten(std::size_t first = 0) const
+    {
+        const std::string prefix = "Qd: Modem write: [";
+        std::vector<std::string> commands;
+        for (const std::string& message : log.Messages())
+            if (message.rfind(prefix, 0) == 0)
+                commands.push_back(message.substr(prefix.size(), message.size() - prefix.size() - 1));
+        return {commands.begin() + static_cast<std::ptrdiff_t>(std::min(first, commands.size())), commands.end()};
+    }
+
+    BackendLog log;
+    ClientRecorder client{true};
+    Os::ManualClock detectionClock;
+    TestFolder objects;
+    Cardsim::testing::CardsimProcess card;
+};
+
+TEST_F(CardsimBackend, PluggedCardIsFoundOnTheCommunicatorThreadWithItsPortOpen)
+{
+    ASSERT_TRUE(WaitForState(QdDeviceFound));
+    const auto events = client.Events();
+    for (const auto& event : events)
+        EXPECT_EQ(event.thread, events.front().thread);
+    EXPECT_NE(events.front().thread, std::this_thread::get_id());
+    const std::string port = card.portOf("Application Interface");
+    ASSERT_FALSE(port.empty());
+    EXPECT_TRUE(log.Contains("Qd: Port " + port + " opened successfully"));
+    EXPECT_TRUE(log.Contains("Qd: ********** CARD DETECTED: Roamex GX750 **********"));
+}
+
+TEST_F(CardsimBackend, StartDeviceProbesReadsTheFirmwareAndInitialises)
+{
+    ASSERT_TRUE(WaitForState(QdDeviceFound));
+    const std::size_t before = CommandsWritten().size();
+    ASSERT_EQ(QdStartDevice(0), 0);
+    ASSERT_TRUE(WaitForState(QdDeviceInitialized));
+    EXPECT_EQ(CommandsWritten(before), (std::vector<std::string>{"AT", "ATE0", "AT+CMEE=1", "AT+CGMR", "AT_THSPACAT?"}));
+    EXPECT_TRUE(log.Contains("Qd: Detected firmware version is 4.2.17"));
+    EXPECT_TRUE(log.Contains("Qd: HSxPA category has been set to download=7200000 bps, upload=5760000 bps"));
+    // Once initialised, starting again changes nothing and sends nothing.
+    const std::size_t after = CommandsWritten().size();
+    EXPECT_EQ(QdStartDevice(0), 0);
+    EXPECT_EQ(CommandsWritten().size(), after);
+}
+
+TEST_F(CardsimBackend, FullInitialisationSwitchesOnTheCardsReportsAndReadsTheSim)
+{
+    ASSERT_TRUE(WaitForState(QdDeviceFound));
+    const std::size_t before = CommandsWritten().size();
+    ASSERT_EQ(QdInitializeDevice(1, 0, 0), 0);
+    EXPECT_EQ(CommandsWritten(before),
+              (std::vector<std::string>{"AT", "ATE0", "AT+CMEE=1", "AT+CGMR", "AT_TPSYS=?", "AT_TSSYS=1", "AT_TSSYS?",
+                                        "AT_TSQI=1", "AT_TEANT=1", "AT_TGACT=1", "AT_TPCMENABLE?",
+                                        "AT_TWIND=1;_TWIND?", "AT_TIDLETEXT=1", "AT_TIDLETEXT?", "AT_THSPACAT?",
+                                        "AT+CPIN?", "AT_TBLS", "AT+CNUM", "AT+CPMS?"}));
+    int initialized = 0;
+    ASSERT_EQ(QdIsSimInitialized(&initialized), 0);
+    EXPECT_EQ(initialized, 1);
+    ASSERT_TRUE(client.WaitFor([](const auto& events) {
+        return std::any_of(events.begin(), events.end(), [](const auto& e) { return e.id == QdEventSimState; });
+    }));
+    int state = 0, result = -1;
+    ASSERT_EQ(QdGetPinPukState(&state, &result), 0);
+    EXPECT_EQ(state, 1);
+    EXPECT_EQ(result, 0);
+}
+
+struct IdentityCase {
+    const char* name;
+    std::function<int(char*, std::uint32_t)> read;
+    std::function<std::string(const Cardsim::CardFacts&)> expected;
+};
+
+TEST_F(CardsimBackend, IdentityOperationsReturnTheCardsValues)
+{
+    StartDevice();
+    const Cardsim::CardFacts facts = Cardsim::factsFor(*Cardsim::findProfile(Cardsim::kDefaultProfile), kSerial);
+    const IdentityCase cases[] = {
+        {"QdGetDeviceName", QdGetDeviceName, [](const auto& f) { return f.model; }},
+        {"QdGetProductName", QdGetProductName, [](const auto& f) { return f.productName; }},
+        {"QdGetFirmwareInfo", QdGetFirmwareInfo, [](const auto& f) { return f.firmware; }},
+        {"QdGetHardwareVersion", QdGetHardwareVersion, [](const auto& f) { return f.hardware; }},
+        {"QdGetImeiNumber", QdGetImeiNumber, [](const auto& f) { return f.imei; }},
+        {"QdGetSerialNumber", QdGetSerialNumber, [](const auto& f) { return f.serial; }},
+        {"QdGetImsiNumber", QdGetImsiNumber, [](const auto& f) { return f.imsi; }},
+        {"QdGetSimSerialNumber", QdGetSimSerialNumber, [](const auto& f) { return f.iccid; }},
+        {"QdGetOwnPhoneNumbers", QdGetOwnPhoneNumbers, [](const auto& f) { return f.phoneNumber; }},
+        {"QdQueryOisov", QdQueryOisov, [](const auto& f) { return f.firmware; }},
+        {"QdQueryOsrls", QdQueryOsrls, [](const auto&) { return std::string("2009-06-30"); }},
+        {"QdGetExtendedErrorReport", QdGetExtendedErrorReport, [](const auto&) { return std::string("No cause"); }},
+        {"QdSendAtCommand AT+CGMI", [](char* b, std::uint32_t s) { return QdSendAtCommand("AT+CGMI", b, s); },
+         [](const auto& f) { return f.manufacturer; }},
+    };
+    for (const IdentityCase& c : cases) {
+        char buffer[128] = {};
+        EXPECT_EQ(c.read(buffer, sizeof buffer), 0) << c.name;
+        EXPECT_EQ(std::string(buffer), c.expected(facts)) << c.name;
+        // A buffer too small gets nothing rather than a cut value.
+        char small[3] = {'x', 'x', 'x'};
+        EXPECT_EQ(c.read(small, sizeof small), qdSystemError(122)) << c.name;
+        EXPECT_EQ(c.read(nullptr, 16), kQdNullPointer) << c.name;
+    }
+
+    int value = -1;
+    EXPECT_EQ(QdGetRxCode(&value), 0);
+    EXPECT_EQ(value, 3);
+    EXPECT_EQ(QdGetSimReadyState(&value), 0);
+    EXPECT_EQ(value, 1);
+    EXPECT_EQ(QdGetDirectPinPukState(&value), 0);
+    EXPECT_EQ(value, 1);
+    for (const auto& [name, operation] : std::initializer_list<std::pair<const char*, int (*)()>>{
+             {"QdSendOspds", QdSendOspds},
+             {"QdSendOsudl", QdSendOsudl},
+             {"QdEnableExtendedErrorReporting", QdEnableExtendedErrorReporting},
+             {"QdResetDevice", QdResetDevice}})
+        EXPECT_EQ(operation(), 0) << name;
+    EXPECT_EQ(QdInitializeVoice(), qdLibraryError(3)); // the card does not know AT_TDO?
+}
+
+TEST_F(CardsimBackend, CardErrorsComeBackAsResultCodes)
+{
+    StartDevice();
+    ASSERT_EQ(card.control("fail AT+CGSN 10"), "OK");
+    char buffer[64];
+    EXPECT_EQ(QdGetImeiNumber(buffer, sizeof buffer), qdCmeError(10));
+}
+
+TEST_F(CardsimBackend, UnplugWhileIdleEndsInNotFoundThroughASafeExit)
+{
+    StartDevice();
+    ASSERT_TRUE(WaitForState(QdDeviceInitialized));
+    const std::thread::id communicator = client.Events().front().thread;
+    ASSERT_EQ(card.control("unplug"), "OK");
+    ASSERT_TRUE(WaitForState(QdDeviceNotFound));
+    EXPECT_EQ(client.Events().back().thread, communicator);
+    EXPECT_EQ(log.Count("Qd: Device::Exit request arrived"), 1u);
+    EXPECT_TRUE(log.Contains("Qd: Device has been successfully released"));
+    char buffer[32];
+    EXPECT_EQ(QdGetImeiNumber(buffer, sizeof buffer), kQdNoDevice);
+}
+
+TEST_F(CardsimBackend, UnplugDuringACommandFailsItAtOnceAndEndsInNotFound)
+{
+    StartDevice();
+    ASSERT_EQ(card.control("silence"), "OK");
+    auto pending = std::async(std::launch::async, [] {
+        char buffer[32];
+        return QdGetImeiNumber(buffer, sizeof buffer);
+    });
+    ASSERT_TRUE(log.WaitFor("Qd: Modem write: [AT+CGSN]"));
+    ASSERT_EQ(card.control("unplug"), "OK");
+    // Well within the command's own 30 s.
+    ASSERT_EQ(pending.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_EQ(pending.get(), kQdNoDevice);
+    ASSERT_TRUE(WaitForState(QdDeviceNotFound));
+    EXPECT_EQ(log.Count("Qd: Device::Exit request arrived"), 1u);
+}
+
+TEST_F(CardsimBackend, SecondInitializeAnswersZeroAndShutdownTwiceToo)
+{
+    EXPECT_EQ(QdInitialize(nullptr, &ClientRecorder::OnEvent, &ClientRecorder::OnError), 0);
+    EXPECT_EQ(log.Count("Qd: Library has been initialized"), 1u);
+    EXPECT_EQ(QdIsInitialized(), 1);
+    ASSERT_TRUE(WaitForState(QdDeviceFound));
+    EXPECT_EQ(QdShutdown(), 0);
+    EXPECT_EQ(QdIsInitialized(), 0);
+    int state = 0;
+    EXPECT_EQ(QdGetDeviceState(&state), kQdNotInitialized);
+    char buffer[32];
+    EXPECT_EQ(QdGetImeiNumber(buffer, sizeof buffer), kQdNotInitialized);
+}
+
+TEST(BackendLibrary, ShutdownBeforeInitializeAnswersZero)
+{
+    EXPECT_EQ(QdIsInitialized(), 0);
+    EXPECT_EQ(QdShutdown(), 0);
+    int state = 0;
+    EXPECT_EQ(QdGetDeviceState(&state), kQdNotInitialized);
+    EXPECT_EQ(QdFreeMemory(nullptr), 0);
+}
+
+} // namespace
+} // namespace Orvanta::testing
