@@ -1,6 +1,7 @@
 #include "quelder/at/QuotedString.h"
 
 #include "platform/Charset.h"
+#include "platform/HexDigits.h"
 #include "quelder/at/Gsm7.h"
 #include "quelder/at/LogText.h"
 #include "quelder/at/Utf8.h"
@@ -35,17 +36,6 @@ std::string toHex(const Bytes& bytes)
     return out;
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // Hex digits only, an even number of them.
 std::optional<Bytes> fromHex(std::string_view hex)
 {
@@ -54,8 +44,8 @@ std::optional<Bytes> fromHex(std::string_view hex)
     Bytes bytes;
     bytes.reserve(hex.size() / 2);
     for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = hexValue(hex[i]);
-        const int low = hexValue(hex[i + 1]);
+        const int high = Os::hexDigitValue(hex[i]);
+        const int low = Os::hexDigitValue(hex[i + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         bytes.push_back(static_cast<std::uint8_t>(high << 4 | low));

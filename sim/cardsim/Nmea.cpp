@@ -1,5 +1,7 @@
 #include "sim/cardsim/Nmea.h"
 
+#include "platform/HexDigits.h"
+
 #include <cstdio>
 
 namespace Cardsim::Nmea {
@@ -11,17 +13,6 @@ std::string_view body(std::string_view sentence)
         return {};
     const std::size_t star = sentence.find('*');
     return sentence.substr(1, star == std::string_view::npos ? std::string_view::npos : star - 1);
-}
-
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 } // namespace
@@ -39,8 +30,8 @@ std::optional<std::uint8_t> transmittedChecksum(std::string_view sentence)
     const std::size_t star = sentence.find('*');
     if (star == std::string_view::npos || sentence.size() != star + 3)
         return std::nullopt;
-    const int high = hexValue(sentence[star + 1]);
-    const int low = hexValue(sentence[star + 2]);
+    const int high = Os::hexDigitValue(sentence[star + 1]);
+    const int low = Os::hexDigitValue(sentence[star + 2]);
     if (high < 0 || low < 0)
         return std::nullopt;
     return static_cast<std::uint8_t>(high * 16 + low);
