@@ -314,12 +314,10 @@ void GenericPlatform::SwitchOnReports(const NkCardInfo& card)
         Optional("AT+CLIP=1;+COLP=1");
     if (card.dataInterfaceKind == 5)
         Optional("AT+COPS=5,0");
+    // The answers of "_TPATEMP?" and "_TIDLETEXT?" come as the reports they switch on,
+    // and reach the device through its unsolicited results, not as an answer.
     if (card.dataInterfaceKind == 5 && (card.capabilities & NkCapMobileBroadband) == 0)
-        Optional("AT_TPATEMP=1;_TPATEMP?", [this](Modem& modem) {
-            modem.ExpectPrefix("_TPATEMP:");
-            device_.Set(Value::temperature, modem.ReadInt());
-            modem.EndLine();
-        });
+        Optional("AT_TPATEMP=1;_TPATEMP?");
     Optional("AT_TWIND=1;_TWIND?", [this](Modem& modem) {
         modem.ExpectPrefix("_TWIND:");
         constexpr int kSwitchOn = 2, kSwitchOff = 3;
@@ -328,11 +326,7 @@ void GenericPlatform::SwitchOnReports(const NkCardInfo& card)
     });
     if (cellTypeReports) {
         Optional("AT_TIDLETEXT=1");
-        Optional("AT_TIDLETEXT?", [this](Modem& modem) {
-            modem.ExpectPrefix("_TIDLETEXT:");
-            device_.SetIdleText(modem.ReadQuotedString().Text());
-            modem.EndLine();
-        });
+        Optional("AT_TIDLETEXT?");
     }
     if (card.typeCode == 0x1C01 || card.typeCode == 0x1C02) {
         Optional("AT_TANTPOS=1");
