@@ -4,6 +4,8 @@
 #include "quelder/Quelder.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 using GSM::Backend;
 using GSM::Value;
@@ -84,6 +86,62 @@ int QdGetPsNetworkState(int* state)
 int QdIsSimInitialized(int* initialized)
 {
     return GetCardValue(initialized, [](const GSM::Device& d) { return d.Get(Value::simInitialized); });
+}
+
+int QdGetHighSpeedState(int* registered)
+{
+    return GetCardValue(registered, [](const GSM::Device& d) {
+        return d.Get(Value::edgeRegistered) != 0 || d.Get(Value::hsdpaRegistered) != 0 ? 1 : 0;
+    });
+}
+
+int QdGetSignalStrength(int* strength, int* quality)
+{
+    if (const int rc = GetCardValue(strength, [](const GSM::Device& d) { return d.Get(Value::signalStrength); });
+        rc != kQdSuccess)
+        return rc;
+    return GetCardValue(quality, [](const GSM::Device& d) { return d.Get(Value::signalQuality); });
+}
+
+int QdGetHwSwitchState(int* state)
+{
+    return GetCardValue(state, [](const GSM::Device& d) { return d.Get(Value::hwRadioSwitch); });
+}
+
+int QdHasSmartAntenna(int* present)
+{
+    return GetCardValue(present, [](const GSM::Device& d) {
+        const std::uint32_t type = d.Card().typeCode;
+        return type == 0x1C01 || type == 0x1C02 ? 1 : 0;
+    });
+}
+
+int QdGetSmartAntennaPosition(int* pulledOut)
+{
+    return GetCardValue(pulledOut, [](const GSM::Device& d) { return d.Get(Value::antennaPulledOut); });
+}
+
+int QdGetIdleText(char* text, std::uint32_t size)
+{
+    const GSM::Device& device = TheBackend().TheDevice();
+    if (const int rc = device.CheckAccess(true); rc != kQdSuccess)
+        return rc;
+    if (text == nullptr)
+        return kQdNullPointer;
+    const std::string idle = device.IdleText();
+    if (idle.size() + 1 > size)
+        return qdSystemError(122);
+    std::memcpy(text, idle.c_str(), idle.size() + 1);
+    return kQdSuccess;
+}
+
+int QdGetDriverPath(char* path, std::uint32_t size)
+{
+    if (!TheBackend().IsInitialized())
+        return kQdNotInitialized;
+    if (path == nullptr)
+        return kQdNullPointer;
+    return qdSystemError(NkGetDriverFileName(path, size));
 }
 
 int QdGetDriverVersion(std::uint32_t* high, std::uint32_t* low)

@@ -51,6 +51,7 @@ using QdErrorCallback = void (*)(int kind, int code, int extra);
 
 // Library control.
 int QdInitialize(void* instance, QdEventCallback eventCallback, QdErrorCallback errorCallback);
+// Not from inside a callback: it waits for the thread that runs the callbacks.
 int QdShutdown();
 int QdIsInitialized();
 int QdSetCardDetectionLogCallback(NkLogFunction function, void* context);
@@ -66,7 +67,14 @@ int QdGetConnectionState(int* state);
 int QdGetCsNetworkState(int* state);
 int QdGetPsNetworkState(int* state);
 int QdIsSimInitialized(int* initialized);
+int QdGetHighSpeedState(int* registered); // EDGE or HSDPA
+int QdGetSignalStrength(int* strength, int* quality);
+int QdGetHwSwitchState(int* state);       // 0 Unknown, 1 Unsupported, 2 On, 3 Off
+int QdHasSmartAntenna(int* present);
+int QdGetSmartAntennaPosition(int* pulledOut);
+int QdGetIdleText(char* text, std::uint32_t size);
 int QdGetDriverVersion(std::uint32_t* high, std::uint32_t* low);
+int QdGetDriverPath(char* path, std::uint32_t size);
 
 // The card operations, one function per platform operation (quelder/QdOperations.h).
 #define QD_DECLARE_OPERATION(slot, name, parameters, arguments) int name parameters;

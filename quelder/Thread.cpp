@@ -5,6 +5,7 @@
 #include "quelder/QdResult.h"
 
 #include <atomic>
+#include <cassert>
 #include <system_error>
 
 namespace GSM {
@@ -68,6 +69,7 @@ void Thread::Stop()
 {
     if (!thread_.joinable())
         return;
+    assert(!IsCurrent() && "a backend thread cannot stop itself (QdShutdown from a client callback?)");
     const bool wait = RequestStop();
     Nodekin::xlog(Nodekin::logVerbose, "Qd: Stopping thread 0x%x...", logId_);
     if (wait) {

@@ -314,12 +314,10 @@ void GenericPlatform::SwitchOnReports(const NkCardInfo& card)
         Optional("AT+CLIP=1;+COLP=1");
     if (card.dataInterfaceKind == 5)
         Optional("AT+COPS=5,0");
+    // The answers of "_TPATEMP?" and "_TIDLETEXT?" come as the reports they switch on,
+    // and reach the device through its unsolicited results, not as an answer.
     if (card.dataInterfaceKind == 5 && (card.capabilities & NkCapMobileBroadband) == 0)
-        Optional("AT_TPATEMP=1;_TPATEMP?", [this](Modem& modem) {
-            modem.ExpectPrefix("_TPATEMP:");
-            device_.Set(Value::temperature, modem.ReadInt());
-            modem.EndLine();
-        });
+        Optional("AT_TPATEMP=1;_TPATEMP?");
     Optional("AT_TWIND=1;_TWIND?", [this](Modem& modem) {
         modem.ExpectPrefix("_TWIND:");
         constexpr int kSwitchOn = 2, kSwitchOff = 3;
@@ -328,11 +326,7 @@ void GenericPlatform::SwitchOnReports(const NkCardInfo& card)
     });
     if (cellTypeReports) {
         Optional("AT_TIDLETEXT=1");
-        Optional("AT_TIDLETEXT?", [this](Modem& modem) {
-            modem.ExpectPrefix("_TIDLETEXT:");
-            device_.SetIdleText(modem.ReadQuotedString().Text());
-            modem.EndLine();
-        });
+        Optional("AT_TIDLETEXT?");
     }
     if (card.typeCode == 0x1C01 || card.typeCode == 0x1C02) {
         Optional("AT_TANTPOS=1");
@@ -409,6 +403,20 @@ bool GenericPlatform::ReadSimReady()
 // ---------------------------------------------------------------------------------------
 // Identity and single commands
 
+QdResult GenericPlatform::Simple(std::string_view command)
+{
+    return Run(Needs::initialized, [command](Modem& modem) { Do(modem, command); });
+}
+
+QdResult GenericPlatform::AskTextInto(std::string_view command, std::string_view prefix, char* buffer,
+                                      std::uint32_t size)
+{
+    return Run(Needs::initialized, [&](Modem& modem) {
+        RequireOutput(buffer);
+        CopyOut(AskText(modem, command, prefix), buffer, size);
+    });
+}
+
 QdResult GenericPlatform::QdInitializeVoice()
 {
     return Run(Needs::initialized, [this](Modem& modem) {
@@ -420,10 +428,7 @@ QdResult GenericPlatform::QdInitializeVoice()
     });
 }
 
-QdResult GenericPlatform::QdSendOspds()
-{
-    return Run(Needs::initialized, [](Modem& modem) { Do(modem, "AT_TSPDS"); });
-}
+QdResult GenericPlatform::QdSendOspds() { return Simple("AT_TSPDS"); }
 
 QdResult GenericPlatform::QdEnableExtendedErrorReporting()
 {
@@ -447,39 +452,24 @@ QdResult GenericPlatform::QdSendAtCommand(const char* command, char* answer, std
 
 QdResult GenericPlatform::QdGetExtendedErrorReport(char* report, std::uint32_t size)
 {
-    return Run(Needs::initialized, [&](Modem& modem) {
-        RequireOutput(report);
-        CopyOut(AskText(modem, "AT+CEER", "+CEER:"), report, size);
-    });
+    return AskTextInto("AT+CEER", "+CEER:", report, size);
 }
 
-QdResult GenericPlatform::QdResetDevice()
-{
-    return Run(Needs::initialized, [](Modem& modem) { Do(modem, "AT_TRESET"); });
-}
+QdResult GenericPlatform::QdResetDevice() { return Simple("AT_TRESET"); }
 
 QdResult GenericPlatform::QdGetDeviceName(char* name, std::uint32_t size)
 {
-    return Run(Needs::initialized, [&](Modem& modem) {
-        RequireOutput(name);
-        CopyOut(AskText(modem, "AT+CGMM"), name, size);
-    });
+    return AskTextInto("AT+CGMM", {}, name, size);
 }
 
 QdResult GenericPlatform::QdGetProductName(char* name, std::uint32_t size)
 {
-    return Run(Needs::initialized, [&](Modem& modem) {
-        RequireOutput(name);
-        CopyOut(AskText(modem, "AT_TPMN", "_TPMN:"), name, size);
-    });
+    return AskTextInto("AT_TPMN", "_TPMN:", name, size);
 }
 
 QdResult GenericPlatform::QdGetFirmwareInfo(char* firmware, std::uint32_t size)
 {
-    return Run(Needs::initialized, [&](Modem& modem) {
-        RequireOutput(firmware);
-        CopyOut(AskText(modem, "AT+CGMR"), firmware, size);
-    });
+    return AskTextInto("AT+CGMR", {}, firmware, size);
 }
 
 QdResult GenericPlatform::QdGetHardwareVersion(char* version, std::uint32_t size)
@@ -521,10 +511,7 @@ QdResult GenericPlatform::QdGetOwnPhoneNumbers(char* numbers, std::uint32_t size
 
 QdResult GenericPlatform::QdGetImeiNumber(char* imei, std::uint32_t size)
 {
-    return Run(Needs::initialized, [&](Modem& modem) {
-        RequireOutput(imei);
-        CopyOut(AskText(modem, "AT+CGSN"), imei, size);
-    });
+    return AskTextInto("AT+CGSN", {}, imei, size);
 }
 
 QdResult GenericPlatform::QdGetSerialNumber(char* serial, std::uint32_t size)
@@ -570,10 +557,7 @@ QdResult GenericPlatform::QdGetRxCode(int* code)
 
 QdResult GenericPlatform::QdQueryOisov(char* answer, std::uint32_t size)
 {
-    return Run(Needs::initialized, [&](Modem& modem) {
-        RequireOutput(answer);
-        CopyOut(AskText(modem, "AT_TISOV?", "_TISOV:"), answer, size);
-    });
+    return AskTextInto("AT_TISOV?", "_TISOV:", answer, size);
 }
 
 QdResult GenericPlatform::QdGetSimReadyState(int* ready)
@@ -586,16 +570,10 @@ QdResult GenericPlatform::QdGetSimReadyState(int* ready)
 
 QdResult GenericPlatform::QdQueryOsrls(char* answer, std::uint32_t size)
 {
-    return Run(Needs::initialized, [&](Modem& modem) {
-        RequireOutput(answer);
-        CopyOut(AskText(modem, "AT_TSRLS", "_TSRLS:"), answer, size);
-    });
+    return AskTextInto("AT_TSRLS", "_TSRLS:", answer, size);
 }
 
-QdResult GenericPlatform::QdSendOsudl()
-{
-    return Run(Needs::initialized, [](Modem& modem) { Do(modem, "AT_TSUDL"); });
-}
+QdResult GenericPlatform::QdSendOsudl() { return Simple("AT_TSUDL"); }
 
 QdResult GenericPlatform::QdGetDirectPinPukState(int* state)
 {

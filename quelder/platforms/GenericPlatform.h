@@ -55,6 +55,10 @@ protected:
     Device& device_;
 
 private:
+    // A command answered by OK alone.
+    QdResult Simple(std::string_view command);
+    // A command answered by one line of text (after `prefix`), copied to the buffer.
+    QdResult AskTextInto(std::string_view command, std::string_view prefix, char* buffer, std::uint32_t size);
     QdResult StartUp(bool full, int delayMilliseconds);
     void StartUpOnce(bool full, int delayMilliseconds);
     void ProbeAndEnableErrors(int delayMilliseconds);

@@ -119,6 +119,15 @@ TEST_F(CardsimBackend, FullInitialisationSwitchesOnTheCardsReportsAndReadsTheSim
     ASSERT_EQ(QdGetPinPukState(&state, &result), 0);
     EXPECT_EQ(state, 1);
     EXPECT_EQ(result, 0);
+
+    // What the reports said, kept for the getters.
+    int value = -1;
+    EXPECT_EQ(QdGetHwSwitchState(&value), 0);
+    EXPECT_EQ(value, 2); // On
+    EXPECT_EQ(QdHasSmartAntenna(&value), 0);
+    EXPECT_EQ(value, 0);
+    EXPECT_FALSE(log.Contains("during initialization")); // every report was switched on
+    EXPECT_EQ(QdGetSignalStrength(&value, nullptr), kQdNullPointer);
 }
 
 struct IdentityCase {
