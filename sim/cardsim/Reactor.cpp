@@ -119,8 +119,8 @@ void Timer::arm(std::chrono::nanoseconds first, std::chrono::nanoseconds period)
                         static_cast<long>(span.count() % 1'000'000'000)};
     };
     // A zero first expiry would disarm the timer; the soonest is one nanosecond.
-    const itimerspec spec{timespecOf(period), timespecOf(std::max(first, std::chrono::nanoseconds(1)))};
-    ::timerfd_settime(fd_.get(), 0, &spec, nullptr);
+    const itimerspec schedule{timespecOf(period), timespecOf(std::max(first, std::chrono::nanoseconds(1)))};
+    ::timerfd_settime(fd_.get(), 0, &schedule, nullptr);
     running_ = true;
 }
 

@@ -18,10 +18,10 @@ namespace {
 void notRegisteredAnywhere(const Corvane::CvParameters*) {}
 
 // "i:key=1;d:key=2.5;s:key=text" as a middleware record.
-Record recordFrom(const QString& spec)
+Record recordFrom(const QString& items)
 {
     Record record = newRecord();
-    for (const QString& item : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    for (const QString& item : items.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const QString type = item.section(QLatin1Char(':'), 0, 0);
         const QByteArray key = item.section(QLatin1Char(':'), 1).section(QLatin1Char('='), 0, 0).toLatin1();
         const QString value = item.section(QLatin1Char('='), 1);
