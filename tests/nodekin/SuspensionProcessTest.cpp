@@ -56,46 +56,43 @@ private:
     bool started_ = false;
 };
 
-class SuspensionBetweenPrograms : public DetectionTest {};
+class SuspensionBetweenPrograms : public DetectionTest {
+protected:
+    // This program runs with the card Started; the other program then asks for exclusive
+    // access and gets it once this one has acknowledged its suspension.
+    void handCardToOtherProgram()
+    {
+        plug("card.json", card);
+        start();
+        registerRecorder();
+        ASSERT_TRUE(waitFor(NkCardStarted, 1));
+        // Started only now, so that this program holds the mutex in normal mode first.
+        other.emplace(simFolder.path(), objectFolder.path());
+        ASSERT_TRUE(other->started());
+        // The other program waits for the mutex until this one, suspended, lets go of it.
+        ASSERT_TRUE(other->send("exclusive"));
+        ASSERT_TRUE(waitFor(NkCardSuspended, 4));
+        EXPECT_EQ(NkRequestExclusiveAccess(100), 5023);
+        EXPECT_EQ(NkAcknowledgeSuspension(), 0);
+        EXPECT_EQ(other->lineStartingWith("exclusive"), "exclusive 0");
+    }
+
+    const SimCard card = SimCard::gpsCard(); // its ports live as long as the test
+    std::optional<OtherProgram> other;
+};
 
 TEST_F(SuspensionBetweenPrograms, ExclusiveAccessElsewhereSuspendsAndReleasingWakesUp)
 {
-    const SimCard card = SimCard::gpsCard();
-    plug("card.json", card);
-    start();
-    registerRecorder();
-    ASSERT_TRUE(waitFor(NkCardStarted, 1));
-
-    OtherProgram other(simFolder.path(), objectFolder.path());
-    ASSERT_TRUE(other.started());
-    // The other program waits for the mutex until this one, suspended, lets go of it.
-    ASSERT_TRUE(other.send("exclusive"));
-    ASSERT_TRUE(waitFor(NkCardSuspended, 4));
-    EXPECT_EQ(NkRequestExclusiveAccess(100), 5023);
-    EXPECT_EQ(NkAcknowledgeSuspension(), 0);
-    EXPECT_EQ(other.lineStartingWith("exclusive"), "exclusive 0");
-
-    EXPECT_EQ(other.ask("release", "released"), "released 0");
+    ASSERT_NO_FATAL_FAILURE(handCardToOtherProgram());
+    EXPECT_EQ(other->ask("release", "released"), "released 0");
     ASSERT_TRUE(waitFor(NkCardStarted, 5));
-    EXPECT_EQ(other.ask("quit", "never"), std::nullopt);
+    EXPECT_EQ(other->ask("quit", "never"), std::nullopt);
 }
 
 TEST_F(SuspensionBetweenPrograms, HolderKilledWhileExclusiveDoesNotBlockThisProgram)
 {
-    const SimCard card = SimCard::gpsCard();
-    plug("card.json", card);
-    start();
-    registerRecorder();
-    ASSERT_TRUE(waitFor(NkCardStarted, 1));
-
-    OtherProgram other(simFolder.path(), objectFolder.path());
-    ASSERT_TRUE(other.started());
-    ASSERT_TRUE(other.send("exclusive"));
-    ASSERT_TRUE(waitFor(NkCardSuspended, 4));
-    EXPECT_EQ(NkAcknowledgeSuspension(), 0);
-    EXPECT_EQ(other.lineStartingWith("exclusive"), "exclusive 0");
-
-    other.kill(); // its mutex goes with it; its request stays signalled
+    ASSERT_NO_FATAL_FAILURE(handCardToOtherProgram());
+    other->kill(); // its mutex goes with it; its request stays signalled
     ASSERT_TRUE(waitFor(NkCardStarted, 5));
     EXPECT_FALSE(NkIsCardClaimedElsewhere());
 }
