@@ -1,13 +1,9 @@
 #include "quelder/Backend.h"
 
-#include "nodekin/XLog.h"
+#include "quelder/BackendLog.h"
 
 namespace GSM {
 namespace {
-
-using Nodekin::logError;
-using Nodekin::logNormal;
-using Nodekin::xlog;
 
 // The backend that card detection's listener reaches: a plain function has no object.
 std::atomic<Backend*> listening{nullptr};

@@ -1,6 +1,6 @@
 #include "quelder/Device.h"
 
-#include "nodekin/XLog.h"
+#include "quelder/BackendLog.h"
 #include "quelder/Names.h"
 
 #include <cstdlib>
@@ -8,12 +8,6 @@
 
 namespace GSM {
 namespace {
-
-using Nodekin::logError;
-using Nodekin::logNormal;
-using Nodekin::logVerbose;
-using Nodekin::logWarning;
-using Nodekin::xlog;
 
 constexpr std::uint32_t kGobi1000 = 0x8400, kGobi2000 = 0x8401;
 constexpr std::uint32_t kGenericMobileBroadband = 0xFF00;

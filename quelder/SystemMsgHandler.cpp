@@ -1,11 +1,8 @@
 #include "quelder/SystemMsgHandler.h"
 
-#include "nodekin/XLog.h"
+#include "quelder/BackendLog.h"
 
 namespace GSM {
-
-using Nodekin::logNormal;
-using Nodekin::xlog;
 
 SystemMsgHandler::SystemMsgHandler(std::function<void(int)> exitDevice, std::function<bool()> fakeRemoval)
     : exitDevice_(std::move(exitDevice)), fakeRemoval_(std::move(fakeRemoval))

@@ -1,6 +1,6 @@
 #include "quelder/platforms/GenericPlatform.h"
 
-#include "nodekin/XLog.h"
+#include "quelder/BackendLog.h"
 #include "platform/SystemError.h"
 #include "quelder/Device.h"
 #include "quelder/Names.h"
@@ -11,12 +11,6 @@
 
 namespace GSM {
 namespace {
-
-using Nodekin::logError;
-using Nodekin::logNormal;
-using Nodekin::logVerbose;
-using Nodekin::logWarning;
-using Nodekin::xlog;
 
 using namespace std::chrono_literals;
 
