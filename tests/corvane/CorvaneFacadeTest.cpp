@@ -5,6 +5,7 @@
 #include "corvane/fsm/Publish.h"
 #include "tests/corvane/support/ClientJournal.h"
 #include "tests/corvane/support/RecordingDeviceTrait.h"
+#include "tests/corvane/support/SignalRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -26,33 +27,6 @@ struct RecordDeleter {
 using Record = std::unique_ptr<CvParameters, RecordDeleter>;
 
 Record recordOf(const Dictionary& values) { return Record{record::allocate(values)}; }
-
-// Every signal that reaches the hub, with its parameters.
-class SignalRecorder : public Observer {
-public:
-    explicit SignalRecorder(Observable& hub) : hub_(hub)
-    {
-        for (int s = sigError; s < signalCount; ++s)
-            hub_.subscribe(this, static_cast<std::uint16_t>(s));
-    }
-    ~SignalRecorder() override { hub_.unsubscribeAll(this); }
-
-    void update(const CvEventPtr& event) override
-    {
-        std::lock_guard lock(mutex_);
-        events_.push_back(event);
-    }
-    std::vector<CvEventPtr> events() const
-    {
-        std::lock_guard lock(mutex_);
-        return events_;
-    }
-
-private:
-    Observable& hub_;
-    mutable std::mutex mutex_; // guards events_
-    std::vector<CvEventPtr> events_;
-};
 
 class Facade : public ::testing::Test {
 protected:

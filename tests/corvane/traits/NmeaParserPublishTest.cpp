@@ -4,50 +4,29 @@
 #include "corvane/traits/NmeaParser.h"
 
 #include "corvane/fsm/CorvaneController.h"
-#include "corvane/patterns/Observer.h"
+#include "tests/corvane/support/SignalRecorder.h"
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <vector>
 
 namespace Corvane {
 namespace {
 
-class Recorder final : public Observer {
-public:
-    void update(const CvEventPtr& event) override
-    {
-        std::lock_guard lock(mutex_);
-        events_.push_back(event);
-    }
-    std::vector<CvEventPtr> events() const
-    {
-        std::lock_guard lock(mutex_);
-        return events_;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<CvEventPtr> events_;
-};
-
 TEST(NmeaParserDefaultPublisher, HubSubscribersGetTheFixThenThePosition)
 {
-    CorvaneController& controller = CorvaneController::instance();
-    Recorder recorder;
-    for (const Signal signal : {sigReadGps, sigGpsSearch, sigGpsUpdate})
-        controller.hub().subscribe(&recorder, signal);
-
-    NmeaParser parser;
-    parser.parse("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,A*07");
-    parser.parse("$GPGSV,3,3,09,32,10,120,25*44");
-
-    controller.hub().unsubscribeAll(&recorder);
+    std::vector<CvEventPtr> events;
+    {
+        testing::SignalRecorder recorder(CorvaneController::instance().hub(),
+                                         {sigReadGps, sigGpsSearch, sigGpsUpdate});
+        NmeaParser parser;
+        parser.parse("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,A*07");
+        parser.parse("$GPGSV,3,3,09,32,10,120,25*44");
+        // The hub delivers on the publisher's thread: everything is there already.
+        events = recorder.events();
+    }
     CorvaneController::destroyInstance();
 
-    // The hub delivers on the publisher's thread: everything is there already.
-    const std::vector<CvEventPtr> events = recorder.events();
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[0]->sig, sigReadGps);
     EXPECT_TRUE(events[0]->parameters.isEmpty());
