@@ -157,6 +157,20 @@ int QdGetDriverVersion(std::uint32_t* high, std::uint32_t* low)
     return kQdSuccess;
 }
 
+int QdGetConnectionStatistics(std::uint64_t* bytesSent, std::uint64_t* bytesReceived, std::uint64_t* milliseconds)
+{
+    const GSM::Device& device = TheBackend().TheDevice();
+    if (const int rc = device.CheckAccess(true, true); rc != kQdSuccess)
+        return rc;
+    if (bytesSent == nullptr || bytesReceived == nullptr || milliseconds == nullptr)
+        return kQdNullPointer;
+    // No data connection can be made yet, so there is never a current one to count.
+    *bytesSent = 0;
+    *bytesReceived = 0;
+    *milliseconds = 0;
+    return kQdSuccess;
+}
+
 #define QD_DEFINE_OPERATION(slot, name, parameters, arguments) \
     int name parameters                                         \
     {                                                           \

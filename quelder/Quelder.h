@@ -75,6 +75,8 @@ int QdGetSmartAntennaPosition(int* pulledOut);
 int QdGetIdleText(char* text, std::uint32_t size);
 int QdGetDriverVersion(std::uint32_t* high, std::uint32_t* low);
 int QdGetDriverPath(char* path, std::uint32_t size);
+// Bytes sent and received and the duration of the current data connection.
+int QdGetConnectionStatistics(std::uint64_t* bytesSent, std::uint64_t* bytesReceived, std::uint64_t* milliseconds);
 
 // The card operations, one function per platform operation (quelder/QdOperations.h).
 #define QD_DECLARE_OPERATION(slot, name, parameters, arguments) int name parameters;
