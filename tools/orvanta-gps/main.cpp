@@ -7,10 +7,15 @@
 
 #include "CardsCommand.h"
 #include "DecodeCommand.h"
+#include "ClientSession.h"
+#include "GpsCommands.h"
 #include "InfoCommand.h"
 
 #include <log4cplus/initializer.h>
 #include <log4cplus/logger.h>
+
+#include <pthread.h>
+#include <signal.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -18,6 +23,7 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <thread>
 
 namespace {
 
@@ -25,6 +31,7 @@ constexpr const char* usage =
     "usage: orvanta-gps decode FILE|-\n"
     "       orvanta-gps cards [SECONDS]\n"
     "       orvanta-gps info [SECONDS]\n"
+    "       orvanta-gps status|on|off|watch [SECONDS]\n"
     "\n"
     "decode  runs each line of FILE (or of standard input for -) through Orvanta's NMEA\n"
     "        parser and prints one JSON object per published record or signal on standard\n"
@@ -37,6 +44,30 @@ constexpr const char* usage =
     "info    starts the modem backend, waits up to SECONDS (default 10) for a card and\n"
     "        prints its identity as the card reports it (model, product, firmware,\n"
     "        hardware, IMEI, serial number) and its ports.\n";
+
+// Runs a watch until SIGINT, SIGTERM or SIGHUP. The signals are blocked before the
+// library starts its threads, which inherit the mask, so only the waiting thread takes
+// them and the watch can stop reading and close the library properly.
+int watchUntilInterrupted(const Orvanta::gps::GpsCommandOptions& options)
+{
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1})
+        sigaddset(&stopSignals, signal);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    Orvanta::gps::ClientSession session;
+    std::thread waiter([&session, stopSignals] {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        session.interrupt();
+    });
+    const int rc = Orvanta::gps::watchGps(options, session);
+    // SIGUSR1 releases the waiter when the watch ended on its own.
+    pthread_kill(waiter.native_handle(), SIGUSR1);
+    waiter.join();
+    return rc;
+}
 
 struct CloseFile {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
@@ -68,6 +99,23 @@ int main(int argc, char** argv)
             return 2;
         }
         return Orvanta::gps::showCardInfo(stdout, stderr, std::chrono::seconds(seconds));
+    }
+    if ((argc == 2 || argc == 3) && argv[1] != nullptr) {
+        const std::string_view command = argv[1];
+        if (command == "status" || command == "on" || command == "off" || command == "watch") {
+            const long seconds = argc == 3 ? std::strtol(argv[2], nullptr, 10) : 10;
+            if (seconds < 1 || seconds > 600) {
+                std::fputs(usage, stderr);
+                return 2;
+            }
+            Orvanta::gps::GpsCommandOptions options;
+            options.patience = std::chrono::seconds(seconds);
+            if (command == "status")
+                return Orvanta::gps::showGpsStatus(options);
+            if (command == "watch")
+                return watchUntilInterrupted(options);
+            return Orvanta::gps::switchGps(options, command == "on");
+        }
     }
     if (argc != 3 || std::string_view(argv[1]) != "decode") {
         std::fputs(usage, stderr);

@@ -1,0 +1,74 @@
+#pragma once
+// A client of the middleware, through its flat client API only, as the tray tool is one:
+// it registers the client and GPS callback tables, starts the library and hands every
+// notification to one reading thread, in the order the library gave them.
+//
+// The callbacks are plain functions without a context of their own, so there is one inbox
+// per process and at most one session at a time.
+
+#include "corvane/Corvane.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace Orvanta::gps {
+
+struct RecordRelease {
+    void operator()(Corvane::CvParameters* record) const noexcept { Corvane::deleteParameters(record); }
+};
+using Record = std::unique_ptr<Corvane::CvParameters, RecordRelease>;
+
+enum class NoticeKind { libraryState, deviceState, update, traitError, gpsSupport, gpsState, gpsData };
+
+// One callback the library made, with a copy of its record.
+struct Notice {
+    NoticeKind kind;
+    Record record;
+    std::chrono::steady_clock::time_point arrived;
+
+    std::optional<std::int64_t> integer(const char* key) const;
+    std::optional<double> real(const char* key) const;
+    std::optional<std::string> text(const char* key) const;
+};
+
+using Clock = std::chrono::steady_clock;
+
+class ClientSession {
+public:
+    static constexpr int kGpsOnly = 2;
+
+    // Registers the callbacks and starts the library in `initMode`.
+    explicit ClientSession(int initMode = kGpsOnly);
+    // Closes the library; notices still queued are dropped.
+    ~ClientSession();
+    ClientSession(const ClientSession&) = delete;
+    ClientSession& operator=(const ClientSession&) = delete;
+
+    // Whether the callback tables were taken.
+    bool registered() const noexcept { return registered_; }
+
+    Corvane::ErrorCode setGpsMode(int mode);
+
+    // The next notice, waiting until `deadline`; none when the deadline passed or the
+    // session was interrupted.
+    std::optional<Notice> next(Clock::time_point deadline);
+    // Takes notices until one satisfies `wanted` (returned) or the deadline passes; every
+    // notice taken, the wanted one included, is shown to `seen` first when given.
+    std::optional<Notice> waitFor(const std::function<bool(const Notice&)>& wanted, Clock::time_point deadline,
+                                  const std::function<void(const Notice&)>& seen = nullptr);
+
+    // Makes every wait return at once, now and later, until clearInterrupt(); any thread
+    // may call it.
+    void interrupt();
+    bool interrupted() const;
+    void clearInterrupt();
+
+private:
+    bool registered_ = false;
+};
+
+} // namespace Orvanta::gps

@@ -1,0 +1,75 @@
+#include "NoticeText.h"
+
+#include "corvane/ErrorCode.h"
+#include "corvane/Keys.h"
+
+#include <array>
+#include <cstdio>
+
+namespace Orvanta::gps {
+namespace {
+
+template <std::size_t count>
+const char* textOf(const std::array<const char*, count>& texts, long long value)
+{
+    return value >= 0 && static_cast<unsigned long long>(value) < count ? texts[static_cast<std::size_t>(value)]
+                                                                       : "unknown";
+}
+
+constexpr std::array<const char*, 4> kLibraryStates{"starting", "open", "failed to start", "closed"};
+constexpr std::array<const char*, 8> kDeviceStates{"removed",     "arrived",     "initialising", "initialisation failed",
+                                                   "initialised", "SIM missing", "SIM blocked",  "busy"};
+constexpr std::array<const char*, 4> kGpsStates{"off", "active", "reading", "searching"};
+
+std::string labelled(const char* label, const std::string& value)
+{
+    return std::string(label) + ": " + value;
+}
+
+std::string valueOf(const std::optional<long long>& value)
+{
+    return value ? std::to_string(*value) : std::string("?");
+}
+
+} // namespace
+
+const char* gpsStateText(long long state)
+{
+    return textOf(kGpsStates, state);
+}
+
+std::string noticeLine(const Notice& notice)
+{
+    switch (notice.kind) {
+    case NoticeKind::libraryState:
+        return labelled("library", textOf(kLibraryStates, notice.integer(Corvane::key::libraryState).value_or(-1)));
+    case NoticeKind::deviceState:
+        return labelled("device", textOf(kDeviceStates, notice.integer(Corvane::key::deviceState).value_or(-1)));
+    case NoticeKind::update:
+        if (const auto port = notice.text(Corvane::key::gpsDataPort))
+            return labelled("gps data port", *port);
+        return {};
+    case NoticeKind::traitError: {
+        const auto code = notice.integer(Corvane::key::lastError);
+        const std::string name = code ? std::string(Corvane::errorName(static_cast<int>(*code))) : "?";
+        return labelled("error", name + " (" + valueOf(code) + ")");
+    }
+    case NoticeKind::gpsSupport:
+        return labelled("gps support", notice.integer(Corvane::key::gpsSupport).value_or(0) != 0 ? "yes" : "no");
+    case NoticeKind::gpsState:
+        return labelled("gps", gpsStateText(notice.integer(Corvane::key::gpsState).value_or(-1)));
+    case NoticeKind::gpsData: {
+        const auto latitude = notice.real(Corvane::key::gpsLatitude);
+        const auto longitude = notice.real(Corvane::key::gpsLongitude);
+        if (!latitude || !longitude)
+            return {};
+        // Six decimals, as the map links use: about 10 cm.
+        char text[64];
+        std::snprintf(text, sizeof text, "%.6f %.6f", *latitude, *longitude);
+        return labelled("position", text);
+    }
+    }
+    return {};
+}
+
+} // namespace Orvanta::gps

@@ -1,0 +1,17 @@
+#pragma once
+// How the GPS commands print what the library reports: one line per notice, a label and
+// a value ("gps: reading", "position: 48.858370 2.294481").
+
+#include "ClientSession.h"
+
+#include <string>
+
+namespace Orvanta::gps {
+
+// The line for `notice`, without its newline; empty for notices that say nothing a user
+// of the GPS commands would look for (an update without the GPS data port).
+std::string noticeLine(const Notice& notice);
+
+const char* gpsStateText(long long state);
+
+} // namespace Orvanta::gps
