@@ -1,0 +1,86 @@
+#include "tests/stack/StackFixture.h"
+
+#include "corvane/Keys.h"
+
+#include <cstdlib>
+
+namespace Orvanta::testing {
+
+std::string summaryOf(const gps::Notice& notice)
+{
+    using gps::NoticeKind;
+    auto number = [&](const char* key) { return std::to_string(notice.integer(key).value_or(-1)); };
+    switch (notice.kind) {
+    case NoticeKind::libraryState: return "library " + number(Corvane::key::libraryState);
+    case NoticeKind::deviceState: return "device " + number(Corvane::key::deviceState);
+    case NoticeKind::update: {
+        const auto port = notice.text(Corvane::key::gpsDataPort);
+        return port ? "port " + *port : "update";
+    }
+    case NoticeKind::traitError: return "error " + number(Corvane::key::lastError);
+    case NoticeKind::gpsSupport: return "support " + number(Corvane::key::gpsSupport);
+    case NoticeKind::gpsState: return "gps " + number(Corvane::key::gpsState);
+    case NoticeKind::gpsData: return "position";
+    }
+    return "?";
+}
+
+void StackTest::startStack(const std::vector<std::string>& cardArguments)
+{
+    ASSERT_TRUE(card.start(cardArguments));
+    // Set before the library starts any thread. The runtime folder keeps this test's
+    // named objects away from every other test's.
+    ::setenv("XDG_RUNTIME_DIR", runtimeFolder_.path().c_str(), 1);
+    ::setenv("ORVANTA_DEVICES", "sim", 1);
+    ::setenv("ORVANTA_SIM_DIR", card.simDir().c_str(), 1);
+    session = std::make_unique<gps::ClientSession>();
+    ASSERT_TRUE(session->registered());
+}
+
+void StackTest::TearDown()
+{
+    session.reset();
+}
+
+bool StackTest::waitFor(const std::function<bool(const gps::Notice&)>& wanted, std::chrono::milliseconds patience)
+{
+    const auto deadline = gps::Clock::now() + patience;
+    while (std::optional<gps::Notice> notice = session->next(deadline)) {
+        notices_.push_back(std::move(*notice));
+        if (wanted(notices_.back()))
+            return true;
+    }
+    return false;
+}
+
+bool StackTest::waitForSummary(const std::string& summary, std::chrono::milliseconds patience)
+{
+    return waitFor([&](const gps::Notice& notice) { return summaryOf(notice) == summary; }, patience);
+}
+
+std::vector<std::string> StackTest::summaries(std::size_t first) const
+{
+    std::vector<std::string> result;
+    for (std::size_t i = first; i < notices_.size(); ++i)
+        result.push_back(summaryOf(notices_[i]));
+    return result;
+}
+
+void StackTest::expectStartUp()
+{
+    ASSERT_TRUE(waitForSummary("support 1")) << ::testing::PrintToString(summaries());
+    ASSERT_TRUE(waitFor([](const gps::Notice& notice) {
+        return notice.kind == gps::NoticeKind::update && notice.text(Corvane::key::gpsDataPort).has_value();
+    })) << ::testing::PrintToString(summaries());
+}
+
+bool containsInOrder(const std::vector<std::string>& sequence, const std::vector<std::string>& expected)
+{
+    std::size_t next = 0;
+    for (const std::string& entry : sequence)
+        if (next < expected.size() && entry == expected[next])
+            ++next;
+    return next == expected.size();
+}
+
+} // namespace Orvanta::testing

@@ -1,0 +1,58 @@
+#pragma once
+// The virtual card in a process of its own, and this process as the library's client
+// with every card path pointed at that card. Every notice the client receives is kept,
+// in order, so that a test can check sequences after waiting for their last step.
+
+#include "ClientSession.h"
+#include "tests/platform/PlatformTestSupport.h"
+#include "tests/sim/SimTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Orvanta::testing {
+
+using namespace std::chrono_literals;
+
+// A notice reduced to what the sequences compare: "library 1", "device 4", "support 1",
+// "gps 2", "port /dev/pts/5", "position", "error 3".
+std::string summaryOf(const gps::Notice& notice);
+
+class StackTest : public ::testing::Test {
+protected:
+    // Starts the card with `cardArguments`, then the library as the tray tool does.
+    void startStack(const std::vector<std::string>& cardArguments);
+    void TearDown() override;
+
+    // Takes notices until one satisfies `wanted`; false when none did within `patience`.
+    bool waitFor(const std::function<bool(const gps::Notice&)>& wanted, std::chrono::milliseconds patience = 20s);
+    // Waits for the notice whose summary is `summary`.
+    bool waitForSummary(const std::string& summary, std::chrono::milliseconds patience = 20s);
+    // The summaries of the notices taken from `first` on.
+    std::vector<std::string> summaries(std::size_t first = 0) const;
+    // How many notices have been taken.
+    std::size_t taken() const { return notices_.size(); }
+    const std::vector<gps::Notice>& notices() const { return notices_; }
+
+    // Waits until the card's receiver is started up and streaming reads as expected: the
+    // GPS machine exists and the receiver's first state has been read.
+    void expectStartUp();
+
+    Cardsim::testing::CardsimProcess card;
+    std::unique_ptr<gps::ClientSession> session;
+
+private:
+    TestFolder runtimeFolder_;
+    std::vector<gps::Notice> notices_;
+};
+
+// True when `sequence` holds `expected` in order, other entries allowed in between.
+bool containsInOrder(const std::vector<std::string>& sequence, const std::vector<std::string>& expected);
+
+} // namespace Orvanta::testing
