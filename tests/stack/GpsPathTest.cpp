@@ -6,14 +6,23 @@
 
 #include "corvane/Keys.h"
 
-#include <gmock/gmock.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace Orvanta::testing {
 namespace {
 
-using ::testing::HasSubstr;
-using ::testing::IsSupersetOf;
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+bool holdsAll(const std::vector<std::string>& sequence, const std::vector<std::string>& wanted)
+{
+    return std::all_of(wanted.begin(), wanted.end(), [&](const std::string& entry) {
+        return std::find(sequence.begin(), sequence.end(), entry) != sequence.end();
+    });
+}
 
 constexpr int kModeOff = 0;
 constexpr int kModeStopReading = 2;
@@ -59,25 +68,26 @@ TEST_F(GpsPath, StartUpFindsTheReceiverAndReadingDeliversTheTrack)
     const std::vector<std::string> startUp = summaries();
     EXPECT_TRUE(containsInOrder(startUp, {"library 0", "library 1"})) << ::testing::PrintToString(startUp);
     EXPECT_TRUE(containsInOrder(startUp, {"device 1", "device 2", "device 4"})) << ::testing::PrintToString(startUp);
-    EXPECT_THAT(startUp, IsSupersetOf(std::vector<std::string>{"support 1", "port " + card.portOf("GPS Data")}));
+    EXPECT_TRUE(holdsAll(startUp, {"support 1", "port " + card.portOf("GPS Data")}))
+        << ::testing::PrintToString(startUp);
 
     const std::size_t beforeReading = taken();
     ASSERT_EQ(session->setGpsMode(kModeRead), Corvane::cNoError);
     ASSERT_TRUE(waitForSummary("gps 2")) << ::testing::PrintToString(summaries(beforeReading));
     EXPECT_TRUE(containsInOrder(summaries(beforeReading), {"gps 1", "gps 2"}));
-    EXPECT_THAT(cardStatus(), HasSubstr("receiver=on"));
+    EXPECT_TRUE(contains(cardStatus(), "receiver=on")) << cardStatus();
     expectTrackPositions(6);
 
     const std::size_t beforeStop = taken();
     ASSERT_EQ(session->setGpsMode(kModeStopReading), Corvane::cNoError);
     ASSERT_TRUE(waitForSummary("gps 1")) << ::testing::PrintToString(summaries(beforeStop));
     // Stopping reading leaves the receiver on; switching off turns it off.
-    EXPECT_THAT(cardStatus(), HasSubstr("receiver=on"));
+    EXPECT_TRUE(contains(cardStatus(), "receiver=on")) << cardStatus();
     ASSERT_EQ(session->setGpsMode(kModeOff), Corvane::cNoError);
     ASSERT_TRUE(waitForSummary("gps 0")) << ::testing::PrintToString(summaries(beforeStop));
-    EXPECT_THAT(cardStatus(), HasSubstr("receiver=off"));
+    EXPECT_TRUE(contains(cardStatus(), "receiver=off")) << cardStatus();
     for (const std::string& entry : summaries())
-        EXPECT_THAT(entry, ::testing::Not(HasSubstr("error"))) << ::testing::PrintToString(summaries());
+        EXPECT_FALSE(contains(entry, "error")) << ::testing::PrintToString(summaries());
 }
 
 TEST_F(GpsPath, ALostFixSearchesAndTheFixComingBackReadsAgain)
@@ -87,9 +97,9 @@ TEST_F(GpsPath, ALostFixSearchesAndTheFixComingBackReadsAgain)
     ASSERT_EQ(session->setGpsMode(kModeRead), Corvane::cNoError);
     ASSERT_TRUE(waitForSummary("gps 2"));
 
-    ASSERT_THAT(card.control("lose-fix"), HasSubstr("OK"));
+    ASSERT_TRUE(contains(card.control("lose-fix"), "OK"));
     ASSERT_TRUE(waitForSummary("gps 3")) << ::testing::PrintToString(summaries());
-    ASSERT_THAT(card.control("regain-fix"), HasSubstr("OK"));
+    ASSERT_TRUE(contains(card.control("regain-fix"), "OK"));
     ASSERT_TRUE(waitForSummary("gps 2")) << ::testing::PrintToString(summaries());
     expectTrackPositions(2);
 }
@@ -102,12 +112,13 @@ TEST_F(GpsPath, UnpluggingWhileStreamingTakesEverythingDownAndPluggingBringsItBa
     expectTrackPositions(2);
 
     const std::size_t beforeUnplug = taken();
-    ASSERT_THAT(card.control("unplug"), HasSubstr("OK"));
+    ASSERT_TRUE(contains(card.control("unplug"), "OK"));
     ASSERT_TRUE(waitForSummary("device 0")) << ::testing::PrintToString(summaries(beforeUnplug));
-    EXPECT_THAT(summaries(beforeUnplug), IsSupersetOf(std::vector<std::string>{"gps 0", "support 0", "device 0"}));
+    EXPECT_TRUE(holdsAll(summaries(beforeUnplug), {"gps 0", "support 0", "device 0"}))
+        << ::testing::PrintToString(summaries(beforeUnplug));
 
     const std::size_t beforePlug = taken();
-    ASSERT_THAT(card.control("plug"), HasSubstr("OK"));
+    ASSERT_TRUE(contains(card.control("plug"), "OK"));
     expectStartUp();
     EXPECT_TRUE(containsInOrder(summaries(beforePlug), {"device 1", "device 2", "device 4", "support 1"}))
         << ::testing::PrintToString(summaries(beforePlug));
