@@ -1,6 +1,7 @@
 #include "app/CtrlPanel.h"
 
 #include "app/Conductor.h"
+#include "app/ShellLog.h"
 #include "app/WidgetParts.h"
 
 #include <QLabel>
@@ -78,11 +79,20 @@ CtrlPanel::CtrlPanel(Conductor& conductor, QWidget* parent)
     connect(&conductor, &Conductor::foundLocation, this, &CtrlPanel::foundLocation);
 }
 
+void CtrlPanel::showStatus(const QString& text)
+{
+    if (status_->text() == text)
+        return;
+    status_->setText(text);
+    qCInfo(shellLog) << "status:" << text;
+}
+
 void CtrlPanel::enableTriggerBtn(bool supported)
 {
     btnTrigger_->setEnabled(supported);
+    qCInfo(shellLog) << (supported ? "trigger button enabled" : "trigger button disabled");
     if (supported)
-        status_->setText(tr("Device initialised"));
+        showStatus(tr("Device initialised"));
     else
         btnTrigger_->setChecked(false);
 }
@@ -98,16 +108,16 @@ void CtrlPanel::updateGPSState(eGpsState state)
 {
     switch (state) {
     case gpsInactive:
-        status_->setText(tr("Inactive"));
+        showStatus(tr("Inactive"));
         break;
     case gpsActive:
     case gpsReading:
-        status_->setText(tr("Active"));
+        showStatus(tr("Active"));
         if (!btnTrigger_->isChecked())
             btnTrigger_->setChecked(true);
         break;
     case gpsSearching:
-        status_->setText(tr("Locating"));
+        showStatus(tr("Locating"));
         break;
     default: // a state this shell does not know: leave the display as it is
         break;
@@ -120,13 +130,13 @@ void CtrlPanel::deviceReady(bool ready)
         return;
     port_->clear();
     port_->setToolTip(QString());
-    status_->setText(tr("No GPS Device"));
+    showStatus(tr("No GPS Device"));
 }
 
 void CtrlPanel::foundLocation(bool found)
 {
     if (found)
-        status_->setText(tr("Ready"));
+        showStatus(tr("Ready"));
 }
 
 void CtrlPanel::triggerBtnClicked() { conductor_.switchGps(btnTrigger_->isChecked()); }

@@ -35,6 +35,9 @@ private slots:
 private:
     Conductor& conductor_;
     QPushButton* btnTrigger_;
+    // Shows `text` as the status; a change is also told on the shell's log.
+    void showStatus(const QString& text);
+
     QLabel* status_;
     QLabel* port_;
 };

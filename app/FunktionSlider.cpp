@@ -2,6 +2,7 @@
 
 #include "app/Conductor.h"
 #include "app/MapLinks.h"
+#include "app/ShellLog.h"
 #include "app/WidgetParts.h"
 
 #include <QDesktopServices>
@@ -42,7 +43,11 @@ QLineEdit* textField(int y, QWidget* parent)
 }
 
 // What the browser does with the page is its business: a failure to start one shows there.
-void open(const QUrl& url) { QDesktopServices::openUrl(url); }
+void open(const QUrl& url)
+{
+    qCInfo(shellLog) << "opening" << url.toString();
+    QDesktopServices::openUrl(url);
+}
 
 } // namespace
 

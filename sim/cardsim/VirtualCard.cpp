@@ -228,8 +228,11 @@ void VirtualCard::onTick()
     // The walk goes on while nobody listens; what nobody reads is not kept.
     if (data == nullptr || data->port->openers() == 0)
         return;
-    for (const std::string& sentence : group)
+    for (const std::string& sentence : group) {
         sendLine(*data->port, sentence, kNoFraming);
+        if (setup_.sentenceSent)
+            setup_.sentenceSent(sentence);
+    }
 }
 
 int VirtualCard::signalPower(const char* event) const

@@ -37,6 +37,9 @@ struct CardSetup {
     bool startSilent = false;
     std::vector<std::string> faults; // arguments of "fail"
     bool verbose = false;
+    // Told of every sentence right after it was handed to the GPS data port, on the
+    // reactor's thread; for measuring how long the host takes to deliver it.
+    std::function<void(std::string_view sentence)> sentenceSent;
 };
 
 class VirtualCard {
