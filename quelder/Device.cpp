@@ -27,7 +27,7 @@ constexpr int kRegistered = 1, kRegisteredRoaming = 5;
 } // namespace
 
 Device::Device(DeviceHost& host, ModemTiming timing)
-    : Modem(timing), host_(host), serial_(*this), gobi_(*this), zeroFp_(*this), platform_(&serial_),
+    : Modem(timing), host_(host), serial_(*this, timing), gobi_(*this), zeroFp_(*this), platform_(&serial_),
       connection_(&broadcomConnection_)
 {
     for (auto& enabled : eventEnabled_)
@@ -39,11 +39,15 @@ Device::~Device() { Close(); }
 // ---------------------------------------------------------------------------------------
 // Cached values and events
 
+bool Device::EventEnabled(int event) const noexcept
+{
+    return event >= 0 && event < static_cast<int>(eventEnabled_.size()) &&
+           eventEnabled_[static_cast<std::size_t>(event)].load();
+}
+
 void Device::RaiseEvent(int event, void* data)
 {
-    const bool enabled = event >= 0 && event < static_cast<int>(eventEnabled_.size()) &&
-                         eventEnabled_[static_cast<std::size_t>(event)].load();
-    if (enabled && host_.Queue().PostClientEvent(event, data) == kQdSuccess)
+    if (EventEnabled(event) && host_.Queue().PostClientEvent(event, data) == kQdSuccess)
         return;
     // Not for the client, or the client cannot be told: the buffer has no other owner.
     if (EventCarriesBuffer(event))

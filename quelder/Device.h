@@ -80,6 +80,7 @@ public:
     // client with it, or is released here.
     void RaiseEvent(int event, void* data = nullptr);
     void EnableEvent(int event, bool enabled);
+    bool EventEnabled(int event) const noexcept;
 
     // The record as card detection last reported it.
     NkCardInfo Card() const;

@@ -4,6 +4,7 @@
 #include "platform/SystemError.h"
 #include "quelder/Device.h"
 #include "quelder/Names.h"
+#include "quelder/at/Exchange.h"
 #include "quelder/platforms/Answers.h"
 
 #include <cstring>
@@ -62,23 +63,6 @@ std::string AskText(Modem& modem, std::string_view command, std::string_view pre
     return text;
 }
 
-int AskInt(Modem& modem, std::string_view command, std::string_view prefix)
-{
-    modem.Command(command).Send();
-    modem.ExpectPrefix(prefix);
-    const int value = modem.ReadInt();
-    modem.EndLine();
-    modem.WaitFinal();
-    return value;
-}
-
-void Do(Modem& modem, std::string_view command, std::chrono::milliseconds timeout = Modem::kDefaultAnswerTimeout)
-{
-    modem.SetTimeout(timeout);
-    modem.Command(command).Send();
-    modem.WaitFinal();
-}
-
 // Every information line up to the final result; an "OK" ends the list.
 std::vector<std::string> AskLines(Modem& modem, std::string_view command)
 {
@@ -120,7 +104,9 @@ template <class Body>
 QdResult GenericPlatform::Run(Needs needs, Body&& body)
 {
     std::lock_guard lock(device_.LibraryLock());
-    if (const int rc = device_.CheckAccess(true, needs == Needs::found); rc != kQdSuccess)
+    const int rc = device_.CheckAccess(true, needs != Needs::initialized);
+    // The busy channel is the last check: every other one has passed.
+    if (rc != kQdSuccess && !(rc == kQdChannelBusy && needs == Needs::foundOwnPorts))
         return rc;
     try {
         body(static_cast<Modem&>(device_));
@@ -609,9 +595,42 @@ QdResult SerialPlatform::Init()
 
 QdResult SerialPlatform::Exit()
 {
-    // The GPS ports come with the GPS service; here only the application port is held.
+    QdExitGps(); // a failure to close is logged there and stops nothing here
     device_.Close();
     return kQdSuccess;
+}
+
+QdResult SerialPlatform::QdInitGps()
+{
+    return Run(Needs::foundOwnPorts, [this](Modem&) { gps_.Init(); });
+}
+
+QdResult SerialPlatform::QdExitGps()
+{
+    // No device check: the device's own exit stops the service while it goes down.
+    std::lock_guard lock(device_.LibraryLock());
+    return gps_.Exit();
+}
+
+QdResult SerialPlatform::QdIsGpsSupported(int* supported)
+{
+    return Run(Needs::foundOwnPorts, [&](Modem&) {
+        RequireOutput(supported);
+        *supported = gps_.Supported() ? 1 : 0;
+    });
+}
+
+QdResult SerialPlatform::QdGetGpsState(int* on)
+{
+    return Run(Needs::foundOwnPorts, [&](Modem&) {
+        RequireOutput(on);
+        *on = gps_.State();
+    });
+}
+
+QdResult SerialPlatform::QdSetGpsState(int on)
+{
+    return Run(Needs::foundOwnPorts, [&](Modem&) { gps_.SetState(on != 0); });
 }
 
 } // namespace GSM

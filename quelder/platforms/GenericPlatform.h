@@ -44,8 +44,9 @@ public:
     static constexpr auto kStartUpRetryLimit = std::chrono::seconds(30);
 
 protected:
-    // How much of the device an operation needs.
-    enum class Needs { found, initialized };
+    // How much of the device an operation needs. `foundOwnPorts`: found, for an
+    // operation on ports of its own, which a data connection on the AT channel leaves free.
+    enum class Needs { found, initialized, foundOwnPorts };
 
     // Runs `body` under the library lock once the device is ready for it; the code it
     // raised, or 0.

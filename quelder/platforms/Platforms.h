@@ -3,17 +3,22 @@
 // yet; the others answer "not supported" for everything until their work is built, so
 // a card that needs one does not reach Found.
 
+#include "quelder/gps/SerialGps.h"
 #include "quelder/platforms/GenericPlatform.h"
 
 namespace GSM {
 
-// The card's application port, opened as a serial port.
+// The card's application port, opened as a serial port, and the GPS service on the
+// card's GPS ports.
 class SerialPlatform final : public GenericPlatform {
 public:
-    using GenericPlatform::GenericPlatform;
+    SerialPlatform(Device& device, ModemTiming timing) : GenericPlatform(device), gps_(device, timing) {}
     QdResult Init() override;
     QdResult Exit() override;
-    QD_OPERATIONS_GPS(QD_NOT_SUPPORTED_OPERATION)
+    QD_OPERATIONS_GPS(QD_OVERRIDE_OPERATION)
+
+private:
+    SerialGps gps_;
 };
 
 // Gobi cards, through the vendor's library.

@@ -1,6 +1,7 @@
 // The whole backend against orvanta-cardsim, the virtual card in a process of its own:
 // detection finds it, the device opens its application port, the start-up and identity
-// operations talk to it, and pulling it lets go of everything.
+// operations talk to it, the GPS service switches its receiver and hands on its
+// sentences, and pulling it lets go of everything.
 
 #include "tests/quelder/backend/BackendTestSupport.h"
 #include "tests/quelder/support/BackendLog.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <future>
 #include <string>
@@ -26,7 +28,7 @@ class CardsimBackend : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(card.start({"--serial", kSerial}));
+        ASSERT_TRUE(card.start(CardArguments()));
         Os::Result<std::unique_ptr<Os::SimDeviceTree>> tree = Os::SimDeviceTree::open(card.simDir());
         ASSERT_TRUE(tree.ok()) << tree.error();
         Nodekin::DetectionEnvironment environment;
@@ -39,6 +41,8 @@ protected:
                   0);
     }
     void TearDown() override { EXPECT_EQ(QdShutdown(), 0); }
+
+    virtual std::vector<std::string> CardArguments() const { return {"--serial", kSerial}; }
 
     bool WaitForState(int state)
     {
@@ -233,6 +237,123 @@ TEST_F(CardsimBackend, SecondInitializeAnswersZeroAndShutdownTwiceToo)
     EXPECT_EQ(QdGetDeviceState(&state), kQdNotInitialized);
     char buffer[32];
     EXPECT_EQ(QdGetImeiNumber(buffer, sizeof buffer), kQdNotInitialized);
+}
+
+// ---------------------------------------------------------------------------------------
+// The GPS service
+
+// An NMEA sentence whose checksum matches: "$" body "*" two hex digits.
+bool IsWholeSentence(const std::string& line)
+{
+    const std::size_t star = line.rfind('*');
+    if (line.size() < 4 || line.front() != '$' || star == std::string::npos || star + 3 != line.size())
+        return false;
+    unsigned sum = 0;
+    for (std::size_t i = 1; i < star; ++i)
+        sum ^= static_cast<unsigned char>(line[i]);
+    return std::stoul(line.substr(star + 1), nullptr, 16) == sum;
+}
+
+std::size_t GpsEventCount(const std::vector<ClientRecorder::Event>& events)
+{
+    return static_cast<std::size_t>(
+        std::count_if(events.begin(), events.end(), [](const auto& e) { return e.id == QdEventGpsData; }));
+}
+
+class CardsimGps : public CardsimBackend {
+protected:
+    // Ten sentence groups a second, so that a test sees many lines soon.
+    std::vector<std::string> CardArguments() const override { return {"--serial", kSerial, "--rate", "10"}; }
+
+    void StartReceiver()
+    {
+        ASSERT_TRUE(WaitForState(QdDeviceFound));
+        ASSERT_EQ(QdInitGps(), 0);
+        ASSERT_EQ(QdSetGpsState(1), 0);
+    }
+};
+
+TEST_F(CardsimGps, ServiceSwitchesTheReceiverAndHandsOnItsSentencesInOrder)
+{
+    ASSERT_TRUE(WaitForState(QdDeviceFound));
+    int value = -1;
+    ASSERT_EQ(QdIsGpsSupported(&value), 0);
+    EXPECT_EQ(value, 1);
+    const std::size_t before = CommandsWritten().size();
+    ASSERT_EQ(QdInitGps(), 0);
+    EXPECT_TRUE(log.Contains("Qd: Port " + card.portOf("GPS Control") + " opened successfully"));
+    EXPECT_TRUE(log.Contains("Qd: Port " + card.portOf("GPS Data") + " opened successfully"));
+    ASSERT_EQ(QdGetGpsState(&value), 0);
+    EXPECT_EQ(value, 0);
+    ASSERT_EQ(QdSetGpsState(1), 0);
+    ASSERT_EQ(QdGetGpsState(&value), 0);
+    EXPECT_EQ(value, 1);
+
+    ASSERT_TRUE(client.WaitFor([](const auto& events) { return GpsEventCount(events) >= 14; }));
+    const auto events = client.Events();
+    std::vector<std::string> sentences;
+    for (const auto& event : events) {
+        if (event.id != QdEventGpsData)
+            continue;
+        EXPECT_TRUE(IsWholeSentence(event.text)) << event.text;
+        EXPECT_EQ(event.thread, events.front().thread); // the communicator's
+        sentences.push_back(event.text);
+    }
+    // Whole groups of the track, in the order the card wrote them.
+    const auto gga = std::find_if(sentences.begin(), sentences.end(),
+                                  [](const std::string& s) { return s.compare(3, 3, "GGA") == 0; });
+    ASSERT_LE(gga - sentences.begin() + 7, static_cast<std::ptrdiff_t>(sentences.size()));
+    std::vector<std::string> types;
+    for (auto it = gga; it != gga + 7; ++it)
+        types.push_back(it->substr(3, 3));
+    EXPECT_EQ(types, (std::vector<std::string>{"GGA", "GSA", "GSV", "GSV", "GSV", "RMC", "VTG"}));
+
+    ASSERT_EQ(QdSetGpsState(0), 0);
+    ASSERT_EQ(QdGetGpsState(&value), 0);
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(CommandsWritten(before), (std::vector<std::string>{"ATE0", "AT_TGPS?", "AT_TGPSP=7,2", "AT_TGPS=2",
+                                                                 "AT_TGPS?", "AT_TGPS=0", "AT_TGPS?"}));
+    EXPECT_EQ(QdExitGps(), 0);
+    EXPECT_TRUE(log.Contains("Qd: GPS service has been shut down"));
+    EXPECT_EQ(QdGetGpsState(&value), kQdGpsNotRunning);
+}
+
+TEST_F(CardsimGps, ControlPortErrorFailsInitAndLeavesThePortsFree)
+{
+    ASSERT_TRUE(WaitForState(QdDeviceFound));
+    ASSERT_EQ(card.control("fail ATE0 error 3"), "OK");
+    EXPECT_EQ(QdInitGps(), kQdModemError);
+    EXPECT_TRUE(log.Contains("Qd: GPS service failed to initialize with 0x84000003"));
+    // Both ports were let go, so the next attempt can open them again.
+    EXPECT_EQ(QdInitGps(), 0);
+}
+
+TEST_F(CardsimGps, UnplugWhileRunningStopsTheServiceWithTheDevice)
+{
+    StartReceiver();
+    ASSERT_TRUE(client.WaitFor([](const auto& events) { return GpsEventCount(events) >= 3; }));
+    ASSERT_EQ(card.control("unplug"), "OK");
+    ASSERT_TRUE(WaitForState(QdDeviceNotFound));
+    EXPECT_TRUE(log.Contains("Qd: GPS service has been shut down"));
+    EXPECT_EQ(QdSetGpsState(1), kQdNoDevice);
+    EXPECT_EQ(QdInitGps(), kQdNoDevice);
+}
+
+class CardsimWithoutGps : public CardsimBackend {
+protected:
+    std::vector<std::string> CardArguments() const override { return {"--serial", kSerial, "--profile", "no-gps"}; }
+};
+
+TEST_F(CardsimWithoutGps, CardWithoutReceiverAnswersNotSupported)
+{
+    ASSERT_TRUE(WaitForState(QdDeviceFound));
+    int value = -1;
+    ASSERT_EQ(QdIsGpsSupported(&value), 0);
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(QdInitGps(), kQdNotSupported);
+    EXPECT_EQ(QdGetGpsState(&value), kQdNotSupported);
+    EXPECT_EQ(QdSetGpsState(1), kQdNotSupported);
+    EXPECT_EQ(QdExitGps(), 0);
 }
 
 TEST(BackendLibrary, ShutdownBeforeInitializeAnswersZero)
