@@ -87,9 +87,11 @@ void QdClient::logSink(const char* text, void*)
 
 void QdClient::handleEvent(int event, void* data)
 {
-    if (event < 0 || event >= QdEventCount || handlers_[event] == nullptr)
+    if (event < 0 || event >= QdEventCount)
         return;
-    (this->*handlers_[event])(data);
+    const Handler handler = handlers_[event];
+    if (handler != nullptr)
+        (this->*handler)(data);
 }
 
 void QdClient::handleError(int kind, int primaryCode, int secondaryCode)
