@@ -21,8 +21,8 @@ constexpr std::uint32_t defaultInitMode = 3;
 // The mode the library was started with, read while the controller surely exists.
 std::uint32_t libraryInitMode()
 {
-    const CorvaneController* controller = CorvaneController::existing();
-    if (controller == nullptr)
+    const CorvaneController::InUse controller;
+    if (!controller)
         return defaultInitMode;
     const Dictionary parameters = controller->initialParameters();
     if (!parameters.hasKey(key::libraryInitMode))
