@@ -6,6 +6,9 @@
 #include "corvane/traits/SignalPublisher.h"
 #include "corvane/types/Dictionary.h"
 
+#include <cstdint>
+#include <string_view>
+
 namespace Corvane {
 
 // The card's description: model, ports, names, versions, serial numbers.

@@ -291,18 +291,6 @@ TEST(QdDeviceInformation, EachKeyComesFromItsCallAndFailedCallsAreLeftOut)
     EXPECT_STREQ(record.string(key::driverVersion), "2.1.3.65535");
 }
 
-TEST(QdDeviceInformation, NothingFromACardThatDoesNotAnswer)
-{
-    FakeQdBackend backend;
-    for (const char* call : {"QdGetCardInfo", "QdGetDeviceName", "QdGetProductName", "QdGetFirmwareInfo",
-                             "QdGetHardwareVersion", "QdGetDriverPath", "QdGetSerialNumber", "QdGetRxCode",
-                             "QdQueryOisov", "QdGetDriverVersion"})
-        backend.setResult(call, static_cast<int>(0x84000009));
-    Dictionary record;
-    readDeviceInformation(backend, record);
-    EXPECT_TRUE(record.isEmpty()) << record.toString();
-}
-
 TEST(QdSimInformation, EveryCallIsBracketedAndTheOwnNumberIsCutOut)
 {
     FakeQdBackend backend;
