@@ -5,6 +5,7 @@
 
 #include "corvane/Keys.h"
 #include "corvane/fsm/CorvaneController.h"
+#include "tests/corvane/support/SignalRecorder.h"
 #include "tests/corvane/traits/QdTestSupport.h"
 #include "tests/support/LogCapture.h"
 
@@ -254,6 +255,32 @@ TEST_F(QdDeviceTraitThreads, RadioSwitchesOnlyWithoutSmartAntenna)
     run(&QdDeviceTrait::setRadioState, on);
     EXPECT_EQ(backend.calls(), std::vector<std::string>{"QdHasSmartAntenna()"});
     EXPECT_EQ(log.signals(), (std::vector<Signal>{sigDeviceBusy, sigDeviceDone}));
+}
+
+TEST(QdProcessInstances, TheBackendsCallbacksAndTheTraitReachTheLibrary)
+{
+    FakeQdBackend backend;
+    ScopedQdBackend installed(backend);
+    std::vector<CvEventPtr> events;
+    {
+        testing::SignalRecorder recorder(CorvaneController::instance().hub(), {sigReadGps, sigGpsUpdate, sigError});
+        Dictionary read;
+        read.setInteger(key::gpsMode, 4);
+        EXPECT_EQ(QdDeviceTrait::instance().configureGps(read), cNoError);
+        char sentence[] = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,A*07";
+        QdClient::eventCallback(QdEventGpsData, sentence);
+        QdClient::errorCallback(1, static_cast<int>(0x84000002), 0);
+        // The hub delivers on the publisher's thread: everything is there already.
+        events = recorder.events();
+    }
+    CorvaneController::destroyInstance();
+
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0]->sig, sigReadGps); // the receiver switched on
+    EXPECT_EQ(events[1]->sig, sigReadGps); // the sentence has a fix
+    EXPECT_EQ(events[2]->sig, sigGpsUpdate);
+    EXPECT_EQ(events[3]->sig, sigError);
+    EXPECT_EQ(events[3]->parameters.integer(key::lastError), cErrorInternalTimeout);
 }
 
 } // namespace
