@@ -7,6 +7,7 @@
 #include "corvane/fsm/LibraryFSM.h"
 #include "corvane/traits/DeviceTrait.h"
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 
@@ -14,8 +15,10 @@ namespace Corvane {
 
 namespace {
 
-std::mutex instanceMutex; // guards theController
+std::mutex instanceMutex; // guards theController and usersInFlight
 std::unique_ptr<CorvaneController> theController;
+int usersInFlight = 0; // InUse objects holding theController
+std::condition_variable usersGone;
 
 log4cplus::Logger dispatcherLogger() { return logging::logger(logging::category::dispatcher); }
 
@@ -39,11 +42,30 @@ void CorvaneController::destroyInstance()
 {
     std::unique_ptr<CorvaneController> doomed;
     {
-        std::lock_guard lock(instanceMutex);
+        std::unique_lock lock(instanceMutex);
         doomed = std::move(theController);
+        // Nobody can start a use now; the ones under way finish with it still there.
+        usersGone.wait(lock, [] { return usersInFlight == 0; });
     }
     // Destroyed outside the lock: its worker may be inside a client callback that asks
     // for the controller.
+}
+
+CorvaneController::InUse::InUse() noexcept
+{
+    std::lock_guard lock(instanceMutex);
+    controller_ = theController.get();
+    if (controller_ != nullptr)
+        ++usersInFlight;
+}
+
+CorvaneController::InUse::~InUse()
+{
+    if (controller_ == nullptr)
+        return;
+    std::lock_guard lock(instanceMutex);
+    if (--usersInFlight == 0)
+        usersGone.notify_all();
 }
 
 void CorvaneController::close()

@@ -37,8 +37,27 @@ public:
     // Stops the library, as closeLibrary does: the device trait is shut down, the client
     // hears "libraryState" 3, the state machines and then the controller go.
     static void close();
-    // Forgets the controller without the closing steps.
+    // Forgets the controller without the closing steps. Waits for the users that hold an
+    // InUse, so that none of them is left with a controller that is going.
     static void destroyInstance();
+
+    // The controller, if there is one, kept from going while this lives. For the short
+    // uses of threads the library does not own (publishing from the device trait's and
+    // the backend's threads); never held across a client callback, which may close the
+    // library.
+    class InUse {
+    public:
+        InUse() noexcept;
+        ~InUse();
+        InUse(const InUse&) = delete;
+        InUse& operator=(const InUse&) = delete;
+
+        explicit operator bool() const noexcept { return controller_ != nullptr; }
+        CorvaneController* operator->() const noexcept { return controller_; }
+
+    private:
+        CorvaneController* controller_;
+    };
 
     explicit CorvaneController(Key);
     ~CorvaneController() override;

@@ -9,8 +9,9 @@ namespace Corvane {
 
 void publish(Signal signal, const Dictionary& parameters)
 {
-    CorvaneController* controller = CorvaneController::existing();
-    if (controller == nullptr)
+    // Publishers run on threads of their own: the controller must not go mid-delivery.
+    const CorvaneController::InUse controller;
+    if (!controller)
         return;
     controller->hub().notify(std::make_shared<CvEvent>(signal, parameters));
 }

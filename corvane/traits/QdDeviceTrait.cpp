@@ -1,0 +1,418 @@
+#include "corvane/traits/QdDeviceTrait.h"
+
+#include "corvane/Keys.h"
+#include "corvane/Logging.h"
+#include "corvane/fsm/CorvaneController.h"
+#include "corvane/traits/OperatorNames.h"
+#include "corvane/traits/QdErrorMap.h"
+
+#include <array>
+#include <cstring>
+#include <string>
+
+namespace Corvane {
+
+namespace {
+
+log4cplus::Logger traitLogger() { return logging::logger(logging::category::deviceTrait); }
+
+constexpr std::uint32_t defaultInitMode = 3;
+
+// The mode the library was started with, read while the controller surely exists.
+std::uint32_t libraryInitMode()
+{
+    const CorvaneController::InUse controller;
+    if (!controller)
+        return defaultInitMode;
+    const Dictionary parameters = controller->initialParameters();
+    if (!parameters.hasKey(key::libraryInitMode))
+        return defaultInitMode;
+    // Compared as an unsigned number: -1 is a mode nobody knows.
+    return static_cast<std::uint32_t>(parameters.integer(key::libraryInitMode));
+}
+
+// A zero-filled copy of at most N - 1 characters.
+template <std::size_t N>
+std::array<char, N> boundedCopy(const char* text)
+{
+    std::array<char, N> copy{};
+    if (text != nullptr)
+        std::strncpy(copy.data(), text, N - 1);
+    return copy;
+}
+
+// A PIN entry's own reading of the backend's answer.
+ErrorCode pinEntryError(int backendCode, bool withPuk) noexcept
+{
+    switch (static_cast<std::uint32_t>(backendCode)) {
+    case 0x8401000C: return cErrorPukRequired;
+    case 0x84010010: return withPuk ? cErrorPukWrong : cErrorPinWrong;
+    default: return cErrorUnknown;
+    }
+}
+
+// One entry of a scan list as the backend lays it out.
+namespace scanEntry {
+constexpr std::size_t size = 64;
+constexpr std::size_t longName = 8;
+constexpr std::size_t longNameSize = 33;
+constexpr std::size_t shortName = 41;
+constexpr std::size_t shortNameSize = 19;
+constexpr std::size_t technology = 60;
+
+std::int32_t integerAt(const unsigned char* entry, std::size_t offset)
+{
+    std::int32_t value = 0;
+    std::memcpy(&value, entry + offset, sizeof value);
+    return value;
+}
+
+std::string nameAt(const unsigned char* entry, std::size_t offset, std::size_t size)
+{
+    const char* name = reinterpret_cast<const char*>(entry + offset);
+    return std::string(name, ::strnlen(name, size));
+}
+
+Dictionary record(const unsigned char* entry)
+{
+    const std::string longName = nameAt(entry, scanEntry::longName, longNameSize);
+    const std::string shortName = nameAt(entry, scanEntry::shortName, shortNameSize);
+    Dictionary network;
+    network.setInteger(key::mccmnc, integerAt(entry, 0));
+    network.setInteger(key::networkState, integerAt(entry, 4));
+    network.setInteger(key::networkTechnology, integerAt(entry, technology));
+    network.setString(key::longNetworkName, std::string(operatorNames::longForm(longName).value_or(longName)).c_str());
+    network.setString(key::shortNetworkName, std::string(operatorNames::shortForm(shortName).value_or(shortName)).c_str());
+    return network;
+}
+} // namespace scanEntry
+
+} // namespace
+
+QdDeviceTrait& QdDeviceTrait::instance()
+{
+    static QdDeviceTrait trait;
+    return trait;
+}
+
+QdDeviceTrait::QdDeviceTrait(QdClient& client, SignalPublisher& publisher) : client_(client), publisher_(publisher) {}
+
+int QdDeviceTrait::startThread(std::function<void()> work)
+{
+    return threads_.start(std::move(work)) ? cNoError : cErrorInitFailed;
+}
+
+int QdDeviceTrait::initialise(Dictionary&)
+{
+    return startThread([this] {
+        QdBackend& backend = qdBackend();
+        backend.QdSetCardDetectionLogCallback(&QdClient::logSink, nullptr);
+        backend.QdSetCardDetectionLogLevel(1);
+        if (backend.QdIsInitialized() != 0)
+            return;
+        // No module handle on this system: the backend needs none.
+        const int result = backend.QdInitialize(nullptr, &QdClient::eventCallback, &QdClient::errorCallback);
+        if (result < 0)
+            publishQdFailure(publisher_, result);
+        else
+            publisher_.publish(sigLibInitialised, {});
+    });
+}
+
+int QdDeviceTrait::shutdown(Dictionary&)
+{
+    const int result = qdBackend().QdShutdown();
+    return result < 0 ? publishQdFailure(publisher_, result) : cNoError;
+}
+
+int QdDeviceTrait::initDevice(Dictionary&)
+{
+    const std::uint32_t mode = libraryInitMode();
+    return startThread([this, mode] { runInitDevice(mode); });
+}
+
+void QdDeviceTrait::runInitDevice(std::uint32_t mode)
+{
+    LOG4CPLUS_DEBUG(traitLogger(), "initDeviceThread()");
+    switch (mode) {
+    case 0:
+    case 1: fullDeviceInitialisation(); break;
+    case 2: gpsCheck(); break;
+    case 3:
+        fullDeviceInitialisation();
+        gpsCheck();
+        break;
+    default: LOG4CPLUS_ERROR(traitLogger(), "Unknown initialisation mode: " << mode); break;
+    }
+    publisher_.publish(sigDone, {});
+    Dictionary information;
+    client_.readDeviceInfo(information);
+    publisher_.publish(sigUpdate, information);
+}
+
+void QdDeviceTrait::fullDeviceInitialisation()
+{
+    Dictionary none;
+    initSms(none); // its failure is no backend code and goes unreported
+    if (const int result = qdBackend().QdStartDevice(1000); result < 0)
+        publishQdFailure(publisher_, result);
+    publisher_.publish(sigDone, {});
+}
+
+void QdDeviceTrait::gpsCheck()
+{
+    int supported = 0;
+    if (qdBackend().QdIsGpsSupported(&supported) < 0)
+        return;
+    publisher_.publish(supported != 0 ? sigGpsEnabled : sigGpsDisabled, {});
+}
+
+int QdDeviceTrait::initSms(Dictionary&)
+{
+    return qdBackend().QdSetSmsConcatenationSupport(1) != 0 ? cErrorInitFailed : cNoError;
+}
+
+int QdDeviceTrait::initGps(Dictionary&)
+{
+    return startThread([this] { runInitGps(); });
+}
+
+void QdDeviceTrait::runInitGps()
+{
+    QdBackend& backend = qdBackend();
+    if (const int result = backend.QdInitGps(); result < 0)
+        publishQdFailure(publisher_, result);
+    int on = 0;
+    if (const int result = backend.QdGetGpsState(&on); result < 0)
+        publishQdFailure(publisher_, result);
+    else
+        publisher_.publish(on == 1 ? sigActivateGps : sigDeactivateGps, {});
+    if (const int result = backend.QdExitGps(); result < 0)
+        publishQdFailure(publisher_, result);
+}
+
+void QdDeviceTrait::runBackendInitialisation(int (QdBackend::*initialisation)(), bool publishDone,
+                                             void (QdClient::*collect)(Dictionary&))
+{
+    if (const int result = (qdBackend().*initialisation)(); result < 0)
+        publishQdFailure(publisher_, result);
+    if (publishDone)
+        publisher_.publish(sigDone, {});
+    if (collect != nullptr) {
+        Dictionary information;
+        (client_.*collect)(information);
+        publisher_.publish(sigUpdate, information);
+    }
+}
+
+int QdDeviceTrait::initSim(Dictionary&)
+{
+    return startThread([this] { runBackendInitialisation(&QdBackend::QdInitializeSim, false, &QdClient::readSimInfo); });
+}
+
+int QdDeviceTrait::initRadio(Dictionary&)
+{
+    return startThread(
+        [this] { runBackendInitialisation(&QdBackend::QdInitializeIndicators, true, &QdClient::readRadioInfo); });
+}
+
+int QdDeviceTrait::initNetwork(Dictionary&)
+{
+    // Network information is not read yet: the backend's answer has another shape.
+    return startThread([this] { runBackendInitialisation(&QdBackend::QdInitializeNetwork, true, nullptr); });
+}
+
+int QdDeviceTrait::initConnection(Dictionary&)
+{
+    return startThread([this] { runBackendInitialisation(&QdBackend::QdInitializeDataCall, true, nullptr); });
+}
+
+int QdDeviceTrait::readDeviceInfo(Dictionary& parameters)
+{
+    client_.readDeviceInfo(parameters);
+    publisher_.publish(sigUpdate, parameters);
+    return cNoError;
+}
+
+int QdDeviceTrait::readRadioInfo(Dictionary& parameters)
+{
+    client_.readRadioInfo(parameters);
+    publisher_.publish(sigUpdate, parameters);
+    return cNoError;
+}
+
+int QdDeviceTrait::readSimInfo(Dictionary& parameters)
+{
+    client_.readSimInfo(parameters);
+    publisher_.publish(sigUpdate, parameters);
+    return cNoError;
+}
+
+int QdDeviceTrait::enterPin(Dictionary& parameters)
+{
+    if (!parameters.hasKey(key::pin))
+        return cErrorParameterMissing;
+    const auto pin = boundedCopy<16>(parameters.string(key::pin));
+    const auto puk = boundedCopy<16>(parameters.string(key::puk));
+    return startThread([this, pin, puk] { runEnterPin(pin, puk); });
+}
+
+void QdDeviceTrait::runEnterPin(const std::array<char, 16>& pin, const std::array<char, 16>& puk)
+{
+    LOG4CPLUS_DEBUG(logging::logger(logging::category::worker), "PinThread::run()");
+    const bool withPuk = puk[0] != '\0';
+    const int result = withPuk ? qdBackend().QdEnterPukCode(puk.data(), pin.data()) : qdBackend().QdEnterPinCode(pin.data());
+    if (result < 0)
+        publishErrorValue(publisher_, pinEntryError(result, withPuk));
+}
+
+int QdDeviceTrait::changePin(Dictionary& parameters)
+{
+    const char* pin = parameters.string(key::pin);
+    if (pin == nullptr)
+        return cErrorParameterMissing;
+    const char* newPin = parameters.string(key::newPin);
+    return client_.changePin(pin, newPin != nullptr ? newPin : "");
+}
+
+int QdDeviceTrait::setPinMode(Dictionary& parameters)
+{
+    const char* pin = parameters.string(key::pin);
+    if (pin == nullptr) {
+        publishErrorValue(publisher_, cErrorParameterMissing);
+        return cErrorParameterMissing;
+    }
+    return client_.setPinMode(parameters.integer(key::pinMode) != 0, pin);
+}
+
+int QdDeviceTrait::setNetworkTechnology(Dictionary& parameters)
+{
+    const std::int64_t technology = parameters.integer(key::networkTechnology);
+    const int mode = technology == 1 ? 0 : technology == 2 ? 1 : 3;
+    return client_.setTechnologySelectionMode(mode);
+}
+
+int QdDeviceTrait::selectNetwork(Dictionary& parameters)
+{
+    // The +COPS modes: automatic, manual, manual then automatic; 99 for anything else.
+    const std::int64_t selection = parameters.integer(key::networkSelectionMode);
+    const int mode = selection == 0 ? 0 : selection == 1 ? 1 : selection == 2 ? 4 : 99;
+    if (mode == 0)
+        return client_.setNetworkSelectionMode(0, "0", 0);
+    // The backend takes the network's code as its decimal text.
+    const std::string mccmnc = std::to_string(parameters.integer(key::mccmnc));
+    return client_.setNetworkSelectionMode(mode, mccmnc.c_str(),
+                                           static_cast<int>(parameters.integer(key::networkTechnology)));
+}
+
+int QdDeviceTrait::scanNetworks(Dictionary&)
+{
+    return startThread([this] { runScan(); });
+}
+
+void QdDeviceTrait::runScan()
+{
+    publisher_.publish(sigDeviceBusy, {});
+    void* list = nullptr;
+    int count = 0;
+    const int result = qdBackend().QdScanNetworks(&list, &count);
+    publisher_.publish(sigDeviceDone, {});
+    Dictionary networks;
+    if (result < 0) {
+        publishQdFailure(publisher_, result);
+    } else if (list != nullptr) {
+        const auto* entries = static_cast<const unsigned char*>(list);
+        for (int i = 0; i < count; ++i)
+            networks.setArrayItem(key::list, static_cast<std::uint32_t>(i), scanEntry::record(entries + i * scanEntry::size));
+    }
+    if (list != nullptr)
+        qdBackend().QdFreeMemory(list);
+    networks.setInteger(key::listCount, networks.arrayCount(key::list));
+    publisher_.publish(sigScanFinished, networks);
+}
+
+int QdDeviceTrait::setRadioState(Dictionary& parameters)
+{
+    const bool radioOff = parameters.integer(key::radioState) == 2;
+    return startThread([this, radioOff] { runSetRadioState(radioOff); });
+}
+
+void QdDeviceTrait::runSetRadioState(bool radioOff)
+{
+    QdBackend& backend = qdBackend();
+    publisher_.publish(sigDeviceBusy, {});
+    int smartAntenna = 0;
+    const int question = backend.QdHasSmartAntenna(&smartAntenna);
+    publisher_.publish(sigDeviceDone, {});
+    if (question < 0)
+        publishQdFailure(publisher_, question);
+    // A card with a smart antenna switches its radio with the antenna.
+    if (smartAntenna != 0)
+        return;
+    publisher_.publish(sigDeviceBusy, {});
+    const int result = backend.QdSetPowerUpRadioState(radioOff ? 0 : 1);
+    publisher_.publish(sigDeviceDone, {});
+    if (result < 0)
+        publishQdFailure(publisher_, result);
+    else
+        publisher_.publish(sigDone, {});
+}
+
+int QdDeviceTrait::readConnectionStatistics(Dictionary& parameters)
+{
+    client_.readConnectionStatistics(parameters);
+    return cNoError;
+}
+
+int QdDeviceTrait::finishGps(int backendResult)
+{
+    return backendResult < 0 ? publishQdFailure(publisher_, backendResult) : cNoError;
+}
+
+int QdDeviceTrait::configureGps(Dictionary& parameters)
+{
+    if (!parameters.hasKey(key::gpsMode))
+        return cNoError;
+    const std::int64_t mode = parameters.integer(key::gpsMode);
+    // An unknown mode must not open the GPS ports nobody would close again.
+    if (mode != 0 && mode != 1 && mode != 2 && mode != 4)
+        return cErrorNotSupported;
+
+    QdBackend& backend = qdBackend();
+    if (const int opened = backend.QdInitGps(); opened < 0)
+        return publishQdFailure(publisher_, opened);
+    int state = 0;
+    const int query = backend.QdGetGpsState(&state);
+    const bool on = query >= 0 && state == 1;
+
+    switch (mode) {
+    case 0: {
+        const bool switchedOff = on && backend.QdSetGpsState(0) >= 0;
+        const int result = backend.QdExitGps();
+        if (switchedOff)
+            publisher_.publish(sigDeactivateGps, {});
+        return finishGps(result);
+    }
+    case 1: {
+        const bool switchedOn = backend.QdSetGpsState(1) >= 0;
+        const int result = backend.QdExitGps();
+        if (switchedOn)
+            publisher_.publish(sigActivateGps, {});
+        return finishGps(result);
+    }
+    case 2: {
+        const int result = backend.QdExitGps();
+        if (result >= 0)
+            publisher_.publish(sigStopGps, {});
+        return finishGps(result);
+    }
+    default: { // 4: read; the service stays open and NMEA flows
+        const int result = on ? query : backend.QdSetGpsState(1);
+        if (result >= 0)
+            publisher_.publish(sigReadGps, {});
+        return finishGps(result);
+    }
+    }
+}
+
+} // namespace Corvane

@@ -1,0 +1,155 @@
+#include "corvane/traits/QdInformation.h"
+
+#include "corvane/Keys.h"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace Corvane {
+
+namespace {
+
+constexpr std::uint32_t textSize = 256;
+using TextBuffer = std::array<char, textSize>;
+using TextCall = int (QdBackend::*)(char*, std::uint32_t);
+
+// A text value of the card, terminated whatever the backend left in the buffer.
+bool readText(QdBackend& backend, TextCall call, TextBuffer& text)
+{
+    text.fill('\0');
+    if ((backend.*call)(text.data(), textSize) < 0)
+        return false;
+    text.back() = '\0';
+    return true;
+}
+
+void writeText(QdBackend& backend, TextCall call, Dictionary& record, const char* key)
+{
+    TextBuffer text;
+    if (readText(backend, call, text))
+        record.setString(key, text.data());
+}
+
+// Copies a fixed-size name of the card record, which need not be terminated.
+template <std::size_t N>
+void writeName(Dictionary& record, const char* key, const char (&name)[N])
+{
+    record.setString(key, std::string(name, ::strnlen(name, N)).c_str());
+}
+
+// The card is busy while the SIM is asked.
+class BusyBracket {
+public:
+    explicit BusyBracket(SignalPublisher& publisher) : publisher_(publisher) { publisher_.publish(sigDeviceBusy, {}); }
+    ~BusyBracket() { publisher_.publish(sigDeviceDone, {}); }
+    BusyBracket(const BusyBracket&) = delete;
+    BusyBracket& operator=(const BusyBracket&) = delete;
+
+private:
+    SignalPublisher& publisher_;
+};
+
+} // namespace
+
+void formatDriverVersion(std::uint32_t high, std::uint32_t low, char (&text)[48])
+{
+    std::snprintf(text, sizeof text, "%ld.%ld.%ld.%ld", static_cast<long>(high >> 16), static_cast<long>(high & 0xFFFF),
+                  static_cast<long>(low >> 16), static_cast<long>(low & 0xFFFF));
+}
+
+std::string_view ownPhoneNumber(std::string_view answer) noexcept
+{
+    const auto first = answer.find(',');
+    if (first == std::string_view::npos)
+        return {};
+    const auto rest = answer.substr(first + 1);
+    return rest.substr(0, rest.find(','));
+}
+
+void readDeviceInformation(QdBackend& backend, Dictionary& record)
+{
+    NkCardInfo card{};
+    card.size = sizeof card;
+    if (backend.QdGetCardInfo(&card) >= 0) {
+        record.setString(key::deviceModel, std::to_string(static_cast<int>(card.typeCode)).c_str());
+        record.setInteger(key::vendorId, card.vendorId);
+        record.setInteger(key::productId, card.productId);
+        writeName(record, key::modemPort, card.modemName);
+        writeName(record, key::appPort, card.applicationPort);
+        writeName(record, key::app2Port, card.application2Port);
+        writeName(record, key::wwanName, card.wwanAdapterName);
+        writeName(record, key::gpsControlPort, card.gpsControlPort);
+        writeName(record, key::gpsDataPort, card.gpsDataPort);
+    }
+    writeText(backend, &QdBackend::QdGetDeviceName, record, key::deviceName);
+    writeText(backend, &QdBackend::QdGetProductName, record, key::marketingName);
+    writeText(backend, &QdBackend::QdGetFirmwareInfo, record, key::firmwareVersion);
+    writeText(backend, &QdBackend::QdGetHardwareVersion, record, key::hardwareVersion);
+    writeText(backend, &QdBackend::QdGetDriverPath, record, key::driverPath);
+    writeText(backend, &QdBackend::QdGetSerialNumber, record, key::deviceSerial);
+    // The backend answers the receive code as a number; the key holds text.
+    if (int code = 0; backend.QdGetRxCode(&code) >= 0)
+        record.setString(key::rxCode, std::to_string(code).c_str());
+    writeText(backend, &QdBackend::QdQueryOisov, record, key::isoVersion);
+
+    std::uint32_t high = 0;
+    std::uint32_t low = 0;
+    if (backend.QdGetDriverVersion(&high, &low) >= 0) {
+        char version[48];
+        formatDriverVersion(high, low, version);
+        record.setString(key::driverVersion, version);
+    }
+}
+
+void readRadioInformation(QdBackend& backend, SignalPublisher& publisher, Dictionary& record)
+{
+    int radioSupport = 1; // standard radio
+    if (int state = 0; backend.QdGetCurrentRadioState(&state) >= 0) {
+        publisher.publish(sigRadioSupport, {});
+        record.setInteger(key::radioState, state == 1 ? 1 : 2);
+        publisher.publish(state == 1 ? sigRadioOn : sigRadioOff, {});
+    }
+    if (int present = 0; backend.QdHasSmartAntenna(&present) >= 0 && present != 0) {
+        radioSupport = 3;
+        if (int pulledOut = 0; backend.QdGetSmartAntennaPosition(&pulledOut) >= 0) {
+            record.setInteger(key::smartAntennaPosition, pulledOut != 0 ? 0 : 1);
+            publisher.publish(pulledOut != 0 ? sigAntennaOut : sigAntennaIn, {});
+        }
+    }
+    if (int hwSwitch = 0; backend.QdGetHwSwitchState(&hwSwitch) >= 0 && (hwSwitch == 2 || hwSwitch == 3)) {
+        radioSupport = 2;
+        record.setInteger(key::hwSwitchState, hwSwitch == 2 ? 1 : 0);
+        publisher.publish(hwSwitch == 2 ? sigRadioOn : sigRadioOff, {});
+    }
+    record.setInteger(key::radioSupport, radioSupport);
+}
+
+void readSimInformation(QdBackend& backend, SignalPublisher& publisher, Dictionary& record)
+{
+    {
+        BusyBracket busy(publisher);
+        if (int initialised = 0; backend.QdIsSimInitialized(&initialised) >= 0)
+            record.setInteger(key::simState, initialised);
+    }
+    const auto bracketedText = [&](TextCall call, const char* key) {
+        BusyBracket busy(publisher);
+        writeText(backend, call, record, key);
+    };
+    bracketedText(&QdBackend::QdQueryOsrls, key::simLockState);
+    {
+        BusyBracket busy(publisher);
+        if (int mode = 0; backend.QdGetPinMode(&mode) >= 0)
+            record.setInteger(key::pinMode, mode != 0 ? 1 : 0);
+    }
+    bracketedText(&QdBackend::QdGetSimSerialNumber, key::simSerial);
+    bracketedText(&QdBackend::QdGetImeiNumber, key::imei);
+    bracketedText(&QdBackend::QdGetImsiNumber, key::imsi);
+    bracketedText(&QdBackend::QdGetIdleText, key::idleText);
+    BusyBracket busy(publisher);
+    if (TextBuffer numbers; readText(backend, &QdBackend::QdGetOwnPhoneNumbers, numbers))
+        record.setString(key::ownPhoneNr, std::string(ownPhoneNumber(numbers.data())).c_str());
+}
+
+} // namespace Corvane

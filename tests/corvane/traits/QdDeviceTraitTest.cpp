@@ -1,0 +1,185 @@
+// The device trait's operations that work on the caller's thread.
+
+#include "corvane/traits/QdDeviceTrait.h"
+
+#include "corvane/Keys.h"
+#include "tests/corvane/traits/QdTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Corvane {
+namespace {
+
+using testing::FakeQdBackend;
+using testing::SignalLog;
+
+constexpr int notSupported = static_cast<int>(0x84000007);
+constexpr int noDevice = static_cast<int>(0x84000009);
+
+class QdDeviceTraitCalls : public ::testing::Test {
+protected:
+    FakeQdBackend backend;
+    ScopedQdBackend installed{backend};
+    SignalLog log;
+    QdConnectionStatistics statistics;
+    QdClient client{log, statistics};
+    QdDeviceTrait trait{client, log};
+};
+
+TEST_F(QdDeviceTraitCalls, ConfigureGpsSwitchesReadsAndStops)
+{
+    struct Row {
+        const char* name;
+        std::optional<int> gpsMode;
+        int receiver; // what QdGetGpsState answers
+        std::vector<std::pair<const char*, int>> results;
+        std::vector<std::string> calls;
+        std::vector<Signal> signals;
+        int returned;
+    };
+    const std::vector<Row> rows = {
+        {"no mode", std::nullopt, 1, {}, {}, {}, cNoError},
+        {"off while on", 0, 1, {}, {"QdInitGps()", "QdGetGpsState()", "QdSetGpsState(0)", "QdExitGps()"}, {sigDeactivateGps}, cNoError},
+        {"off while off", 0, 0, {}, {"QdInitGps()", "QdGetGpsState()", "QdExitGps()"}, {}, cNoError},
+        {"off, switch fails, close works", 0, 1, {{"QdSetGpsState", noDevice}},
+         {"QdInitGps()", "QdGetGpsState()", "QdSetGpsState(0)", "QdExitGps()"}, {}, cNoError},
+        {"off, close fails", 0, 0, {{"QdExitGps", noDevice}}, {"QdInitGps()", "QdGetGpsState()", "QdExitGps()"},
+         {sigError}, cErrorDeviceNotFound},
+        {"on", 1, 0, {}, {"QdInitGps()", "QdGetGpsState()", "QdSetGpsState(1)", "QdExitGps()"}, {sigActivateGps}, cNoError},
+        {"on, switch fails", 1, 0, {{"QdSetGpsState", noDevice}},
+         {"QdInitGps()", "QdGetGpsState()", "QdSetGpsState(1)", "QdExitGps()"}, {}, cNoError},
+        {"stop", 2, 1, {}, {"QdInitGps()", "QdGetGpsState()", "QdExitGps()"}, {sigStopGps}, cNoError},
+        {"stop, close fails", 2, 1, {{"QdExitGps", notSupported}}, {"QdInitGps()", "QdGetGpsState()", "QdExitGps()"},
+         {sigError}, cErrorNotSupported},
+        {"read while on", 4, 1, {}, {"QdInitGps()", "QdGetGpsState()"}, {sigReadGps}, cNoError},
+        {"read while off", 4, 0, {}, {"QdInitGps()", "QdGetGpsState()", "QdSetGpsState(1)"}, {sigReadGps}, cNoError},
+        {"read, switch fails", 4, 0, {{"QdSetGpsState", noDevice}}, {"QdInitGps()", "QdGetGpsState()", "QdSetGpsState(1)"},
+         {sigError}, cErrorDeviceNotFound},
+        {"read, state unknown", 4, 1, {{"QdGetGpsState", noDevice}},
+         {"QdInitGps()", "QdGetGpsState()", "QdSetGpsState(1)"}, {sigReadGps}, cNoError},
+        {"open fails", 1, 0, {{"QdInitGps", noDevice}}, {"QdInitGps()"}, {sigError}, cErrorDeviceNotFound},
+        {"mode 3", 3, 0, {}, {}, {}, cErrorNotSupported},
+        {"mode 7", 7, 0, {}, {}, {}, cErrorNotSupported},
+        {"mode -1", -1, 0, {}, {}, {}, cErrorNotSupported},
+    };
+    for (const Row& row : rows) {
+        FakeQdBackend fresh;
+        ScopedQdBackend scoped(fresh);
+        SignalLog signals;
+        QdDeviceTrait rowTrait(client, signals);
+        fresh.setOutput("QdGetGpsState", row.receiver);
+        for (const auto& [call, result] : row.results)
+            fresh.setResult(call, result);
+        Dictionary parameters;
+        if (row.gpsMode)
+            parameters.setInteger(key::gpsMode, *row.gpsMode);
+
+        EXPECT_EQ(rowTrait.configureGps(parameters), row.returned) << row.name;
+        EXPECT_EQ(fresh.calls(), row.calls) << row.name;
+        EXPECT_EQ(signals.signals(), row.signals) << row.name;
+    }
+}
+
+TEST_F(QdDeviceTraitCalls, SelectNetworkPassesTheCopsModeAndTheCodeAsText)
+{
+    struct Row {
+        int selectionMode;
+        const char* call;
+    };
+    const Row rows[] = {
+        {0, "QdSetNetworkSelectionMode(0, \"0\", 0)"},
+        {1, "QdSetNetworkSelectionMode(1, \"26201\", 2)"},
+        {2, "QdSetNetworkSelectionMode(4, \"26201\", 2)"},
+        {3, "QdSetNetworkSelectionMode(99, \"26201\", 2)"},
+        {-5, "QdSetNetworkSelectionMode(99, \"26201\", 2)"},
+    };
+    for (const Row& row : rows) {
+        backend.clearCalls();
+        Dictionary parameters;
+        parameters.setInteger(key::networkSelectionMode, row.selectionMode);
+        parameters.setInteger(key::mccmnc, 26201);
+        parameters.setInteger(key::networkTechnology, 2);
+        EXPECT_EQ(trait.selectNetwork(parameters), cNoError);
+        EXPECT_EQ(backend.calls(), std::vector<std::string>{row.call});
+    }
+    EXPECT_TRUE(log.published().empty());
+}
+
+TEST_F(QdDeviceTraitCalls, SetNetworkTechnologyMapsTheModes)
+{
+    const std::pair<int, const char*> rows[] = {
+        {1, "QdSetTechnologySelectionMode(0)"},
+        {2, "QdSetTechnologySelectionMode(1)"},
+        {0, "QdSetTechnologySelectionMode(3)"},
+        {9, "QdSetTechnologySelectionMode(3)"},
+    };
+    for (const auto& [technology, call] : rows) {
+        backend.clearCalls();
+        Dictionary parameters;
+        parameters.setInteger(key::networkTechnology, technology);
+        EXPECT_EQ(trait.setNetworkTechnology(parameters), cNoError);
+        EXPECT_EQ(backend.calls(), std::vector<std::string>{call});
+    }
+}
+
+TEST_F(QdDeviceTraitCalls, SettersReportFailuresAndMissingKeys)
+{
+    Dictionary none;
+    EXPECT_EQ(trait.changePin(none), cErrorParameterMissing);
+    EXPECT_TRUE(log.published().empty());
+    EXPECT_EQ(trait.setPinMode(none), cErrorParameterMissing);
+    ASSERT_EQ(log.signals(), std::vector<Signal>{sigError});
+    EXPECT_EQ(log.published()[0].record.integer(key::lastError), cErrorParameterMissing);
+    EXPECT_TRUE(backend.calls().empty());
+    log.clear();
+
+    Dictionary pin;
+    pin.setString(key::pin, "1234");
+    EXPECT_EQ(trait.changePin(pin), cNoError);
+    pin.setInteger(key::pinMode, 5);
+    EXPECT_EQ(trait.setPinMode(pin), cNoError);
+    EXPECT_EQ(backend.calls(), (std::vector<std::string>{"QdChangePinCode(\"1234\", \"\")", "QdSetPinMode(1, \"1234\")"}));
+    EXPECT_TRUE(log.published().empty());
+
+    backend.setResult("QdChangePinCode", static_cast<int>(0x84010010));
+    pin.setString(key::newPin, "4321");
+    EXPECT_EQ(trait.changePin(pin), cErrorIncorrectPassword);
+    ASSERT_EQ(log.signals(), std::vector<Signal>{sigError});
+    EXPECT_EQ(log.published()[0].record.integer(key::lastError), cErrorIncorrectPassword);
+}
+
+TEST_F(QdDeviceTraitCalls, InitSmsAndShutdown)
+{
+    Dictionary none;
+    EXPECT_EQ(trait.initSms(none), cNoError);
+    backend.setResult("QdSetSmsConcatenationSupport", notSupported);
+    EXPECT_EQ(trait.initSms(none), cErrorInitFailed);
+    EXPECT_EQ(trait.shutdown(none), cNoError);
+    backend.setResult("QdShutdown", noDevice);
+    EXPECT_EQ(trait.shutdown(none), cErrorDeviceNotFound);
+    EXPECT_EQ(backend.calls(), (std::vector<std::string>{"QdSetSmsConcatenationSupport(1)", "QdSetSmsConcatenationSupport(1)",
+                                                         "QdShutdown()", "QdShutdown()"}));
+    EXPECT_EQ(log.signals(), std::vector<Signal>{sigError});
+}
+
+TEST_F(QdDeviceTraitCalls, ReadRadioInfoTellsWhatTheCardHas)
+{
+    backend.setOutput("QdGetCurrentRadioState", 1);
+    backend.setOutput("QdHasSmartAntenna", 1);
+    backend.setOutput("QdGetSmartAntennaPosition", 1);
+    backend.setOutput("QdGetHwSwitchState", 3);
+    Dictionary record;
+    EXPECT_EQ(trait.readRadioInfo(record), cNoError);
+    EXPECT_EQ(record.integer(key::radioState), 1);
+    EXPECT_EQ(record.integer(key::smartAntennaPosition), 0);
+    EXPECT_EQ(record.integer(key::hwSwitchState), 0);
+    EXPECT_EQ(record.integer(key::radioSupport), 2);
+    EXPECT_EQ(log.signals(), (std::vector<Signal>{sigRadioSupport, sigRadioOn, sigAntennaOut, sigRadioOff, sigUpdate}));
+}
+
+} // namespace
+} // namespace Corvane
