@@ -1,5 +1,7 @@
 #include "corvane/traits/DeviceTrait.h"
 
+#include "corvane/traits/QdDeviceTrait.h"
+
 #include "corvane/ErrorCode.h"
 
 namespace Corvane {
@@ -34,9 +36,7 @@ int DeviceTrait::configureGps(Dictionary&) { return cNoError; }
 
 DeviceTrait& defaultDeviceTrait()
 {
-    // Until the backend's trait is linked in, a library without a backend does nothing.
-    static DeviceTrait nothing;
-    return nothing;
+    return QdDeviceTrait::instance();
 }
 
 } // namespace Corvane

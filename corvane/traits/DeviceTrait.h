@@ -44,7 +44,7 @@ public:
     virtual int configureGps(Dictionary& parameters);
 };
 
-// The trait a new library controller starts with.
+// The trait a new library controller starts with: the modem backend's.
 DeviceTrait& defaultDeviceTrait();
 
 } // namespace Corvane

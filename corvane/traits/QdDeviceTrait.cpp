@@ -174,11 +174,20 @@ int QdDeviceTrait::initSms(Dictionary&)
 
 int QdDeviceTrait::initGps(Dictionary&)
 {
+    {
+        // A new receiver: whatever a client asked of the last one is over.
+        std::lock_guard lock(gpsMutex_);
+        serviceKeptForReading_ = false;
+    }
     return startThread([this] { runInitGps(); });
 }
 
 void QdDeviceTrait::runInitGps()
 {
+    // The query opens and closes the GPS service. A client may already have asked to read
+    // (configureGps runs on the device machine's thread while this one is still starting);
+    // closing the service behind it would stop the positions without anyone noticing.
+    std::lock_guard lock(gpsMutex_);
     QdBackend& backend = qdBackend();
     if (const int result = backend.QdInitGps(); result < 0)
         publishQdFailure(publisher_, result);
@@ -187,6 +196,8 @@ void QdDeviceTrait::runInitGps()
         publishQdFailure(publisher_, result);
     else
         publisher_.publish(on == 1 ? sigActivateGps : sigDeactivateGps, {});
+    if (serviceKeptForReading_)
+        return;
     if (const int result = backend.QdExitGps(); result < 0)
         publishQdFailure(publisher_, result);
 }
@@ -378,9 +389,12 @@ int QdDeviceTrait::configureGps(Dictionary& parameters)
     if (mode != 0 && mode != 1 && mode != 2 && mode != 4)
         return cErrorNotSupported;
 
+    std::lock_guard lock(gpsMutex_);
     QdBackend& backend = qdBackend();
     if (const int opened = backend.QdInitGps(); opened < 0)
         return publishQdFailure(publisher_, opened);
+    // Reading leaves the service open; every other mode closes it.
+    serviceKeptForReading_ = mode == 4;
     int state = 0;
     const int query = backend.QdGetGpsState(&state);
     const bool on = query >= 0 && state == 1;

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 
 namespace Corvane {
 
@@ -73,6 +74,10 @@ private:
 
     QdClient& client_;
     SignalPublisher& publisher_;
+    // Guards serviceKeptForReading_ and makes the initial receiver query and configureGps
+    // take their turns with the GPS service whole.
+    std::mutex gpsMutex_;
+    bool serviceKeptForReading_ = false; // a client asked to read: the service stays open
     DetachedThreads threads_; // last: waited for while everything above still exists
 };
 

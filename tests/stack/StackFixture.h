@@ -40,9 +40,9 @@ protected:
     std::size_t taken() const { return notices_.size(); }
     const std::vector<gps::Notice>& notices() const { return notices_; }
 
-    // Waits until the card's receiver is started up and streaming reads as expected: the
-    // GPS machine exists and the receiver's first state has been read.
-    void expectStartUp();
+    // Waits until the notices taken from `from` on tell that the card is initialised, has
+    // a receiver and named its GPS data port.
+    void expectStartUp(std::size_t from = 0);
 
     Cardsim::testing::CardsimProcess card;
     std::unique_ptr<gps::ClientSession> session;

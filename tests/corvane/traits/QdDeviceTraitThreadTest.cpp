@@ -139,6 +139,39 @@ TEST_F(QdDeviceTraitThreads, InitGpsAsksTheReceiverAndClosesAgain)
     EXPECT_EQ(log.signals(), (std::vector<Signal>{sigError, sigDeactivateGps}));
 }
 
+// Whether the GPS service is left open: the last open or close that `calls` made.
+bool leftOpen(const std::vector<std::string>& calls)
+{
+    for (auto call = calls.rbegin(); call != calls.rend(); ++call) {
+        if (*call == "QdInitGps()")
+            return true;
+        if (*call == "QdExitGps()")
+            return false;
+    }
+    return false;
+}
+
+TEST_F(QdDeviceTraitThreads, ReadingAskedForDuringTheFirstQueryKeepsTheServiceOpen)
+{
+    // The client may ask to read while the first query's thread is still starting; in
+    // whichever order the two meet, the positions must keep coming.
+    Dictionary read;
+    read.setInteger(key::gpsMode, 4);
+    for (int round = 0; round < 25; ++round) {
+        backend.clearCalls();
+        Dictionary none;
+        ASSERT_EQ(trait.initGps(none), cNoError);
+        ASSERT_EQ(trait.configureGps(read), cNoError);
+        ASSERT_TRUE(trait.waitForThreads(10s));
+        EXPECT_TRUE(leftOpen(backend.calls())) << ::testing::PrintToString(backend.calls());
+    }
+
+    // A new receiver's first query closes the service again: the old reading is over.
+    backend.clearCalls();
+    run(&QdDeviceTrait::initGps);
+    EXPECT_FALSE(leftOpen(backend.calls())) << ::testing::PrintToString(backend.calls());
+}
+
 TEST_F(QdDeviceTraitThreads, InitialisationsOfSimRadioNetworkAndConnection)
 {
     run(&QdDeviceTrait::initSim);
