@@ -183,6 +183,7 @@ int watchGps(const GpsCommandOptions& options, ClientSession& session)
 {
     Command watch(options, session);
     std::optional<long long> shownState;
+    std::string shownPosition;
     watch.echo = [&](const Notice& notice) {
         // Every fix re-enters "reading"; a state is shown when it changes.
         if (notice.kind == NoticeKind::gpsState) {
@@ -191,7 +192,14 @@ int watchGps(const GpsCommandOptions& options, ClientSession& session)
                 return;
             shownState = state;
         }
-        if (const std::string line = noticeLine(notice); !line.empty()) {
+        const std::string line = noticeLine(notice);
+        // GGA and RMC of one fix carry the same position: it is shown once.
+        if (notice.kind == NoticeKind::gpsData) {
+            if (line == shownPosition)
+                return;
+            shownPosition = line;
+        }
+        if (!line.empty()) {
             std::fprintf(options.output, "%s\n", line.c_str());
             std::fflush(options.output);
         }
