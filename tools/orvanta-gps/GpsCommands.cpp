@@ -193,16 +193,16 @@ int watchGps(const GpsCommandOptions& options, ClientSession& session)
             shownState = state;
         }
         const std::string line = noticeLine(notice);
+        if (line.empty())
+            return;
         // GGA and RMC of one fix carry the same position: it is shown once.
         if (notice.kind == NoticeKind::gpsData) {
             if (line == shownPosition)
                 return;
             shownPosition = line;
         }
-        if (!line.empty()) {
-            std::fprintf(options.output, "%s\n", line.c_str());
-            std::fflush(options.output);
-        }
+        std::fprintf(options.output, "%s\n", line.c_str());
+        std::fflush(options.output);
     };
     if (!watch.awaitReceiver())
         return session.interrupted() ? 0 : 1;
