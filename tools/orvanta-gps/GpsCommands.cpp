@@ -184,7 +184,11 @@ int watchGps(const GpsCommandOptions& options, ClientSession& session)
     Command watch(options, session);
     std::optional<long long> shownState;
     std::string shownPosition;
+    bool reading = false;
     watch.echo = [&](const Notice& notice) {
+        // Before there is a card the backend's questions about it fail; that is no news.
+        if (notice.kind == NoticeKind::traitError && !reading)
+            return;
         // Every fix re-enters "reading"; a state is shown when it changes.
         if (notice.kind == NoticeKind::gpsState) {
             const long long state = notice.integer(Corvane::key::gpsState).value_or(-1);
@@ -208,6 +212,7 @@ int watchGps(const GpsCommandOptions& options, ClientSession& session)
         return session.interrupted() ? 0 : 1;
     if (!watch.command(kModeRead))
         return 1;
+    reading = true;
     for (;;) {
         if (const auto notice = session.next(Clock::now() + std::chrono::hours(1)))
             watch.echo(*notice);
