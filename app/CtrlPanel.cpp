@@ -112,7 +112,10 @@ void CtrlPanel::updateGPSState(eGpsState state)
         break;
     case gpsActive:
     case gpsReading:
-        showStatus(tr("Active"));
+        // The shell stops reading as soon as it has a fix, and the receiver reports that as
+        // "switched on"; the fix it found is still there, so "Ready" stays.
+        if (status_->text() != tr("Ready"))
+            showStatus(tr("Active"));
         if (!btnTrigger_->isChecked())
             btnTrigger_->setChecked(true);
         break;

@@ -157,6 +157,18 @@ void CtrlPanelTest::eachFixShowsReady()
     QCOMPARE(p.status(), QStringLiteral("Ready"));
     emit p.f.conductor.foundLocation(false);
     QCOMPARE(p.status(), QStringLiteral("Ready"));
+
+    // Reading stops after the fix (and the last sentences of the group may still re-enter
+    // reading): the fix is not lost by that.
+    for (eGpsState state : {gpsReading, gpsActive}) {
+        emit p.f.conductor.gpsStateChanged(state);
+        QCOMPARE(p.status(), QStringLiteral("Ready"));
+    }
+    // Switching off and on again starts over.
+    emit p.f.conductor.gpsStateChanged(gpsInactive);
+    QCOMPARE(p.status(), QStringLiteral("Inactive"));
+    emit p.f.conductor.gpsStateChanged(gpsActive);
+    QCOMPARE(p.status(), QStringLiteral("Active"));
 }
 
 void CtrlPanelTest::portIsShownWithoutDevicePrefix_data()
