@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 
 namespace Corvane {
@@ -104,14 +105,22 @@ void QdClient::handleError(int kind, int primaryCode, int secondaryCode)
     publishQdFailure(publisher_, primaryCode);
 }
 
+std::optional<int> QdClient::readValue(int (QdBackend::*getter)(int*))
+{
+    int value = 0;
+    if (const int result = (qdBackend().*getter)(&value); result < 0) {
+        publishQdFailure(publisher_, result);
+        return std::nullopt;
+    }
+    return value;
+}
+
 void QdClient::onDeviceState(void*)
 {
-    int state = 0;
-    const int result = qdBackend().QdGetDeviceState(&state);
-    if (result < 0) {
-        publishQdFailure(publisher_, result);
+    const std::optional<int> read = readValue(&QdBackend::QdGetDeviceState);
+    if (!read)
         return;
-    }
+    const int state = *read;
     deviceState_.store(state, std::memory_order_relaxed);
     if (state == QdDeviceSearching || state == QdDeviceNotFound)
         publisher_.publish(sigDeparture, {});
@@ -135,14 +144,11 @@ void QdClient::onConnectionState(void*)
 
 void QdClient::onNetworkState(int (QdBackend::*getter)(int*), std::atomic<int>& field)
 {
-    int state = 0;
-    const int result = (qdBackend().*getter)(&state);
-    if (result < 0) {
-        publishQdFailure(publisher_, result);
+    const std::optional<int> state = readValue(getter);
+    if (!state)
         return;
-    }
-    field.store(state, std::memory_order_relaxed);
-    if (Signal signal; registrationSignal(state, signal))
+    field.store(*state, std::memory_order_relaxed);
+    if (Signal signal; registrationSignal(*state, signal))
         publisher_.publish(signal, {});
 }
 
@@ -151,13 +157,10 @@ void QdClient::onPsNetworkState(void*) { onNetworkState(&QdBackend::QdGetPsNetwo
 
 void QdClient::onHighSpeedState(void*)
 {
-    int registered = 0;
-    const int result = qdBackend().QdGetHighSpeedState(&registered);
-    if (result < 0) {
-        publishQdFailure(publisher_, result);
+    const std::optional<int> registered = readValue(&QdBackend::QdGetHighSpeedState);
+    if (!registered)
         return;
-    }
-    highSpeed_.store(registered != 0, std::memory_order_relaxed);
+    highSpeed_.store(*registered != 0, std::memory_order_relaxed);
     publisher_.publish(sigTechnologyChange, {});
 }
 
@@ -202,13 +205,8 @@ void QdClient::publishSignalUpdate()
 
 void QdClient::onSimState(void*)
 {
-    int initialisedSim = 0;
-    const int result = qdBackend().QdIsSimInitialized(&initialisedSim);
-    if (result < 0) {
-        publishQdFailure(publisher_, result);
-        return;
-    }
-    if (initialisedSim != 0)
+    const std::optional<int> initialisedSim = readValue(&QdBackend::QdIsSimInitialized);
+    if (initialisedSim && *initialisedSim != 0)
         publisher_.publish(sigInitialised, {});
 }
 
@@ -278,25 +276,17 @@ void QdClient::releaseBuffer(void* data)
 
 void QdClient::onHwRadioSwitch(void*)
 {
-    int state = 0;
-    const int result = qdBackend().QdGetHwSwitchState(&state);
-    if (result < 0) {
-        publishQdFailure(publisher_, result);
-        return;
-    }
-    hwSwitchState_.store(state, std::memory_order_relaxed);
+    if (const std::optional<int> state = readValue(&QdBackend::QdGetHwSwitchState))
+        hwSwitchState_.store(*state, std::memory_order_relaxed);
 }
 
 void QdClient::onSmartAntenna(void*)
 {
-    int pulledOut = 0;
-    const int result = qdBackend().QdGetSmartAntennaPosition(&pulledOut);
-    if (result < 0) {
-        publishQdFailure(publisher_, result);
+    const std::optional<int> pulledOut = readValue(&QdBackend::QdGetSmartAntennaPosition);
+    if (!pulledOut)
         return;
-    }
-    smartAntennaOut_.store(pulledOut != 0, std::memory_order_relaxed);
-    publisher_.publish(pulledOut != 0 ? sigRadioOff : sigRadioOn, {});
+    smartAntennaOut_.store(*pulledOut != 0, std::memory_order_relaxed);
+    publisher_.publish(*pulledOut != 0 ? sigRadioOff : sigRadioOn, {});
 }
 
 void QdClient::onGpsData(void* data)

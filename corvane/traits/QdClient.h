@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <optional>
 
 namespace Corvane {
 
@@ -56,6 +57,8 @@ private:
     using Handler = void (QdClient::*)(void* data);
     static const Handler handlers_[QdEventCount];
 
+    // The value `getter` reads; none, with the failure published, when the call fails.
+    std::optional<int> readValue(int (QdBackend::*getter)(int*));
     void onDeviceState(void* data);
     void onConnectionState(void* data);
     void onCsNetworkState(void* data);
