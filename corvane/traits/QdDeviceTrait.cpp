@@ -104,7 +104,7 @@ int QdDeviceTrait::startThread(std::function<void()> work)
 
 int QdDeviceTrait::initialise(Dictionary&)
 {
-    return startThread([this] {
+    return starting_.start([this] {
         QdBackend& backend = qdBackend();
         backend.QdSetCardDetectionLogCallback(&QdClient::logSink, nullptr);
         backend.QdSetCardDetectionLogLevel(1);
@@ -116,12 +116,19 @@ int QdDeviceTrait::initialise(Dictionary&)
             publishQdFailure(publisher_, result);
         else
             publisher_.publish(sigLibInitialised, {});
-    });
+    }) ? cNoError : cErrorInitFailed;
 }
 
 int QdDeviceTrait::shutdown(Dictionary&)
 {
+    // A start still under way would bring the backend up behind this shutdown and leave
+    // it running with nobody to stop it; starting takes well under a second.
+    starting_.waitUntilIdleFor(kShutdownPatience);
     const int result = qdBackend().QdShutdown();
+    // With the backend down the card operations of the other threads fail at once. None
+    // may outlive the library: a thread still in the backend when the process ends
+    // would meet objects the exit has already destroyed.
+    threads_.waitUntilIdleFor(kShutdownPatience);
     return result < 0 ? publishQdFailure(publisher_, result) : cNoError;
 }
 

@@ -54,8 +54,14 @@ public:
     int readConnectionStatistics(Dictionary& parameters) override;
     int configureGps(Dictionary& parameters) override;
 
+    // How long shutdown waits for a start under way, and then for the other threads.
+    static constexpr std::chrono::seconds kShutdownPatience{10};
+
     // For tests: waits at most `timeout` for the trait's threads; whether all ended.
-    bool waitForThreads(std::chrono::milliseconds timeout) { return threads_.waitUntilIdleFor(timeout); }
+    bool waitForThreads(std::chrono::milliseconds timeout)
+    {
+        return starting_.waitUntilIdleFor(timeout) && threads_.waitUntilIdleFor(timeout);
+    }
 
 private:
     // Starts `work` on a thread of its own: cNoError, or cErrorInitFailed without one.
@@ -78,7 +84,10 @@ private:
     // take their turns with the GPS service whole.
     std::mutex gpsMutex_;
     bool serviceKeptForReading_ = false; // a client asked to read: the service stays open
-    DetachedThreads threads_; // last: waited for while everything above still exists
+    // Last: waited for while everything above still exists. The start of the backend has
+    // its own, so that shutdown can wait for it alone before stopping the backend.
+    DetachedThreads starting_;
+    DetachedThreads threads_;
 };
 
 } // namespace Corvane

@@ -12,6 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <future>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -288,6 +291,75 @@ TEST_F(QdDeviceTraitThreads, RadioSwitchesOnlyWithoutSmartAntenna)
     run(&QdDeviceTrait::setRadioState, on);
     EXPECT_EQ(backend.calls(), std::vector<std::string>{"QdHasSmartAntenna()"});
     EXPECT_EQ(log.signals(), (std::vector<Signal>{sigDeviceBusy, sigDeviceDone}));
+}
+
+// A backend whose start takes until the test lets it finish, and which keeps the order
+// in which start and shutdown ended.
+class SlowStartBackend final : public QdBackend {
+public:
+    int QdSetCardDetectionLogCallback(NkLogFunction, void*) override { return 0; }
+    int QdSetCardDetectionLogLevel(int) override { return 0; }
+    int QdIsInitialized() override { return 0; }
+    int QdInitialize(void*, QdEventCallback, QdErrorCallback) override
+    {
+        std::unique_lock lock(mutex_);
+        started_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return released_; });
+        order_.push_back("initialised");
+        return 0;
+    }
+    int QdShutdown() override
+    {
+        std::lock_guard lock(mutex_);
+        order_.push_back("shut down");
+        return 0;
+    }
+    bool waitUntilStarted()
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, 10s, [this] { return started_; });
+    }
+    void release()
+    {
+        std::lock_guard lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+    std::vector<std::string> order()
+    {
+        std::lock_guard lock(mutex_);
+        return order_;
+    }
+
+private:
+    std::mutex mutex_; // guards everything below: the trait's thread and the test's meet here
+    std::condition_variable changed_;
+    bool started_ = false;
+    bool released_ = false;
+    std::vector<std::string> order_;
+};
+
+TEST(QdDeviceTraitShutdown, WaitsForAStartUnderWaySoThatTheBackendDoesNotComeUpBehindIt)
+{
+    SlowStartBackend backend;
+    ScopedQdBackend installed{backend};
+    SignalLog log;
+    QdConnectionStatistics statistics;
+    QdClient client{log, statistics};
+    QdDeviceTrait trait{client, log};
+
+    Dictionary none;
+    ASSERT_EQ(trait.initialise(none), cNoError);
+    ASSERT_TRUE(backend.waitUntilStarted());
+    auto closing = std::async(std::launch::async, [&] {
+        Dictionary parameters;
+        return trait.shutdown(parameters);
+    });
+    backend.release();
+    EXPECT_EQ(closing.get(), cNoError);
+    EXPECT_EQ(backend.order(), (std::vector<std::string>{"initialised", "shut down"}));
+    ASSERT_TRUE(trait.waitForThreads(10s));
 }
 
 TEST(QdProcessInstances, TheBackendsCallbacksAndTheTraitReachTheLibrary)
