@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
-# What streaming positions costs: CPU time per minute and resident memory of a client
-# reading the virtual card's receiver at one sentence group a second (orvanta-gps watch,
-# the middleware's whole GPS path), and of the tray tool with the card plugged in.
+# What streaming costs: CPU time per minute and resident memory of a client reading the
+# virtual card's receiver at one sentence group a second (orvanta-gps watch, the
+# middleware's whole GPS path), and of the tray tool, on a virtual display, switched on
+# with its trigger button while the receiver has no fix, so that it reads every sentence
+# (the tool stops reading once it has a fix).
 #   bench/gps-stream-cost.sh [seconds] [preset]     (default: 60 default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
 preset=${2:-default}
-cmake --build --preset "$preset" --target orvanta orvanta-gps orvanta-cardsim >/dev/null
+if [[ "${ORVANTA_IN_XVFB:-}" != 1 ]]; then
+  cmake --build --preset "$preset" --target orvanta orvanta-gps orvanta-cardsim >/dev/null
+  export ORVANTA_IN_XVFB=1
+  exec xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" "$0" "$seconds" "$preset"
+fi
 build="build/$preset"
 work=$(mktemp -d)
 pids=()
@@ -49,9 +55,10 @@ measure() {
     'BEGIN { used = a - b; printf "%-34s %.3f s CPU per minute (%.3f%% of one core), %s\n", l, used * 60 / s, used * 100 / s, m }'
 }
 
-"$build/sim/cardsim/orvanta-cardsim" --ttff 0 --rate 1 >"$work/cardsim.log" 2>&1 &
+cardsim="$build/sim/cardsim/orvanta-cardsim"
+"$cardsim" --ttff 0 --rate 1 >"$work/cardsim.log" 2>&1 &
 pids+=($!)
-card_ready() { "$build/sim/cardsim/orvanta-cardsim" --send status >/dev/null 2>&1; }
+card_ready() { "$cardsim" --send status >/dev/null 2>&1; }
 wait_for 30 card_ready
 
 "$build/tools/orvanta-gps/orvanta-gps" watch 30 >"$work/watch.log" 2>&1 &
@@ -65,11 +72,22 @@ kill -INT "$watch"
 wait "$watch" || true
 echo "  ($positions positions printed)"
 
-QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES="orvanta.shell.info=true" "$build/app/orvanta" >"$work/tool.log" 2>&1 &
+# The watch left the receiver on; the tool's button switches it on again.
+"$cardsim" --send "gps off" >/dev/null
+"$cardsim" --send lose-fix >/dev/null
+export QT_QPA_PLATFORM=xcb QT_LOGGING_RULES="orvanta.shell.info=true"
+"$build/app/orvanta" >"$work/tool.log" 2>&1 &
 tool=$!
 pids+=($tool)
-found() { grep -q 'trigger button enabled' "$work/tool.log"; }
-wait_for 60 found || { cat "$work/tool.log"; echo "gps-stream-cost: the tray tool never found the card" >&2; exit 1; }
-measure "$tool" "tray tool, card present:"
+logged() { grep -qF -- "$1" "$work/tool.log"; }
+wait_for 60 logged 'trigger button enabled' || { cat "$work/tool.log"; echo "gps-stream-cost: the tool never found the card" >&2; exit 1; }
+"$build/app/orvanta" # a second start shows the main window
+window() { xwininfo -root -tree | awk '$2 == "\"Orvanta\":" && index($0, " 362x192+") { print $1; exit }'; }
+shown() { [[ -n "$(window)" ]]; }
+wait_for 30 shown || { echo "gps-stream-cost: the main window never showed" >&2; exit 1; }
+sleep 1 # the slider slides out
+xdotool mousemove --window "$(window)" 274 108 click 1
+wait_for 30 logged 'status: "Locating"' || { cat "$work/tool.log"; echo "gps-stream-cost: the tool did not start reading" >&2; exit 1; }
+measure "$tool" "tray tool, reading without a fix:"
 "$build/app/orvanta" -stop >/dev/null 2>&1 || kill "$tool"
 wait "$tool" || true
