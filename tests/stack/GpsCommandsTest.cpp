@@ -123,6 +123,26 @@ TEST_F(GpsCommands, WatchPrintsEachFixOnceUntilInterruptedAndStopsReading)
     EXPECT_NE(card.control("status").find("receiver=on"), std::string::npos);
 }
 
+TEST_F(GpsCommands, WatchShowsNoPositionWhileTheReceiverLooksForAFix)
+{
+    // Without a fix the position fields are empty; they must not show as 0, 0.
+    ASSERT_NE(card.control("lose-fix").find("OK"), std::string::npos);
+    Os::Process tool;
+    ToolRun watch;
+    spawn(tool, {"watch"});
+    read(tool, watch, [](const ToolRun& r) { return r.has("gps: searching"); });
+    ASSERT_TRUE(watch.has("gps: searching")) << ::testing::PrintToString(watch.lines);
+    ASSERT_NE(card.control("regain-fix").find("OK"), std::string::npos);
+    read(tool, watch, [](const ToolRun& r) { return r.count("position: ") >= 1; });
+    ASSERT_EQ(tool.sendSignal(SIGINT), 0);
+    finish(tool, watch);
+
+    const auto first = std::find_if(watch.lines.begin(), watch.lines.end(),
+                                    [](const std::string& line) { return line.rfind("position: ", 0) == 0; });
+    ASSERT_NE(first, watch.lines.end()) << ::testing::PrintToString(watch.lines);
+    EXPECT_EQ(first->rfind("position: 48.1", 0), 0u) << *first;
+}
+
 TEST_F(GpsCommands, WithoutACardEachCommandSaysSoAndFails)
 {
     ASSERT_NE(card.control("unplug").find("OK"), std::string::npos);

@@ -61,7 +61,9 @@ std::string noticeLine(const Notice& notice)
     case NoticeKind::gpsData: {
         const auto latitude = notice.real(Corvane::key::gpsLatitude);
         const auto longitude = notice.real(Corvane::key::gpsLongitude);
-        if (!latitude || !longitude)
+        // Without a fix the receiver leaves the fields empty and they read as zero; like
+        // the tray tool, a zero coordinate is taken as no position at all.
+        if (!latitude || !longitude || *latitude == 0.0 || *longitude == 0.0)
             return {};
         // Six decimals, as the map links use: about 10 cm.
         char text[64];
