@@ -14,11 +14,12 @@ namespace {
 
 Backend& TheBackend() { return Backend::Instance(); }
 
-// A cached value of the card, checked as every cached-value getter is.
-int GetCardValue(int* output, int (*read)(const GSM::Device&))
+// A cached value, checked as every cached-value getter is; `ofCard` for values that need
+// the card to be there.
+int GetCardValue(int* output, int (*read)(const GSM::Device&), bool ofCard = true)
 {
     const GSM::Device& device = TheBackend().TheDevice();
-    if (const int rc = device.CheckAccess(true); rc != kQdSuccess)
+    if (const int rc = device.CheckAccess(ofCard); rc != kQdSuccess)
         return rc;
     if (output == nullptr)
         return kQdNullPointer;
@@ -59,13 +60,8 @@ int QdFreeMemory(void* memory)
 
 int QdGetDeviceState(int* state)
 {
-    const GSM::Device& device = TheBackend().TheDevice();
-    if (const int rc = device.CheckAccess(false); rc != kQdSuccess)
-        return rc;
-    if (state == nullptr)
-        return kQdNullPointer;
-    *state = static_cast<int>(device.State());
-    return kQdSuccess;
+    return GetCardValue(
+        state, [](const GSM::Device& d) { return static_cast<int>(d.State()); }, false);
 }
 
 int QdGetConnectionState(int* state)
