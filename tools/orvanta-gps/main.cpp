@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <thread>
 
@@ -69,6 +70,20 @@ int watchUntilInterrupted(const Orvanta::gps::GpsCommandOptions& options)
     return rc;
 }
 
+// The SECONDS argument: `fallback` when absent; none when it is not a whole number from
+// `least` to 600.
+std::optional<std::chrono::seconds> secondsArgument(const char* text, long fallback, long least)
+{
+    if (text == nullptr)
+        return std::chrono::seconds(fallback);
+    char* end = nullptr;
+    errno = 0;
+    const long seconds = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || errno != 0 || seconds < least || seconds > 600)
+        return std::nullopt;
+    return std::chrono::seconds(seconds);
+}
+
 struct CloseFile {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
 };
@@ -84,38 +99,28 @@ int main(int argc, char** argv)
         std::fputs(usage, stdout);
         return 0;
     }
-    if ((argc == 2 || argc == 3) && std::string_view(argv[1]) == "cards") {
-        const long seconds = argc == 3 ? std::strtol(argv[2], nullptr, 10) : 5;
-        if (seconds < 0 || seconds > 600) {
+    const std::string_view command = argc >= 2 ? argv[1] : "";
+    const bool waitsForCard = command == "cards" || command == "info" || command == "status" || command == "on" ||
+                              command == "off" || command == "watch";
+    if (waitsForCard && argc <= 3) {
+        // "cards" may look just once; the others need at least a second for a card to come.
+        const std::optional<std::chrono::seconds> patience =
+            secondsArgument(argc == 3 ? argv[2] : nullptr, command == "cards" ? 5 : 10, command == "cards" ? 0 : 1);
+        if (!patience) {
             std::fputs(usage, stderr);
             return 2;
         }
-        return Orvanta::gps::listCards(stdout, stderr, std::chrono::seconds(seconds));
-    }
-    if ((argc == 2 || argc == 3) && std::string_view(argv[1]) == "info") {
-        const long seconds = argc == 3 ? std::strtol(argv[2], nullptr, 10) : 10;
-        if (seconds < 1 || seconds > 600) {
-            std::fputs(usage, stderr);
-            return 2;
-        }
-        return Orvanta::gps::showCardInfo(stdout, stderr, std::chrono::seconds(seconds));
-    }
-    if ((argc == 2 || argc == 3) && argv[1] != nullptr) {
-        const std::string_view command = argv[1];
-        if (command == "status" || command == "on" || command == "off" || command == "watch") {
-            const long seconds = argc == 3 ? std::strtol(argv[2], nullptr, 10) : 10;
-            if (seconds < 1 || seconds > 600) {
-                std::fputs(usage, stderr);
-                return 2;
-            }
-            Orvanta::gps::GpsCommandOptions options;
-            options.patience = std::chrono::seconds(seconds);
-            if (command == "status")
-                return Orvanta::gps::showGpsStatus(options);
-            if (command == "watch")
-                return watchUntilInterrupted(options);
-            return Orvanta::gps::switchGps(options, command == "on");
-        }
+        if (command == "cards")
+            return Orvanta::gps::listCards(stdout, stderr, *patience);
+        if (command == "info")
+            return Orvanta::gps::showCardInfo(stdout, stderr, *patience);
+        Orvanta::gps::GpsCommandOptions options;
+        options.patience = *patience;
+        if (command == "status")
+            return Orvanta::gps::showGpsStatus(options);
+        if (command == "watch")
+            return watchUntilInterrupted(options);
+        return Orvanta::gps::switchGps(options, command == "on");
     }
     if (argc != 3 || std::string_view(argv[1]) != "decode") {
         std::fputs(usage, stderr);
