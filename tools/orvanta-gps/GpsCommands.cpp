@@ -3,6 +3,7 @@
 #include "ClientSession.h"
 #include "NoticeText.h"
 
+#include "corvane/Enumerations.h"
 #include "corvane/Keys.h"
 
 #include <optional>
@@ -36,7 +37,7 @@ struct CardView {
     {
         switch (notice.kind) {
         case NoticeKind::libraryState:
-            libraryFailed = notice.integer(Corvane::key::libraryState) == 2;
+            libraryFailed = notice.integer(Corvane::key::libraryState) == Corvane::lmInitFailure;
             break;
         case NoticeKind::deviceState:
             deviceState = notice.integer(Corvane::key::deviceState);
