@@ -15,6 +15,7 @@
 #include "sim/cardsim/Reactor.h"
 #include "sim/cardsim/Track.h"
 #include "sim/cardsim/VirtualCard.h"
+#include "tests/stack/TrackPositions.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,36 +34,11 @@
 namespace {
 
 using Orvanta::gps::Clock;
-using Position = std::pair<long long, long long>; // micro-degrees
+using PositionKey = std::pair<long long, long long>; // micro-degrees
 
-Position keyOf(double latitude, double longitude)
+PositionKey keyOf(double latitude, double longitude)
 {
     return {std::llround(latitude * 1e6), std::llround(longitude * 1e6)};
-}
-
-// "$GPGGA,074210.00,4807.03762,N,01131.00156,E,..." -> its position; none for other sentences.
-std::optional<Position> ggaPosition(std::string_view sentence)
-{
-    if (sentence.rfind("$GPGGA,", 0) != 0)
-        return std::nullopt;
-    std::vector<std::string> fields;
-    std::string field;
-    for (char c : sentence) {
-        if (c == ',' || c == '*') {
-            fields.push_back(field);
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    if (fields.size() < 6 || fields[2].size() < 4 || fields[4].size() < 5)
-        return std::nullopt;
-    auto degrees = [](const std::string& value, std::size_t degreeDigits, bool negative) {
-        const double d = std::strtod(value.substr(0, degreeDigits).c_str(), nullptr) +
-                         std::strtod(value.substr(degreeDigits).c_str(), nullptr) / 60.0;
-        return negative ? -d : d;
-    };
-    return keyOf(degrees(fields[2], 2, fields[3] == "S"), degrees(fields[4], 3, fields[5] == "W"));
 }
 
 // When each GGA position left the card.
@@ -70,13 +46,14 @@ class SendTimes {
 public:
     void sent(std::string_view sentence)
     {
-        if (const auto position = ggaPosition(sentence)) {
+        if (const auto position = Orvanta::testing::ggaPosition(sentence)) {
+            const Clock::time_point now = Clock::now();
             std::lock_guard lock(mutex_);
-            sent_[*position] = Clock::now();
+            sent_[keyOf(position->latitude, position->longitude)] = now;
         }
     }
     // The send time of `position`, forgotten as it is taken (RMC repeats the position).
-    std::optional<Clock::time_point> take(Position position)
+    std::optional<Clock::time_point> take(PositionKey position)
     {
         std::lock_guard lock(mutex_);
         const auto found = sent_.find(position);
@@ -89,7 +66,7 @@ public:
 
 private:
     std::mutex mutex_; // guards sent_: the card's thread writes, the benchmark's reads
-    std::map<Position, Clock::time_point> sent_;
+    std::map<PositionKey, Clock::time_point> sent_;
 };
 
 // The virtual card on a thread of its own, in a private simulator folder.

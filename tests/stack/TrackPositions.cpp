@@ -29,18 +29,23 @@ double degrees(const std::string& value, const std::string& hemisphere, std::siz
 
 } // namespace
 
+std::optional<Position> ggaPosition(std::string_view sentence)
+{
+    if (sentence.rfind("$GPGGA,", 0) != 0)
+        return std::nullopt;
+    const std::vector<std::string> fields = fieldsOf(std::string(sentence));
+    if (fields.size() < 7 || fields[6] == "0" || fields[2].size() < 3 || fields[4].size() < 4)
+        return std::nullopt;
+    return Position{degrees(fields[2], fields[3], 2), degrees(fields[4], fields[5], 3)};
+}
+
 std::vector<Position> trackPositions(const std::filesystem::path& file)
 {
     std::vector<Position> positions;
     std::ifstream input(file);
-    for (std::string line; std::getline(input, line);) {
-        if (line.rfind("$GPGGA,", 0) != 0)
-            continue;
-        const std::vector<std::string> fields = fieldsOf(line);
-        if (fields.size() < 7 || fields[6] == "0" || fields[2].empty() || fields[4].empty())
-            continue;
-        positions.push_back({degrees(fields[2], fields[3], 2), degrees(fields[4], fields[5], 3)});
-    }
+    for (std::string line; std::getline(input, line);)
+        if (const std::optional<Position> position = ggaPosition(line))
+            positions.push_back(*position);
     return positions;
 }
 

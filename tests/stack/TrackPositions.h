@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace Orvanta::testing {
@@ -12,6 +13,9 @@ struct Position {
     double latitude;
     double longitude;
 };
+
+// The position of a GGA sentence with a fix; none for any other sentence.
+std::optional<Position> ggaPosition(std::string_view sentence);
 
 // One position per GGA sentence with a fix, in file order.
 std::vector<Position> trackPositions(const std::filesystem::path& file);
