@@ -28,7 +28,6 @@ constexpr int kModeRead = 4;
 struct CardView {
     std::optional<bool> gpsSupport;
     std::optional<std::string> dataPort;
-    std::optional<long long> deviceState;
     long long gpsState = 0;
     std::optional<long long> lastError;
     bool libraryFailed = false;
@@ -38,9 +37,6 @@ struct CardView {
         switch (notice.kind) {
         case NoticeKind::libraryState:
             libraryFailed = notice.integer(Corvane::key::libraryState) == Corvane::lmInitFailure;
-            break;
-        case NoticeKind::deviceState:
-            deviceState = notice.integer(Corvane::key::deviceState);
             break;
         case NoticeKind::update:
             if (auto port = notice.text(Corvane::key::gpsDataPort))
@@ -55,6 +51,7 @@ struct CardView {
         case NoticeKind::gpsState:
             gpsState = notice.integer(Corvane::key::gpsState).value_or(0);
             break;
+        case NoticeKind::deviceState:
         case NoticeKind::gpsData:
             break;
         }
