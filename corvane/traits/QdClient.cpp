@@ -105,11 +105,21 @@ void QdClient::handleError(int kind, int primaryCode, int secondaryCode)
     publishQdFailure(publisher_, primaryCode);
 }
 
+void QdClient::reportEventFailure(int backendResult)
+{
+    // The backend tells of the values that went with a card when it goes, and before one
+    // comes; asking for them then finds no card. That is no error: it would reach the
+    // client as one, and a library still starting would take it as its start failing.
+    if (backendResult == static_cast<int>(kQdNoDevice))
+        return;
+    publishQdFailure(publisher_, backendResult);
+}
+
 std::optional<int> QdClient::readValue(int (QdBackend::*getter)(int*))
 {
     int value = 0;
     if (const int result = (qdBackend().*getter)(&value); result < 0) {
-        publishQdFailure(publisher_, result);
+        reportEventFailure(result);
         return std::nullopt;
     }
     return value;
@@ -133,7 +143,7 @@ void QdClient::onConnectionState(void*)
     int state = 0;
     const int result = qdBackend().QdGetConnectionState(&state);
     if (result != 0) {
-        publishQdFailure(publisher_, result);
+        reportEventFailure(result);
         return;
     }
     connectionState_.store(state, std::memory_order_relaxed);
@@ -172,7 +182,7 @@ void QdClient::onSignalQuality(void*)
     int quality = 0;
     const int result = qdBackend().QdGetSignalStrength(&strength, &quality);
     if (result < 0) {
-        publishQdFailure(publisher_, result);
+        reportEventFailure(result);
         return;
     }
     signalStrength_.store(strength, std::memory_order_relaxed);
@@ -187,7 +197,7 @@ void QdClient::onWcdmaSignal(void*)
     std::array<char, 64> text{};
     const int result = qdBackend().QdGetServingNetwork(text.data(), text.size());
     if (result < 0) {
-        publishQdFailure(publisher_, result);
+        reportEventFailure(result);
         return;
     }
     text.back() = '\0';
@@ -237,7 +247,7 @@ void QdClient::onPinPukState(void*)
         int pukCount = 0;
         const int counters = qdBackend().QdGetPinPukCounters(&pinCount, &pukCount);
         if (counters < 0) {
-            publishQdFailure(publisher_, counters);
+            reportEventFailure(counters);
             return;
         }
         Dictionary request;

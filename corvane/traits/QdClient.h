@@ -57,7 +57,10 @@ private:
     using Handler = void (QdClient::*)(void* data);
     static const Handler handlers_[QdEventCount];
 
-    // The value `getter` reads; none, with the failure published, when the call fails.
+    // Publishes a backend failure met while handling an event, unless it only says that
+    // there is no card.
+    void reportEventFailure(int backendResult);
+    // The value `getter` reads; none, with the failure reported, when the call fails.
     std::optional<int> readValue(int (QdBackend::*getter)(int*));
     void onDeviceState(void* data);
     void onConnectionState(void* data);

@@ -93,7 +93,8 @@ protected:
 
 TEST_F(QdClientEvents, EachEventPublishesItsSignals)
 {
-    constexpr int failure = static_cast<int>(0x84000009);
+    constexpr int failure = static_cast<int>(0x84000002);
+    constexpr int noCard = static_cast<int>(0x84000009);
     struct Row {
         const char* name;
         int deviceState;
@@ -123,6 +124,12 @@ TEST_F(QdClientEvents, EachEventPublishesItsSignals)
         {"cs past the list", 3, 2, {{"QdGetCsNetworkState", 6}}, {}, {}},
         {"ps roaming", 3, 3, {{"QdGetPsNetworkState", 5}}, {}, {sigRoaming}},
         {"ps unreadable", 3, 3, {}, {{"QdGetPsNetworkState", failure}}, {sigError}},
+        // The values that went with a card that is not there are no error.
+        {"cs without a card", 1, 2, {}, {{"QdGetCsNetworkState", noCard}}, {}},
+        {"connection state without a card", 1, 1, {}, {{"QdGetConnectionState", noCard}}, {}},
+        {"high speed without a card", 1, 4, {}, {{"QdGetHighSpeedState", noCard}}, {}},
+        {"sim state without a card", 1, 10, {}, {{"QdIsSimInitialized", noCard}}, {}},
+        {"hardware switch without a card", 1, 18, {}, {{"QdGetHwSwitchState", noCard}}, {}},
         {"edge", 3, 4, {{"QdGetHighSpeedState", 1}}, {}, {sigTechnologyChange}},
         {"hsdpa", 3, 5, {{"QdGetHighSpeedState", 0}}, {}, {sigTechnologyChange}},
         {"signal when initialised", 3, 6, {{"QdGetSignalStrength", 17}}, {}, {sigUpdate}},
