@@ -4,6 +4,7 @@
 #include "nodekin/HardwareIds.h"
 #include "nodekin/MobileBroadband.h"
 #include "nodekin/XLog.h"
+#include "platform/PortAccess.h"
 #include "platform/SerialPort.h"
 #include "platform/SystemError.h"
 
@@ -35,7 +36,10 @@ void setName(char (&field)[NkNameSize], const std::string& text)
 bool empty(const char* text) { return text == nullptr || *text == '\0'; }
 
 // The final port test: opening for read and write without sharing works, or fails only
-// because another program holds the port; both mean the port is there.
+// because another program holds the port, or because this user may not open it; each
+// means the port is there. A port this user may not open still makes the card present:
+// the backend then fails to open it and says so, rather than the card staying "starting"
+// for good with nobody told why.
 bool portAnswers(const char* path)
 {
     Os::SerialPort port;
@@ -44,8 +48,12 @@ bool portAnswers(const char* path)
         xlog(logNormal, "Nk: Final port could be opened successfully");
         return true;
     }
-    if (error == Os::kErrorAccessDenied) {
+    if (error == Os::kErrorSharingViolation) {
         xlog(logNormal, "Nk: Final port is kept open by another application, supposing card is o.k.");
+        return true;
+    }
+    if (error == Os::kErrorAccessDenied) {
+        xlog(logWarning, "Nk: Final port: %s; supposing card is o.k.", Os::describeOpenFailure(path, error).c_str());
         return true;
     }
     xlog(logWarning, "Nk: Final port could not be opened (err=0x%x)!", error);

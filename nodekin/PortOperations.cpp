@@ -96,7 +96,7 @@ int NkOpenApplicationPortEx(const NkCardInfo* cardInfo, int openFlags, int* hand
         return Os::lastSystemError();
     // Without sharing: a port another opener holds is refused.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno == EWOULDBLOCK ? Os::kErrorAccessDenied : Os::lastSystemError();
+        const int error = errno == EWOULDBLOCK ? Os::kErrorSharingViolation : Os::lastSystemError();
         ::close(fd);
         return error;
     }

@@ -1,6 +1,7 @@
 #include "platform/SerialPort.h"
 
 #include "platform/Log.h"
+#include "platform/OpenFault.h"
 #include "platform/SystemError.h"
 
 #include <fcntl.h>
@@ -42,13 +43,15 @@ int applyLineSettings(int fd, const std::string& path)
 int SerialPort::open(const std::string& path, bool lineSettings)
 {
     assert(!isOpen() && "SerialPort opened twice");
+    if (const int injected = injectedOpenFailure(path))
+        return systemErrorFromErrno(injected);
     UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!fd)
         return lastSystemError();
     // TIOCEXCL keeps other openers out, but not privileged ones; the lock keeps out every
     // opener that asks for it, the root user's too.
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
-        return errno == EWOULDBLOCK ? kErrorAccessDenied : lastSystemError();
+        return errno == EWOULDBLOCK ? kErrorSharingViolation : lastSystemError();
     if (lineSettings) {
         if (::ioctl(fd.get(), TIOCEXCL) != 0)
             return lastSystemError();

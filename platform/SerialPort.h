@@ -1,6 +1,6 @@
 #pragma once
 // A card's serial port on termios. Opened for exclusive use, as a port opened without
-// sharing: a second opener, in this process or any other, gets kErrorAccessDenied. With
+// sharing: a second opener, in this process or any other, gets kErrorSharingViolation. With
 // line settings the port runs raw at 115200 baud, 8 data bits, no parity, one stop bit,
 // without hardware or software flow control, DTR and RTS raised; without them it is a
 // plain device file. A pulled card shows as kErrorDeviceRemoved, reported once by the
@@ -19,9 +19,9 @@ public:
     SerialPort() : ByteStream(Kind::tty) {}
     ~SerialPort() override { close(); }
 
-    // Returns 0 or a system error number: kErrorFileNotFound, kErrorAccessDenied (held by
-    // another opener, or no permission), kErrorInvalidFunction (line settings on
-    // something that is not a tty).
+    // Returns 0 or a system error number: kErrorFileNotFound, kErrorAccessDenied (no
+    // permission), kErrorSharingViolation (held by another opener), kErrorInvalidFunction
+    // (line settings on something that is not a tty).
     int open(const std::string& path, bool lineSettings = true);
     // Drops whatever waits to be sent or read.
     int purge();

@@ -10,8 +10,8 @@ int systemErrorFromErrno(int errnoValue) noexcept
     case 0: return kErrorSuccess;
     case EPERM:
     case EACCES:
-    case EBUSY: // a tty opened exclusively by somebody else
     case EISDIR: return kErrorAccessDenied;
+    case EBUSY: return kErrorSharingViolation; // a tty opened exclusively by somebody else
     case ENOENT: return kErrorFileNotFound;
     case ENOTDIR: return kErrorPathNotFound;
     case EMFILE:

@@ -27,7 +27,7 @@ Backend::Backend(Os::Clock& clock, ModemTiming timing)
 Backend::~Backend() { Shutdown(); }
 
 int Backend::Initialize(void* instance, EventCallback eventCallback, ErrorCallback errorCallback,
-                        DetectionStarter startDetection)
+                        DetectionStarter startDetection, std::unique_ptr<Os::DeviceTree> removalTree)
 {
     if (IsInitialized())
         return kQdSuccess;
@@ -35,7 +35,14 @@ int Backend::Initialize(void* instance, EventCallback eventCallback, ErrorCallba
     std::lock_guard lock(libraryLock_);
     xlog(logNormal, "Qd: Quelder v%d.%d.%d.%d (%s library)", 1, 0, 0, 12, "MBCS");
 
-    int rc = handler_.Start();
+    if (!startDetection && !removalTree) {
+        if (Os::Result<std::unique_ptr<Os::DeviceTree>> tree = Os::openDeviceTree(); tree.ok())
+            removalTree = std::move(tree).value();
+        else
+            xlog(logWarning, "Qd: Port removals are not watched: the device tree could not be opened (0x%x)",
+                 static_cast<unsigned>(tree.error()));
+    }
+    int rc = handler_.Start(std::move(removalTree));
     if (rc != kQdSuccess) {
         xlog(logError, "Qd: Failed to start system message handler (0x%x)", static_cast<unsigned>(rc));
         return rc;
@@ -60,12 +67,21 @@ int Backend::Shutdown()
         return kQdSuccess;
     xlog(logNormal, "Qd: QdShutdown");
     handler_.Stop();
+    // No initialisation starts from here on; one that runs now (on the communicator) is
+    // waited for by the communicator's stop and then releases what it opened, and one
+    // still queued is dropped with the queue.
+    device_.BeginShutdown();
     device_.Exit(1);
+    if (device_.Initialising())
+        xlog(logNormal, "Qd: QdShutdown(): Waiting for the device initialization under way to end");
     communicator_.Stop();
+    if (device_.HoldsChannel()) // an initialisation that overran the communicator's stop
+        device_.Exit(1);
     {
         std::lock_guard lock(libraryLock_);
         ShutdownCardDetection();
     }
+    device_.EndShutdown();
     initialized_ = false;
     xlog(logNormal, "Qd: Library has been shut down");
     return kQdSuccess;

@@ -23,8 +23,11 @@ public:
     explicit Backend(Os::Clock& clock = Os::steadyClock(), ModemTiming timing = {});
     ~Backend();
 
+    // Without `startDetection` card detection and the watch on port removals use the
+    // device tree the environment asks for; with it, `removalTree` (may be null) is
+    // watched.
     int Initialize(void* instance, EventCallback eventCallback, ErrorCallback errorCallback,
-                   DetectionStarter startDetection = nullptr);
+                   DetectionStarter startDetection = nullptr, std::unique_ptr<Os::DeviceTree> removalTree = nullptr);
     int Shutdown();
     bool IsInitialized() const noexcept { return initialized_.load(); }
 
@@ -51,6 +54,7 @@ private:
     int FetchCardInfo(NkCardInfo& record) override;
     void AcknowledgeSuspension() override;
     void WatchPort(const std::string& port) override { handler_.Watch(port); }
+    void UnwatchPort(const std::string& port) override { handler_.Unwatch(port); }
 
     int InitCardDetection(void* instance, const DetectionStarter& startDetection);
     void ShutdownCardDetection();

@@ -2,9 +2,12 @@
 
 #include "quelder/BackendLog.h"
 #include "quelder/Names.h"
+#include "quelder/Quelder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace GSM {
 namespace {
@@ -266,7 +269,10 @@ void Device::UpdateCardState(int type)
     } else if (card.state != NkCardStarting) {
         if (State() == DeviceState::searching)
             SetDeviceState(DeviceState::notFound);
-        if ((type == 1 || type == 3) && State() < DeviceState::found)
+        // A device made Searching by a quick re-plug may still hold the ports of the card
+        // that went: those are released, not just forgotten.
+        const bool holding = HoldsChannel() || initialising_;
+        if ((type == 1 || type == 3) && State() < DeviceState::found && !holding)
             ResetValues(true, DeviceState::notFound);
         else
             RequestSafeExit(type == 2 ? 1 : 0);
@@ -306,33 +312,57 @@ Connection& Device::ChooseConnection(const NkCardInfo& card)
     return broadcomConnection_;
 }
 
-int Device::Init(int kind)
+bool Device::BeginInit()
 {
+    std::lock_guard lock(lifecycleMutex_);
+    if (closing_) {
+        xlog(logNormal, "Qd: Device::Init(): The library is shutting down, ignoring init request..");
+        return false;
+    }
     if (State() >= DeviceState::found) {
         xlog(logNormal, "Qd: Device::Init(): Card has already been initialized, ignoring init request..");
-        return 1;
+        return false;
     }
-    if (initialising_.exchange(true)) {
+    if (initialising_) {
         xlog(logNormal, "Qd: Device::Init(): Card is currently initializing, ignoring init request..");
-        return 1;
+        return false;
     }
-    xlog(logNormal, "Qd: Device::Init request arrived");
-    std::lock_guard lock(host_.LibraryLock());
-    const NkCardInfo card = Card();
+    initialising_ = true;
+    return true;
+}
 
+std::optional<int> Device::EndInit(bool channelUp)
+{
+    std::lock_guard lock(lifecycleMutex_);
+    channelUp_ = channelUp;
+    initialising_ = false;
+    return std::exchange(pendingExit_, std::nullopt);
+}
+
+int Device::Init(int kind)
+{
+    if (!BeginInit())
+        return 1;
+    xlog(logNormal, "Qd: Device::Init request arrived");
+    const NkCardInfo card = Card();
     Platform& platform = ChoosePlatform(card);
-    platform_ = &platform;
-    int rc = platform.Init();
-    if (rc != kQdSuccess) {
-        xlog(logError, "Qd: Device::Init(): Communication channel could not be initialized (0x%x)",
-             static_cast<unsigned>(rc));
-    } else {
-        Connection& connection = ChooseConnection(card);
-        connection_ = &connection;
-        rc = connection.Init();
+    int rc = kQdSuccess;
+    {
+        std::lock_guard lock(host_.LibraryLock());
+        platform_ = &platform;
+        rc = platform.Init();
         if (rc != kQdSuccess) {
-            xlog(logError, "Qd: Device::Init(): Could not initialize data device (0x%x)", static_cast<unsigned>(rc));
-            platform.Exit();
+            xlog(logError, "Qd: Device::Init(): Communication channel could not be initialized (0x%x)",
+                 static_cast<unsigned>(rc));
+        } else {
+            Connection& connection = ChooseConnection(card);
+            connection_ = &connection;
+            rc = connection.Init();
+            if (rc != kQdSuccess) {
+                xlog(logError, "Qd: Device::Init(): Could not initialize data device (0x%x)",
+                     static_cast<unsigned>(rc));
+                platform.Exit();
+            }
         }
     }
 
@@ -341,31 +371,75 @@ int Device::Init(int kind)
         xlog(logNormal, "Qd: ********** CARD DETECTED: %s%s **********", CardTypeName(card.typeCode).c_str(),
              mobileBroadband ? " (in Mobile Broadband mode)" : "");
         ResetValues(kind != 0, DeviceState::found);
-        initialising_ = false;
+    }
+    // An exit asked for while the way to the card was being opened runs now: the card
+    // went, or the library is going, and nothing may stay open behind a Found device.
+    const std::optional<int> exitKind = EndInit(rc == kQdSuccess);
+    if (rc == kQdSuccess && exitKind) {
+        xlog(logNormal, "Qd: Device::Init(): Running the exit request that arrived during initialization");
+        Exit(*exitKind);
+        return 1;
+    }
+    if (rc == kQdSuccess) {
         // The card may have gone while its port was being opened, when a removal was
         // still ignored for a card not yet found: let it go now.
         if (!present_ || (&platform == &serial_ && !IsOpen()))
             RequestSafeExit(0);
         return 1;
     }
-    initialising_ = false;
+    // A card that cannot be reached is not found, and its client is told why: left
+    // Searching, it would wait for a card that is there but closed to it.
     if (kind != 0)
         ResetValues(true, DeviceState::notFound);
+    else
+        SetDeviceState(DeviceState::notFound);
+    if (host_.Queue().PostClientError(QdErrorKindDevice, rc, 0) != kQdSuccess)
+        xlog(logVerbose, "Qd: Device::Init(): The client could not be told of the failure");
     return rc;
+}
+
+void Device::BeginShutdown()
+{
+    std::lock_guard lock(lifecycleMutex_);
+    closing_ = true;
+}
+
+void Device::EndShutdown()
+{
+    std::lock_guard lock(lifecycleMutex_);
+    closing_ = false;
+}
+
+bool Device::HoldsChannel() const
+{
+    std::lock_guard lock(lifecycleMutex_);
+    return channelUp_;
 }
 
 int Device::Exit(int kind)
 {
-    const DeviceState state = State();
-    if (state == DeviceState::notFound || state == DeviceState::searching) {
-        xlog(logNormal, "Qd: Device::Exit(): Card is not initialized, ignoring exit request..");
-        exitScheduled_ = false;
-        return 1;
+    {
+        std::lock_guard lock(lifecycleMutex_);
+        if (initialising_) {
+            // Released by the initialisation once it is done; dropping the request would
+            // leave the ports it is opening open behind a card that went.
+            pendingExit_ = std::max(pendingExit_.value_or(0), kind);
+            xlog(logNormal, "Qd: Device::Exit(): Card is currently initializing, the exit will follow when it is done..");
+            return 1;
+        }
+        if (!channelUp_) {
+            xlog(logNormal, "Qd: Device::Exit(): Card is not initialized, ignoring exit request..");
+            exitScheduled_ = false;
+            return 1;
+        }
+        if (exiting_) {
+            xlog(logNormal, "Qd: Device::Exit(): Card is currently uninitializing, ignoring exit request..");
+            return 1;
+        }
+        exiting_ = true;
     }
-    if (exiting_.exchange(true)) {
-        xlog(logNormal, "Qd: Device::Exit(): Card is currently uninitializing, ignoring exit request..");
-        return 1;
-    }
+    // What the state says does not matter: a quick re-plug may have made it Searching
+    // while the ports of the card that went are still open.
     xlog(logNormal, "Qd: Device::Exit request arrived");
     // A command waiting for a card that has gone fails at once, and the lock comes free.
     WakePauses();
@@ -385,16 +459,19 @@ int Device::Exit(int kind)
             xlog(logError, "Qd: Failure occured during exiting the device!");
         }
     }
-    exitScheduled_ = false;
-    exiting_ = false;
+    {
+        std::lock_guard lock(lifecycleMutex_);
+        channelUp_ = false;
+        exitScheduled_ = false;
+        exiting_ = false;
+    }
     xlog(logNormal, "Qd: Device has been successfully released");
     return 1;
 }
 
 void Device::RequestSafeExit(int kind)
 {
-    const DeviceState state = State();
-    if (state == DeviceState::notFound || state == DeviceState::searching) {
+    if (!HoldsChannel() && !initialising_) {
         xlog(logVerbose, "Qd: Device::RequestSafeExit(): Card is not initialized, ignoring safe exit request..");
         return;
     }

@@ -40,8 +40,9 @@ public:
     virtual Communicator& Queue() = 0;
     virtual int FetchCardInfo(NkCardInfo& record) = 0;
     virtual void AcknowledgeSuspension() = 0;
-    // The port just opened is the one whose removal is watched.
+    // A port just opened, whose removal lets go of the device, and one just closed.
     virtual void WatchPort(const std::string& port) = 0;
+    virtual void UnwatchPort(const std::string& port) = 0;
 
 protected:
     ~DeviceHost() = default;
@@ -54,10 +55,18 @@ public:
 
     // The card listener: card detection's notification of a state change.
     void UpdateCardState(int type);
-    // Opens the way to the card; 1 when done or not needed, else the failure's code.
+    // Opens the way to the card; 1 when done or not needed, else the failure's code. A
+    // failure leaves the device NotFound and tells the client (error kind
+    // QdErrorKindDevice).
     int Init(int kind);
-    // Releases the card; always 1.
+    // Releases the card; always 1. While an initialisation runs, the release is
+    // remembered and runs when it ends.
     int Exit(int kind);
+    // Between the two no initialisation starts: the library is going down.
+    void BeginShutdown();
+    void EndShutdown();
+    // Whether the way to the card is open (the platform initialised and not yet exited).
+    bool HoldsChannel() const;
     void RequestSafeExit(int kind);
     void SetSimState(bool initialized, bool silent, bool startPolling);
     // Refreshes the cached PIN/PUK state and the SIM state after a PIN operation.
@@ -86,6 +95,7 @@ public:
     NkCardInfo Card() const;
     bool Present() const noexcept { return present_.load(); }
     bool Exiting() const noexcept { return exiting_.load(); }
+    bool Initialising() const noexcept { return initialising_.load(); }
     bool ExitScheduled() const noexcept { return exitScheduled_.load(); }
     // 0 when a card operation may run: kQdNotInitialized, kQdNoDevice (no card, or it is
     // going), kQdNotReady (not initialised, unless `foundIsEnough`), kQdChannelBusy.
@@ -96,6 +106,7 @@ public:
     Connection& CurrentConnection() const noexcept { return *connection_.load(); }
     std::recursive_mutex& LibraryLock() { return host_.LibraryLock(); }
     void WatchPort(const std::string& port) { host_.WatchPort(port); }
+    void UnwatchPort(const std::string& port) { host_.UnwatchPort(port); }
 
     // Waits `time` unless the device goes down meanwhile: false then.
     bool Pause(std::chrono::milliseconds time);
@@ -105,6 +116,9 @@ public:
 
 private:
     void OnReceiverFailed(int error) override;
+    bool BeginInit();
+    // Ends an initialisation; the exit asked for meanwhile, if any.
+    std::optional<int> EndInit(bool channelUp);
     void ResetValues(bool bulk, DeviceState state);
     Platform& ChoosePlatform(const NkCardInfo& card);
     Connection& ChooseConnection(const NkCardInfo& card);
@@ -117,8 +131,15 @@ private:
     std::atomic<int> deviceState_{static_cast<int>(DeviceState::searching)};
     std::array<std::atomic<bool>, 26> eventEnabled_;
 
+    // Guards the changes of initialising_, exiting_, channelUp_, closing_ and pendingExit_
+    // together, so that an exit arriving while an initialisation ends is never lost.
+    // Init, Exit and QdShutdown take it; nothing is called while it is held.
+    mutable std::mutex lifecycleMutex_;
     std::atomic<bool> initialising_{false};
     std::atomic<bool> exiting_{false};
+    bool channelUp_ = false;
+    bool closing_ = false;
+    std::optional<int> pendingExit_;
     std::atomic<bool> exitScheduled_{false};
     std::atomic<bool> present_{false};
 

@@ -46,6 +46,13 @@ inline constexpr int QdEventCount = 26;
 // Device states (QdGetDeviceState).
 enum QdDeviceState : int { QdDeviceSearching = 0, QdDeviceNotFound = 1, QdDeviceFound = 2, QdDeviceInitialized = 3 };
 
+// Kinds given to the error callback.
+enum QdErrorKind : int {
+    QdErrorKindSystem = 0,     // a system error of a dial-up connection
+    QdErrorKindConnection = 1, // a data connection failed
+    QdErrorKindDevice = 2,     // a card that was found could not be opened (code: why; see the log)
+};
+
 using QdEventCallback = void (*)(int event, void* data);
 using QdErrorCallback = void (*)(int kind, int code, int extra);
 

@@ -7,8 +7,9 @@
 
 namespace Quelder::testing {
 
-// QdInitialize with card detection started in `environment`.
+// QdInitialize with card detection started in `environment`; port removals are watched
+// on `removalTree` when given.
 int initializeWith(Nodekin::DetectionEnvironment environment, QdEventCallback eventCallback,
-                   QdErrorCallback errorCallback);
+                   QdErrorCallback errorCallback, std::unique_ptr<Os::DeviceTree> removalTree = nullptr);
 
 } // namespace Quelder::testing

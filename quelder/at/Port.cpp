@@ -1,5 +1,6 @@
 #include "quelder/at/Port.h"
 
+#include "platform/PortAccess.h"
 #include "platform/SystemError.h"
 #include "quelder/QdResult.h"
 #include "quelder/at/LogText.h"
@@ -21,6 +22,8 @@ void Port::Open(const std::string& name, bool serial, bool overlapped, std::chro
                       serial && error == Os::kErrorInvalidFunction ? "Qd: Port::Open: GetCommState() failed, rc=0x%x"
                                                                    : "Qd: Port::Open: CreateFile() failed, rc=0x%x",
                       static_cast<unsigned>(error));
+        if (error == Os::kErrorAccessDenied || error == Os::kErrorSharingViolation)
+            Nodekin::xlog(Nodekin::logError, "Qd: %s", Os::describeOpenFailure(name, error).c_str());
         Raise(qdSystemError(error));
     }
     std::this_thread::sleep_for(settle);

@@ -18,7 +18,7 @@ constexpr int kReceiverOff = 0;
 
 } // namespace
 
-SerialGps::SerialGps(Device& device, ModemTiming timing) : Modem(timing), device_(device), control_(timing) {}
+SerialGps::SerialGps(Device& device, ModemTiming timing) : Modem(timing), device_(device), control_(*this, timing) {}
 
 SerialGps::~SerialGps()
 {
@@ -46,8 +46,13 @@ void SerialGps::Init()
     if (Running())
         return;
     try {
+        // What a failed port of an earlier run left open goes first.
+        ClosePorts();
+        portsFailed_ = false;
         OpenPorts();
         ProbeControlPort();
+        if (portsFailed_)
+            Raise(kQdNoDevice);
     } catch (const ResultError& error) {
         ClosePorts();
         xlog(logError, "Qd: GPS service failed to initialize with 0x%x", static_cast<unsigned>(error.code()));
@@ -66,7 +71,11 @@ void SerialGps::OpenPorts()
     const NkCardInfo card = device_.Card();
     const OpenMode mode = card.nonSerialPorts != 0 ? OpenMode::deviceFileOverlapped : OpenMode::serialOverlapped;
     Open(mode, card.gpsDataPort);
+    dataPort_ = card.gpsDataPort;
+    device_.WatchPort(dataPort_);
     control_.Open(mode, card.gpsControlPort);
+    controlPort_ = card.gpsControlPort;
+    device_.WatchPort(controlPort_);
 }
 
 void SerialGps::ProbeControlPort()
@@ -88,29 +97,47 @@ void SerialGps::ProbeControlPort()
     }
 }
 
-void SerialGps::ClosePorts() noexcept
+QdResult SerialGps::ClosePorts() noexcept
 {
-    control_.Close();
-    Close();
+    device_.UnwatchPort(dataPort_);
+    device_.UnwatchPort(controlPort_);
+    QdResult result = kQdSuccess;
+    if (IsOpen()) {
+        if (const int rc = Close(); rc != kQdSuccess) {
+            xlog(logError, "Qd: Closing the GPS data port failed with 0x%x", static_cast<unsigned>(rc));
+            result = rc;
+        }
+    }
+    if (control_.IsOpen()) {
+        if (const int rc = control_.Close(); rc != kQdSuccess) {
+            xlog(logError, "Qd: Closing the GPS control port failed with 0x%x", static_cast<unsigned>(rc));
+            result = rc;
+        }
+    }
+    return result;
 }
 
 QdResult SerialGps::Exit() noexcept
 {
-    if (!Running())
-        return kQdSuccess;
     // Cleared first: a line still on its way from the receiver is no longer the client's.
-    running_ = false;
-    QdResult result = kQdSuccess;
-    if (const int rc = Close(); rc != kQdSuccess) {
-        xlog(logError, "Qd: Closing the GPS data port failed with 0x%x", static_cast<unsigned>(rc));
-        result = rc;
-    }
-    if (const int rc = control_.Close(); rc != kQdSuccess) {
-        xlog(logError, "Qd: Closing the GPS control port failed with 0x%x", static_cast<unsigned>(rc));
-        result = rc;
-    }
-    xlog(logNormal, "Qd: GPS service has been shut down");
+    const bool wasRunning = running_.exchange(false);
+    // Closed even when not running: a port that failed ended the service but may have
+    // left the other port open.
+    const QdResult result = ClosePorts();
+    if (wasRunning)
+        xlog(logNormal, "Qd: GPS service has been shut down");
     return result;
+}
+
+void SerialGps::PortFailed(Modem& port, const char* which, int error)
+{
+    portsFailed_ = true;
+    if (running_.exchange(false))
+        xlog(logWarning, "Qd: The GPS %s port failed with 0x%x, the GPS service has stopped", which,
+             static_cast<unsigned>(error));
+    // Only the failing port is closed here, on its own receiver thread; the other goes
+    // with the service's next Init or Exit.
+    port.Close();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -41,15 +41,41 @@ public:
     void SetState(bool on);
 
 private:
+    // The control port, which tells the service when its receiver fails.
+    class ControlPort final : public Modem {
+    public:
+        ControlPort(SerialGps& service, ModemTiming timing) : Modem(timing), service_(service) {}
+        ~ControlPort() override { Close(); }
+
+    private:
+        void OnReceiverFailed(int error) override { service_.PortFailed(*this, "control", error); }
+        SerialGps& service_;
+    };
+
     void OnLine(std::string_view line, bool& continuation) override;
+    void OnReceiverFailed(int error) override { PortFailed(*this, "data", error); }
+    // A port of the service failed (the card went, or only its GPS ports did): the
+    // service is over, so that the next Init opens the ports anew instead of taking the
+    // dead ones for a running service. On that port's receiver thread.
+    void PortFailed(Modem& port, const char* which, int error);
     void RequireService() const;
     void OpenPorts();
     void ProbeControlPort();
-    void ClosePorts() noexcept;
+    // Both ports; a port already closed is left alone. Returns the last close failure.
+    QdResult ClosePorts() noexcept;
 
     Device& device_;
-    std::atomic<bool> running_{false}; // set by Init and cleared by Exit, both under the library lock
-    Modem control_;
+    // Set by Init under the library lock; cleared by Exit under the lock, or by a failing
+    // port's receiver, which closes nothing but its own port (closing the other could
+    // wait for that port's receiver, which may be failing at the same moment).
+    std::atomic<bool> running_{false};
+    // Set by a failing port, cleared by Init before it opens: a port that fails while
+    // Init probes makes Init fail rather than report a service on a dead port.
+    std::atomic<bool> portsFailed_{false};
+    ControlPort control_;
+    // The ports opened last, watched for removal while open; under the library lock.
+    std::string dataPort_;
+    std::string controlPort_;
 };
 
 } // namespace GSM

@@ -586,7 +586,8 @@ QdResult SerialPlatform::Init()
     const NkCardInfo card = device_.Card();
     try {
         device_.Open(OpenMode::serial, card.applicationPort);
-        device_.WatchPort(card.applicationPort);
+        openedPort_ = card.applicationPort;
+        device_.WatchPort(openedPort_);
         return kQdSuccess;
     } catch (const ResultError& error) {
         return error.code();
@@ -597,6 +598,8 @@ QdResult SerialPlatform::Exit()
 {
     QdExitGps(); // a failure to close is logged there and stops nothing here
     device_.Close();
+    // The port opened, not the record's: a card plugged meanwhile may name another.
+    device_.UnwatchPort(openedPort_);
     return kQdSuccess;
 }
 

@@ -19,6 +19,7 @@ public:
 
 private:
     SerialGps gps_;
+    std::string openedPort_; // the application port, from Init to Exit; under the library lock
 };
 
 // Gobi cards, through the vendor's library.

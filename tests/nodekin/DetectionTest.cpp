@@ -3,13 +3,19 @@
 #include "nodekin/SuspensionObjects.h"
 #include "platform/NamedEvent.h"
 #include "platform/NamedMutex.h"
+#include "platform/OpenFault.h"
 #include "platform/SerialPort.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <thread>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace Nodekin::testing {
 namespace {
@@ -58,16 +64,75 @@ TEST_F(DetectionTest, CardWithoutGpsIsStartedWithoutTheGpsCapability)
     EXPECT_EQ(cardInfo().gpsDataPort[0], '\0');
 }
 
-TEST_F(DetectionTest, PortHeldByAnotherProgramStillVerifies)
+// What detection logs while it lives.
+class DetectionLog {
+public:
+    DetectionLog()
+    {
+        NkSetLogFunction(
+            [](const char* message, void* context) {
+                auto* self = static_cast<DetectionLog*>(context);
+                std::lock_guard lock(self->mutex_);
+                self->lines_.emplace_back(message);
+            },
+            this);
+    }
+    ~DetectionLog() { NkSetLogFunction(nullptr, nullptr); }
+
+    bool contains(std::string_view fragment) const
+    {
+        std::lock_guard lock(mutex_);
+        return std::any_of(lines_.begin(), lines_.end(),
+                           [&](const std::string& line) { return line.find(fragment) != std::string::npos; });
+    }
+
+private:
+    mutable std::mutex mutex_; // guards lines_: the notifier logs, the test reads
+    std::vector<std::string> lines_;
+};
+
+struct RefusedPortCase {
+    const char* name;
+    bool heldByAnotherProgram;
+    int refusedWith; // errno of an open refused by the system; 0: none
+    const char* logged;
+    const char* notLogged;
+};
+
+class FinalPortRefused : public DetectionTest, public ::testing::WithParamInterface<RefusedPortCase> {};
+
+// Either way the port is there and the card is Started; the two are told apart in the
+// log, because only one of them is the user's to mend.
+TEST_P(FinalPortRefused, StillVerifiesAndSaysWhy)
 {
+    const RefusedPortCase& c = GetParam();
+    DetectionLog log;
     const SimCard card = SimCard::gpsCard();
+    const std::string port = card.portOf("_APP\\");
     Os::SerialPort holder;
-    ASSERT_EQ(holder.open(card.portOf("_APP\\"), false), 0);
+    if (c.heldByAnotherProgram) {
+        ASSERT_EQ(holder.open(port, false), 0);
+    }
+    std::optional<Os::OpenFault> refusal;
+    if (c.refusedWith != 0)
+        refusal.emplace(port, c.refusedWith);
     plug("card.json", card);
     start();
     registerRecorder();
-    EXPECT_TRUE(waitFor(NkCardStarted, 1));
+    ASSERT_TRUE(waitFor(NkCardStarted, 1));
+    EXPECT_TRUE(log.contains(c.logged));
+    EXPECT_FALSE(log.contains(c.notLogged));
+    NkUninitialize();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, FinalPortRefused,
+    ::testing::Values(RefusedPortCase{"HeldByAnotherProgram", true, 0,
+                                      "Nk: Final port is kept open by another application, supposing card is o.k.",
+                                      "permission denied"},
+                      RefusedPortCase{"PermissionDenied", false, EACCES, "Nk: Final port: permission denied on /dev/",
+                                      "kept open by another application"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DetectionTest, TwoCardsGiveTheOneWithTheLowerRow)
 {

@@ -93,8 +93,8 @@ TEST_F(SerialPortOnPty, SecondOpenIsRefusedUntilTheFirstCloses)
 {
     ASSERT_EQ(port.open(card.portPath), kErrorSuccess);
     SerialPort second;
-    EXPECT_EQ(second.open(card.portPath), kErrorAccessDenied);
-    EXPECT_EQ(second.open(card.portPath, false), kErrorAccessDenied) << "also as a plain device file";
+    EXPECT_EQ(second.open(card.portPath), kErrorSharingViolation);
+    EXPECT_EQ(second.open(card.portPath, false), kErrorSharingViolation) << "also as a plain device file";
     port.close();
     EXPECT_EQ(second.open(card.portPath), kErrorSuccess);
 }

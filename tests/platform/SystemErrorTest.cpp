@@ -24,7 +24,7 @@ TEST_P(ErrnoMapping, GivesTheNumberTheLayersAboveTestFor)
 INSTANTIATE_TEST_SUITE_P(
     Errors, ErrnoMapping,
     ::testing::Values(ErrnoCase{"PermissionIsAccessDenied", EACCES, 5},
-                      ErrnoCase{"ExclusivelyOpenTtyIsAccessDenied", EBUSY, 5},
+                      ErrnoCase{"ExclusivelyOpenTtyIsASharingViolation", EBUSY, 32},
                       ErrnoCase{"ClosedDescriptorIsInvalidHandle", EBADF, 6},
                       ErrnoCase{"IoErrorOnPulledCardIsDeviceRemoved", EIO, 1617},
                       ErrnoCase{"NoSuchDeviceIsDeviceRemoved", ENODEV, 1617},

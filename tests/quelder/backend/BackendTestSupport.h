@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -85,7 +86,21 @@ public:
     GSM::Communicator& Queue() override { return *queue; }
     int FetchCardInfo(NkCardInfo& record) override;
     void AcknowledgeSuspension() override { ++acknowledged; }
-    void WatchPort(const std::string& port) override { watched = port; }
+    void WatchPort(const std::string& port) override
+    {
+        std::lock_guard guard(watchMutex);
+        watched.insert(port);
+    }
+    void UnwatchPort(const std::string& port) override
+    {
+        std::lock_guard guard(watchMutex);
+        watched.erase(port);
+    }
+    std::set<std::string> Watched()
+    {
+        std::lock_guard guard(watchMutex);
+        return watched;
+    }
 
     void SetCard(std::uint32_t state, std::uint32_t type, std::uint32_t capabilities, const std::string& port = {});
 
@@ -93,7 +108,8 @@ public:
     std::recursive_mutex lock;
     GSM::Communicator* queue = nullptr;
     std::atomic<int> acknowledged{0};
-    std::string watched;
+    std::mutex watchMutex; // guards watched: the device's threads write, the test reads
+    std::set<std::string> watched;
 
     std::mutex cardMutex; // guards card and fetchError: the test sets, the device's threads read
     NkCardInfo card{};

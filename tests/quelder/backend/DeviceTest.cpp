@@ -3,12 +3,14 @@
 // instead of running it, so each test sees what the device asked for.
 
 #include "tests/quelder/backend/BackendTestSupport.h"
+#include "tests/platform/PlatformTestSupport.h"
 #include "tests/quelder/support/BackendLog.h"
 
 #include "quelder/Quelder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <typeinfo>
@@ -39,7 +41,29 @@ protected:
         ASSERT_TRUE(work.WaitForCount(kMark, marks + 1));
     }
 
+    // The card found for real: Init opens the application port on a pseudo-terminal, as
+    // the communicator would have. Its events are delivered before this returns.
+    void MakeFound(DeviceState state = DeviceState::found)
+    {
+        host.SetCard(NkCardStarted, kGx750, NkCapApplicationPort, card.portPath);
+        device.UpdateCardState(kReasonDeviceChange); // asks the (recording) communicator for Init
+        ASSERT_EQ(device.Init(0), 1);
+        ASSERT_EQ(device.State(), DeviceState::found);
+        if (state == DeviceState::initialized)
+            device.SetDeviceState(state, true);
+        Drain();
+        ASSERT_TRUE(client.WaitFor([](const auto& events) { return !events.empty(); }));
+        initEvents = client.Events().size();
+    }
+    std::vector<int> EventIdsAfterInit() const
+    {
+        const std::vector<int> all = client.EventIds();
+        return {all.begin() + static_cast<std::ptrdiff_t>(std::min(initEvents, all.size())), all.end()};
+    }
+
     static constexpr std::uint32_t kMark = 0x80FF;
+    PseudoTerminal card = openPseudoTerminal();
+    std::size_t initEvents = 0;
 
     BackendLog log;
     Os::ManualClock clock;
@@ -120,7 +144,7 @@ TEST_F(DeviceTest, OtherFetchFailuresAreLogged)
 
 TEST_F(DeviceTest, CardLossOfAFoundDeviceQueuesOneSafeExit)
 {
-    device.SetDeviceState(DeviceState::found, true);
+    MakeFound();
     host.fetchError = 55;
     device.UpdateCardState(kReasonDeviceChange);
     device.RequestSafeExit(0);
@@ -132,7 +156,7 @@ TEST_F(DeviceTest, CardLossOfAFoundDeviceQueuesOneSafeExit)
 
 TEST_F(DeviceTest, StandbyAsksForExitKindOne)
 {
-    device.SetDeviceState(DeviceState::initialized, true);
+    MakeFound(DeviceState::initialized);
     host.SetCard(NkCardStopped, 0, 0);
     device.UpdateCardState(2);
     Drain();
@@ -166,13 +190,15 @@ TEST_F(DeviceTest, InitWhileFoundAnswersOneAndChangesNothing)
 
 TEST_F(DeviceTest, ExitOfAFoundDeviceEndsInNotFoundAndClearsItsFlags)
 {
-    device.SetDeviceState(DeviceState::found, true);
+    MakeFound();
     ASSERT_EQ(device.Exit(0), 1);
     EXPECT_EQ(device.State(), DeviceState::notFound);
     EXPECT_FALSE(device.Exiting());
     EXPECT_FALSE(device.ExitScheduled());
-    ASSERT_TRUE(client.WaitFor([](const auto& events) { return !events.empty(); }));
-    EXPECT_EQ(client.EventIds(), std::vector<int>{QdEventDeviceState});
+    EXPECT_FALSE(device.HoldsChannel());
+    EXPECT_FALSE(device.IsOpen());
+    Drain();
+    EXPECT_EQ(EventIdsAfterInit(), std::vector<int>{QdEventDeviceState});
     EXPECT_TRUE(log.Contains("Qd: Device has been successfully released"));
 }
 
