@@ -27,7 +27,18 @@ std::string summaryOf(const gps::Notice& notice)
 
 void StackTest::startStack(const std::vector<std::string>& cardArguments)
 {
+    startCard(cardArguments);
+    if (!::testing::Test::HasFatalFailure())
+        startLibrary();
+}
+
+void StackTest::startCard(const std::vector<std::string>& cardArguments)
+{
     ASSERT_TRUE(card.start(cardArguments));
+}
+
+void StackTest::startLibrary()
+{
     // Set before the library starts any thread. The runtime folder keeps this test's
     // named objects away from every other test's.
     ::setenv("XDG_RUNTIME_DIR", runtimeFolder_.path().c_str(), 1);

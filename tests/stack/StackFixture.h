@@ -28,6 +28,9 @@ class StackTest : public ::testing::Test {
 protected:
     // Starts the card with `cardArguments`, then the library as the tray tool does.
     void startStack(const std::vector<std::string>& cardArguments);
+    // The two halves of startStack, for a test that looks at the process in between.
+    void startCard(const std::vector<std::string>& cardArguments);
+    void startLibrary();
     void TearDown() override;
 
     // Takes notices until one satisfies `wanted`; false when none did within `patience`.

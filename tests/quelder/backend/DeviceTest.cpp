@@ -6,13 +6,16 @@
 #include "tests/platform/PlatformTestSupport.h"
 #include "tests/quelder/support/BackendLog.h"
 
+#include "platform/OpenFault.h"
 #include "quelder/Quelder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
+#include <future>
 #include <typeinfo>
 
 namespace Orvanta::testing {
@@ -201,6 +204,107 @@ TEST_F(DeviceTest, ExitOfAFoundDeviceEndsInNotFoundAndClearsItsFlags)
     EXPECT_EQ(EventIdsAfterInit(), std::vector<int>{QdEventDeviceState});
     EXPECT_TRUE(log.Contains("Qd: Device has been successfully released"));
 }
+
+// The three ways a release used to be lost, each leaving the device Found (or Searching)
+// on ports that stay open behind it.
+
+TEST_F(DeviceTest, ExitDuringInitialisationRunsWhenItEndsAndLeavesNothingOpen)
+{
+    host.SetCard(NkCardStarted, kGx750, NkCapApplicationPort, card.portPath);
+    device.UpdateCardState(kReasonDeviceChange);
+    std::future<int> init;
+    {
+        std::lock_guard holdInit(host.lock); // Init waits for it once it has begun
+        init = std::async(std::launch::async, [this] { return device.Init(0); });
+        ASSERT_TRUE(waitUntil([this] { return device.Initialising(); }));
+        EXPECT_EQ(device.State(), DeviceState::searching);
+        EXPECT_EQ(device.Exit(1), 1);
+    }
+    EXPECT_EQ(init.get(), 1);
+    EXPECT_FALSE(device.HoldsChannel());
+    EXPECT_FALSE(device.IsOpen());
+    EXPECT_EQ(device.State(), DeviceState::notFound);
+    EXPECT_TRUE(log.Contains("Qd: Device::Init(): Running the exit request that arrived during initialization"));
+    EXPECT_TRUE(host.Watched().empty()) << "a port that was closed is not watched";
+}
+
+TEST_F(DeviceTest, QueuedExitAfterAQuickReplugReleasesThePortsOfTheCardThatWent)
+{
+    MakeFound(DeviceState::initialized);
+    host.SetCard(NkCardStopped, 0, 0);
+    device.UpdateCardState(kReasonDeviceChange); // pulled: a release is queued
+    host.SetCard(NkCardStarting, kGx750, NkCapApplicationPort, card.portPath);
+    device.UpdateCardState(kReasonDeviceChange); // and back before it ran
+    ASSERT_EQ(device.State(), DeviceState::searching);
+    Drain();
+    ASSERT_EQ(work.Count(GSM::WM_QD_DEVICE_EXIT), 1u);
+
+    device.Exit(1); // what the communicator runs for the queued request
+    EXPECT_FALSE(device.IsOpen());
+    EXPECT_FALSE(device.HoldsChannel());
+    EXPECT_EQ(device.State(), DeviceState::notFound);
+
+    // The card that came back is opened afresh.
+    host.SetCard(NkCardStarted, kGx750, NkCapApplicationPort, card.portPath);
+    device.UpdateCardState(kReasonDeviceChange);
+    Drain();
+    EXPECT_EQ(work.Count(GSM::WM_QD_DEVICE_INIT), 2u);
+    EXPECT_EQ(device.Init(0), 1);
+    EXPECT_TRUE(device.IsOpen());
+    EXPECT_EQ(device.State(), DeviceState::found);
+}
+
+TEST_F(DeviceTest, ShutdownBeforeAQueuedInitialisationKeepsTheCardClosed)
+{
+    host.SetCard(NkCardStarted, kGx750, NkCapApplicationPort, card.portPath);
+    device.UpdateCardState(kReasonDeviceChange); // Init is queued
+    device.BeginShutdown();
+    device.Exit(1);
+    EXPECT_EQ(device.Init(0), 1); // the queued request, run while the library goes down
+    EXPECT_FALSE(device.IsOpen());
+    EXPECT_NE(device.State(), DeviceState::found);
+    EXPECT_TRUE(log.Contains("Qd: Device::Init(): The library is shutting down, ignoring init request.."));
+    device.EndShutdown();
+    EXPECT_EQ(device.Init(0), 1); // a library started again opens the card
+    EXPECT_EQ(device.State(), DeviceState::found);
+}
+
+struct OpenFailureCase {
+    const char* name;
+    int refusedWith; // errno
+    QdResult reported;
+    const char* loggedBefore; // the log explains, around the port's path
+    const char* loggedAfter;
+};
+
+class PortRefused : public DeviceTest, public ::testing::WithParamInterface<OpenFailureCase> {};
+
+// The card is there but its port will not open: the device must not wait in Searching
+// for ever, and the client must hear why.
+TEST_P(PortRefused, CardIsNotFoundAndTheClientIsTold)
+{
+    const OpenFailureCase& c = GetParam();
+    Os::OpenFault refusal(card.portPath, c.refusedWith);
+    host.SetCard(NkCardStarted, kGx750, NkCapApplicationPort, card.portPath);
+    device.UpdateCardState(kReasonDeviceChange);
+    EXPECT_EQ(device.Init(0), c.reported);
+    EXPECT_EQ(device.State(), DeviceState::notFound);
+    EXPECT_FALSE(device.HoldsChannel());
+    ASSERT_TRUE(client.WaitForErrors(1));
+    const auto error = client.Errors().front();
+    EXPECT_EQ(error.kind, QdErrorKindDevice);
+    EXPECT_EQ(error.code, c.reported);
+    ASSERT_TRUE(client.WaitFor([](const auto& events) { return !events.empty(); }));
+    EXPECT_EQ(client.EventIds().back(), QdEventDeviceState);
+    EXPECT_TRUE(log.Contains(std::string("Qd: ") + c.loggedBefore + card.portPath + c.loggedAfter));
+}
+
+INSTANTIATE_TEST_SUITE_P(Reasons, PortRefused,
+                         ::testing::Values(OpenFailureCase{"PermissionDenied", EACCES, qdSystemError(5),
+                                                           "permission denied on ", " (owner "},
+                                           OpenFailureCase{"HeldByAnotherProgram", EBUSY, qdSystemError(32), "",
+                                                           " is in use by another program"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct PlatformCase {
     const char* name;

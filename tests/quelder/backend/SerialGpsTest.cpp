@@ -273,5 +273,42 @@ TEST_F(SerialGpsTest, DeviceExitStopsARunningService)
     EXPECT_TRUE(GpsLines().empty());
 }
 
+enum class FailingPort { data, control };
+
+class GpsPortFailure : public SerialGpsTest, public ::testing::WithParamInterface<FailingPort> {};
+
+// The GPS ports can go without the card (and so without a device exit): the service must
+// end with them, or it reports itself running on dead ports and never opens new ones.
+TEST_P(GpsPortFailure, EndsTheServiceAndTheNextInitOpensTheNewPorts)
+{
+    Plug();
+    ASSERT_EQ(Platform().QdInitGps(), kQdSuccess);
+    const bool dataFails = GetParam() == FailingPort::data;
+    (dataFails ? data : *controlLink).HangUp();
+    ASSERT_TRUE(log.WaitFor(dataFails ? "Qd: The GPS data port failed" : "Qd: The GPS control port failed"));
+    int on = -1;
+    EXPECT_EQ(Platform().QdGetGpsState(&on), kQdGpsNotRunning);
+
+    PtyCardLink newData{CardScript{{}, 0, ""}};
+    PtyCardLink newControl{ControlScript(2)};
+    {
+        std::lock_guard lock(host.cardMutex);
+        std::strcpy(host.card.gpsControlPort, newControl.PortPath().c_str());
+        std::strcpy(host.card.gpsDataPort, newData.PortPath().c_str());
+    }
+    device.UpdateCardState(kReasonDeviceChange);
+    ASSERT_EQ(Platform().QdInitGps(), kQdSuccess);
+    EXPECT_EQ(Platform().QdGetGpsState(&on), kQdSuccess);
+    EXPECT_EQ(on, 1) << "asked on the new control port";
+    newData.Send("$GPGGA,3*00\r\n");
+    ASSERT_TRUE(WaitForGpsLines(1));
+    EXPECT_EQ(GpsLines(), std::vector<std::string>{"$GPGGA,3*00"});
+    EXPECT_EQ(host.Watched(), (std::set<std::string>{app.PortPath(), newData.PortPath(), newControl.PortPath()}));
+    device.Exit(0); // before the new ports go with this scope
+}
+
+INSTANTIATE_TEST_SUITE_P(Ports, GpsPortFailure, ::testing::Values(FailingPort::data, FailingPort::control),
+                         [](const auto& info) { return info.param == FailingPort::data ? "Data" : "Control"; });
+
 } // namespace
 } // namespace Orvanta::testing

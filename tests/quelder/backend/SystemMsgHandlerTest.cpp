@@ -1,14 +1,17 @@
 // Removal queries: only the watched port's, and not the fake one of a first insertion,
 // let go of the device.
 
+#include "tests/platform/PlatformTestSupport.h"
 #include "tests/quelder/support/BackendLog.h"
 
+#include "platform/SimDeviceTree.h"
 #include "quelder/Names.h"
 #include "quelder/SystemMsgHandler.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <vector>
 
 namespace Orvanta::testing {
@@ -50,6 +53,44 @@ INSTANTIATE_TEST_SUITE_P(Queries, RemovalQuery,
                                            QueryCase{"FakeRemoval", "/dev/ttyUSB2", "/dev/ttyUSB2", true, false},
                                            QueryCase{"NothingWatched", "", "/dev/ttyUSB2", false, false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A card with three ports, as the virtual card describes one; its ports are character
+// devices that exist everywhere.
+std::string CardWithPorts(const std::vector<std::string>& ports)
+{
+    std::string text = R"({"devices": [{"instanceId": "USB\\VID_1C2A&PID_7501\\SN1", "class": "USB"})";
+    int interface = 1;
+    for (const std::string& port : ports) {
+        const std::string id = R"(USB\\VID_1C2A&PID_7501&MI_0)" + std::to_string(interface++) + R"(\\SN1&0001)";
+        text += R"(, {"instanceId": ")" + id + R"(", "parent": "USB\\VID_1C2A&PID_7501\\SN1", "class": "Ports",)" +
+                R"( "friendlyName": "Port", "portName": ")" + port + R"("})";
+    }
+    return text + "]}";
+}
+
+// Linux tells of a pulled card only once its ports are gone: the device tree's removal
+// of any port the backend holds is the removal query.
+TEST(RemovalFromTheDeviceTree, OnlyAWatchedPortThatGoesLetsGoOfTheDeviceAndOnlyOnce)
+{
+    BackendLog log;
+    TestFolder folder;
+    folder.writeAtomically("card.json", CardWithPorts({"null", "zero", "full"}));
+    auto tree = Os::SimDeviceTree::open(folder.path());
+    ASSERT_TRUE(tree.ok()) << tree.error();
+    std::atomic<int> exits{0};
+    GSM::SystemMsgHandler handler([&](int) { ++exits; }, [] { return false; });
+    ASSERT_EQ(handler.Start(std::move(tree).value()), 0);
+    handler.Watch("/dev/zero");
+    handler.Watch("/dev/full");
+    handler.Unwatch("/dev/zero"); // closed again
+
+    folder.writeAtomically("card.json", CardWithPorts({"full"})); // null and zero go
+    folder.writeAtomically("card.json", CardWithPorts({}));       // and then full
+    ASSERT_TRUE(waitUntil([&] { return exits.load() > 0; }));
+    handler.Stop();
+    EXPECT_EQ(exits, 1);
+    EXPECT_TRUE(log.Contains("Qd: Card removal request has arrived, stopping..."));
+}
 
 TEST(Names, ValuesOutsideTheirListsAndCardTypesPrintAsSpecified)
 {
