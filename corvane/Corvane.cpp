@@ -8,6 +8,7 @@
 #include "corvane/fsm/CorvaneController.h"
 #include "corvane/fsm/LibraryFSM.h"
 #include "corvane/fsm/Publish.h"
+#include "corvane/threads/LibraryThread.h"
 #include "corvane/traits/DeviceTrait.h"
 
 #include <mutex>
@@ -120,6 +121,14 @@ ErrorCode initialise(const CvParameters* record)
 
 ErrorCode closeLibrary()
 {
+    // Closing waits for every thread of the library to end; on one of them it would wait
+    // for itself (a client callback that closes the library when the card goes).
+    if (onLibraryThread()) {
+        LOG4CPLUS_ERROR(logging::logger(logging::category::facade),
+                        "closeLibrary() - refused: called on one of the library's own threads, from inside a "
+                        "callback; call it from a thread of the client's own");
+        return cErrorOperationNotAllowed;
+    }
     CorvaneController::close();
     return cNoError;
 }

@@ -31,7 +31,11 @@ ErrorCode registerClient(const CvParameters* traits);
 // GPS). The client hears "libraryState" 0 and "deviceState" 0 before this returns.
 // Calling it again only replaces the parameters.
 ErrorCode initialise(const CvParameters* parameters);
-// Stops the library; the client hears "libraryState" 3 before this returns.
+// Stops the library; the client hears "libraryState" 3 before this returns. Call it from
+// a thread of the client's own: on a thread of the library, which is where every callback
+// runs, it is refused with cErrorOperationNotAllowed (it would wait for that very thread)
+// and the library goes on. Each piece of the library is waited for at most 10 s; a piece
+// stuck in a backend call that never returns is left behind, logged, and closing goes on.
 ErrorCode closeLibrary();
 
 // Commands: 22 for an invalid record, 2 when a required key is missing; 0 means only that

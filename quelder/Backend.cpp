@@ -1,6 +1,7 @@
 #include "quelder/Backend.h"
 
 #include "quelder/BackendLog.h"
+#include "quelder/BackendThread.h"
 
 namespace GSM {
 namespace {
@@ -65,6 +66,12 @@ int Backend::Shutdown()
 {
     if (!IsInitialized())
         return kQdSuccess;
+    if (OnBackendThread()) {
+        // It waits for the backend's threads to end, this one among them.
+        xlog(logError, "Qd: QdShutdown(): refused on one of the backend's own threads (from inside a callback?); "
+                       "call it from a thread of the client's own");
+        return kQdWrongThread;
+    }
     xlog(logNormal, "Qd: QdShutdown");
     handler_.Stop();
     // No initialisation starts from here on; one that runs now (on the communicator) is
@@ -126,6 +133,7 @@ void Backend::ShutdownCardDetection()
 
 void Backend::CardListener(int type)
 {
+    const BackendThreadMark mark;
     if (Backend* backend = listening.load())
         backend->device_.UpdateCardState(type);
 }

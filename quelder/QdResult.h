@@ -35,6 +35,9 @@ inline constexpr QdResult kQdQueueInconsistent = qdLibraryError(11);
 inline constexpr QdResult kQdConnectionFailure = qdLibraryError(18);
 inline constexpr QdResult kQdChannelBusy = qdLibraryError(21);
 inline constexpr QdResult kQdGpsNotRunning = qdLibraryError(38);
+// A call that waits for the backend's threads (QdShutdown), made on one of them: from
+// inside an event or error callback, which all run on the communicator thread.
+inline constexpr QdResult kQdWrongThread = qdLibraryError(40);
 inline constexpr QdResult kQdOutOfMemory = static_cast<QdResult>(0x8007000Eu);
 
 namespace GSM {

@@ -58,7 +58,10 @@ using QdErrorCallback = void (*)(int kind, int code, int extra);
 
 // Library control.
 int QdInitialize(void* instance, QdEventCallback eventCallback, QdErrorCallback errorCallback);
-// Not from inside a callback: it waits for the thread that runs the callbacks.
+// Call it from a thread of the client's own. It waits for the backend's threads, the one
+// that runs the callbacks among them: from inside a callback (or on any other thread of
+// the backend) it is refused with kQdWrongThread and the library goes on. Each thread is
+// waited for at most 10 s; one stuck in a callback that does not return is left running.
 int QdShutdown();
 int QdIsInitialized();
 int QdSetCardDetectionLogCallback(NkLogFunction function, void* context);

@@ -1,6 +1,7 @@
 #include "quelder/SystemMsgHandler.h"
 
 #include "quelder/BackendLog.h"
+#include "quelder/BackendThread.h"
 
 namespace GSM {
 namespace {
@@ -80,6 +81,7 @@ bool SystemMsgHandler::QueryRemove(const std::string& port)
 
 void SystemMsgHandler::OnMessage(const Os::Message& message)
 {
+    const BackendThreadMark mark;
     if (message.message != Os::kWmDeviceChange)
         return;
     if (message.wParam == kQueryRemove) {

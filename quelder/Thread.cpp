@@ -1,11 +1,11 @@
 #include "quelder/Thread.h"
 
 #include "nodekin/XLog.h"
+#include "quelder/BackendThread.h"
 #include "platform/SystemError.h"
 #include "quelder/QdResult.h"
 
 #include <atomic>
-#include <cassert>
 #include <system_error>
 
 namespace GSM {
@@ -35,7 +35,13 @@ int Thread::Start()
     if (thread_.joinable())
         return kQdSuccess;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
+        // A body left running by a stop that ran out of time still works on this object:
+        // a second one must not start beside it.
+        if (started_ && !ended_ && !changed_.wait_for(lock, kStopTimeout, [this] { return ended_; })) {
+            Nodekin::xlog(Nodekin::logError, "Qd: Thread 0x%x cannot start: its previous run has not ended", logId_);
+            return qdSystemError(Os::kErrorBusy);
+        }
         started_ = false;
         ended_ = false;
     }
@@ -51,6 +57,7 @@ int Thread::Start()
 
 void Thread::Body()
 {
+    const BackendThreadMark mark;
     {
         std::lock_guard lock(mutex_);
         started_ = true;
@@ -69,17 +76,30 @@ void Thread::Stop()
 {
     if (!thread_.joinable())
         return;
-    assert(!IsCurrent() && "a backend thread cannot stop itself (QdShutdown from a client callback?)");
+    if (IsCurrent()) {
+        // Refused where it is asked for (QdShutdown from a callback); waiting here would
+        // be waiting for ourselves.
+        Nodekin::xlog(Nodekin::logError, "Qd: Thread 0x%x cannot stop itself", logId_);
+        return;
+    }
     const bool wait = RequestStop();
     Nodekin::xlog(Nodekin::logVerbose, "Qd: Stopping thread 0x%x...", logId_);
-    if (wait) {
+    bool ended = true;
+    {
         std::unique_lock lock(mutex_);
-        if (!changed_.wait_for(lock, kStopTimeout, [this] { return ended_; }))
-            Nodekin::xlog(Nodekin::logWarning, "Qd: Thread termination timed out");
+        ended = changed_.wait_for(lock, wait ? kStopTimeout : std::chrono::milliseconds(0), [this] { return ended_; });
     }
-    // A thread that overran its time is still waited for: it works on this object, and
-    // leaving it running would let it touch freed memory.
-    thread_.join();
+    if (!ended) {
+        // Stuck in a call that does not return (a client callback that blocks): nobody
+        // may wait for it without limit, the process's exit included. It is left to end
+        // on its own; the object it works on outlives it (Start waits for it, and the
+        // library's objects live until the process ends).
+        if (wait)
+            Nodekin::xlog(Nodekin::logWarning, "Qd: Thread termination timed out");
+        thread_.detach();
+    } else {
+        thread_.join();
+    }
     Nodekin::xlog(Nodekin::logVerbose, "Qd: Closing handle for thread 0x%x", logId_);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A backend thread: Start returns once the body runs, Stop asks the body to end
-// (RequestStop) and waits for it. The base of the Communicator and of threads of later
+// (RequestStop) and waits for it, at most 10 s: a body stuck longer (in a client callback
+// that does not return) is left running, and the object must outlive it. The base of the Communicator and of threads of later
 // parts of the backend.
 
 #include <condition_variable>

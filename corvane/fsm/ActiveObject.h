@@ -6,11 +6,14 @@
 // static subscriptions() listing the signals it listens to.
 
 #include "corvane/Logging.h"
+#include "corvane/fsm/ActiveObjectPtr.h"
 #include "corvane/fsm/Events.h"
 #include "corvane/patterns/Observable.h"
 #include "corvane/patterns/Observer.h"
+#include "corvane/threads/ShutdownPatience.h"
 #include "corvane/threads/Worker.h"
 
+#include <memory>
 #include <utility>
 
 namespace Corvane {
@@ -30,6 +33,14 @@ public:
     {
         hub_.unsubscribeAll(this);
         stop();
+    }
+
+    // Unsubscribes and stops the thread, unless the event in progress outlasts
+    // `patience`: false then, and the object must be left alone, its thread still in it.
+    bool stopWithin(std::chrono::milliseconds patience)
+    {
+        hub_.unsubscribeAll(this);
+        return Worker<CvEventPtr>::stopWithin(patience);
     }
 
     // Listens to the machine's signals.
@@ -63,5 +74,27 @@ private:
     Observable& hub_;
     Machine machine_; // touched only by the worker thread once start() has returned
 };
+
+// An active object is destroyed once its thread has stopped, within the shutdown
+// patience; one whose event in progress does not end in time (a backend call that never
+// returns) is left in memory for its thread rather than freed under it.
+template <class Machine>
+void ActiveObjectRelease::operator()(ActiveObject<Machine>* object) const
+{
+    if (object->stopWithin(shutdownPatience())) {
+        std::default_delete<ActiveObject<Machine>>()(object);
+        return;
+    }
+    noteThreadLeftBehind();
+    LOG4CPLUS_ERROR(object->machine().logger(),
+                    "The machine's thread did not stop in time; it is left behind, in memory, until it ends");
+}
+
+template <class Machine, class... Args>
+ActiveObjectPtr<Machine> makeActiveObject(Observable& hub, Args&&... machineArguments)
+{
+    return ActiveObjectPtr<Machine>(
+        std::make_unique<ActiveObject<Machine>>(hub, std::forward<Args>(machineArguments)...).release());
+}
 
 } // namespace Corvane

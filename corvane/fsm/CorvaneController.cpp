@@ -5,6 +5,7 @@
 #include "corvane/Logging.h"
 #include "corvane/fsm/ActiveObject.h"
 #include "corvane/fsm/LibraryFSM.h"
+#include "corvane/threads/ShutdownPatience.h"
 #include "corvane/traits/DeviceTrait.h"
 
 #include <condition_variable>
@@ -38,17 +39,32 @@ CorvaneController* CorvaneController::existing() noexcept
     return theController.get();
 }
 
-void CorvaneController::destroyInstance()
+void CorvaneController::destroyInstance(unsigned leftBehindBefore)
 {
     std::unique_ptr<CorvaneController> doomed;
+    bool usersEnded = true;
     {
         std::unique_lock lock(instanceMutex);
         doomed = std::move(theController);
         // Nobody can start a use now; the ones under way finish with it still there.
-        usersGone.wait(lock, [] { return usersInFlight == 0; });
+        usersEnded = usersGone.wait_for(lock, shutdownPatience(), [] { return usersInFlight == 0; });
     }
-    // Destroyed outside the lock: its worker may be inside a client callback that asks
-    // for the controller.
+    if (!doomed)
+        return;
+    if (!usersEnded)
+        LOG4CPLUS_ERROR(dispatcherLogger(), "CorvaneController::destroy() - a use of the controller did not end in time");
+    // Stopped outside the lock: its worker may be inside a client callback that asks for
+    // the controller.
+    const bool stopped = doomed->stopWithin(shutdownPatience());
+    if (!stopped)
+        noteThreadLeftBehind();
+    // A machine left behind still refers to the controller; so does a use that did not
+    // end. The controller then stays in memory with them.
+    if (!usersEnded || threadsLeftBehind() != leftBehindBefore) {
+        LOG4CPLUS_ERROR(dispatcherLogger(), "CorvaneController::destroy() - threads were left behind; the controller "
+                                            "stays in memory for them");
+        static_cast<void>(doomed.release());
+    }
 }
 
 CorvaneController::InUse::InUse() noexcept
@@ -74,13 +90,14 @@ void CorvaneController::close()
     if (controller == nullptr)
         return; // never started, or closed already
     LOG4CPLUS_DEBUG(dispatcherLogger(), "CorvaneController::destroy() - Entry");
+    const unsigned leftBehindBefore = threadsLeftBehind();
     Dictionary none;
     controller->deviceTrait().shutdown(none);
     notifyLibraryState(lmClosed);
     // The machines go while the controller is still there for their last notifications.
     controller->library_.reset();
     // The connection history lets go of its database here, once it exists.
-    destroyInstance();
+    destroyInstance(leftBehindBefore);
     LOG4CPLUS_DEBUG(dispatcherLogger(), "CorvaneController::destroy() - Exit");
 }
 
@@ -125,7 +142,7 @@ bool CorvaneController::init(const Dictionary& parameters)
     setInitialParameters(parameters);
     if (library_)
         return true;
-    library_ = std::make_unique<ActiveObject<LibraryFSM>>(hub_, *this);
+    library_ = makeActiveObject<LibraryFSM>(hub_, *this);
     library_->subscribe();
     library_->start();
     // The SMS database and the connection history open here, once they exist.

@@ -8,10 +8,12 @@
 // (publishing, notifications) uses the controller if there is one and does nothing
 // otherwise.
 
+#include "corvane/fsm/ActiveObjectPtr.h"
 #include "corvane/ParameterStore.h"
 #include "corvane/TraitTables.h"
 #include "corvane/fsm/Events.h"
 #include "corvane/patterns/Observable.h"
+#include "corvane/threads/ShutdownPatience.h"
 #include "corvane/threads/Worker.h"
 
 #include <atomic>
@@ -21,8 +23,6 @@
 
 namespace Corvane {
 
-template <class Machine>
-class ActiveObject;
 class LibraryFSM;
 class DeviceTrait;
 
@@ -37,9 +37,11 @@ public:
     // Stops the library, as closeLibrary does: the device trait is shut down, the client
     // hears "libraryState" 3, the state machines and then the controller go.
     static void close();
-    // Forgets the controller without the closing steps. Waits for the users that hold an
-    // InUse, so that none of them is left with a controller that is going.
-    static void destroyInstance();
+    // Forgets the controller without the closing steps. Waits (within the shutdown
+    // patience) for the users that hold an InUse, so that none of them is left with a
+    // controller that is going; the controller stays in memory instead when a use does not
+    // end or threads were left behind since `leftBehindBefore` (they still refer to it).
+    static void destroyInstance(unsigned leftBehindBefore = threadsLeftBehind());
 
     // The controller, if there is one, kept from going while this lives. For the short
     // uses of threads the library does not own (publishing from the device trait's and
@@ -98,7 +100,7 @@ private:
 
     // Created by init and ended by close, both on the client's thread; declared last so
     // that it goes first, while everything it uses still exists.
-    std::unique_ptr<ActiveObject<LibraryFSM>> library_;
+    ActiveObjectPtr<LibraryFSM> library_;
 };
 
 } // namespace Corvane

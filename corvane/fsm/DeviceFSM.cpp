@@ -62,7 +62,7 @@ void DeviceFSM::startGpsMachine()
 {
     if (gps_)
         return;
-    gps_ = std::make_unique<ActiveObject<GpsFSM>>(controller_.hub());
+    gps_ = makeActiveObject<GpsFSM>(controller_.hub());
     gps_->subscribe();
     gps_->start();
     Dictionary none;

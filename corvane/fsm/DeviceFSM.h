@@ -12,6 +12,7 @@
 //                  └ simInserted ─┬ busyWithSimInserted
 //                                 └ simBlocked ─ busyWithBlockedSim
 
+#include "corvane/fsm/ActiveObjectPtr.h"
 #include "corvane/fsm/Signals.h"
 #include "corvane/fsm/TracedHsm.h"
 
@@ -20,8 +21,6 @@
 
 namespace Corvane {
 
-template <class Machine>
-class ActiveObject;
 class GpsFSM;
 class DeviceTrait;
 class CorvaneController;
@@ -58,7 +57,7 @@ private:
     void deleteChildMachines();
 
     CorvaneController& controller_;
-    std::unique_ptr<ActiveObject<GpsFSM>> gps_;
+    ActiveObjectPtr<GpsFSM> gps_;
 };
 
 } // namespace Corvane

@@ -75,7 +75,7 @@ QState LibraryFSM::libInitialisation(const QEvent* e)
     case Q_ENTRY_SIG: {
         trace("libInitialisation", "entry");
         notifyLibraryState(lmInitialising);
-        device_ = std::make_unique<ActiveObject<DeviceFSM>>(controller_.hub(), controller_);
+        device_ = makeActiveObject<DeviceFSM>(controller_.hub(), controller_);
         device_->subscribe();
         device_->start();
         Dictionary none;

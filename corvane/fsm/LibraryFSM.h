@@ -5,6 +5,7 @@
 //
 //   libInitialisation, libInitFailure, libInitialised, libTerminate (all under top)
 
+#include "corvane/fsm/ActiveObjectPtr.h"
 #include "corvane/fsm/Signals.h"
 #include "corvane/fsm/TracedHsm.h"
 #include "corvane/types/Dictionary.h"
@@ -16,8 +17,6 @@
 
 namespace Corvane {
 
-template <class Machine>
-class ActiveObject;
 class DeviceFSM;
 class CorvaneController;
 
@@ -52,7 +51,7 @@ private:
     mutable std::mutex parametersMutex_; // guards functionParameters_
     Dictionary functionParameters_;
 
-    std::unique_ptr<ActiveObject<DeviceFSM>> device_;
+    ActiveObjectPtr<DeviceFSM> device_;
 };
 
 } // namespace Corvane

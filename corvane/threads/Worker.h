@@ -6,6 +6,7 @@
 // destructor runs after the derived part is gone, too late for an item in progress.
 
 #include "corvane/Logging.h"
+#include "corvane/threads/LibraryThread.h"
 
 #include <atomic>
 #include <chrono>
@@ -48,6 +49,10 @@ protected:
     // Lets the item in progress finish, ends the thread and drops the items still queued.
     // Safe to call more than once, from any thread but the worker's own.
     void stop();
+    // stop(), unless the item in progress takes longer than `patience`: false then, and
+    // the thread is left to end on its own once the item returns. Its owner must then
+    // keep the worker's memory, which that thread still uses.
+    bool stopWithin(std::chrono::milliseconds patience);
     // True once stop() has begun: a long item may give up early.
     bool stopping() const noexcept { return stopRequested_; }
 
@@ -61,7 +66,7 @@ private:
 
     // Held by the worker while it looks at the queue and while it processes an item, so
     // stop() can wait for the item in progress.
-    std::mutex busyMutex_;
+    std::timed_mutex busyMutex_;
 
     std::mutex wakeMutex_; // with wake_: the worker's wait for items or for stop
     std::condition_variable wake_;
@@ -115,8 +120,34 @@ void Worker<Item>::stop()
 }
 
 template <class Item>
+bool Worker<Item>::stopWithin(std::chrono::milliseconds patience)
+{
+    if (!thread_.joinable())
+        return true;
+    stopRequested_ = true;
+    std::unique_lock busy(busyMutex_, std::defer_lock);
+    if (!busy.try_lock_for(patience)) {
+        LOG4CPLUS_WARN(logging::logger(logging::category::worker),
+                       "Worker::stop() - the item in progress did not end within "
+                           << patience.count() << " ms; its thread is left to end on its own");
+        thread_.detach();
+        return false;
+    }
+    {
+        std::lock_guard wake(wakeMutex_);
+    }
+    busy.unlock();
+    wake_.notify_all();
+    thread_.join();
+    std::lock_guard lock(queueMutex_);
+    queue_.clear();
+    return true;
+}
+
+template <class Item>
 void Worker<Item>::run()
 {
+    const LibraryThreadMark mark;
     if (options_.beforeStart)
         options_.beforeStart();
     {

@@ -1,48 +1,60 @@
 #include "corvane/traits/DetachedThreads.h"
 
+#include "corvane/Logging.h"
+#include "corvane/threads/LibraryThread.h"
+#include "corvane/threads/ShutdownPatience.h"
+
 #include <system_error>
 #include <thread>
 
 namespace Corvane {
 
+DetachedThreads::DetachedThreads() : count_(std::make_shared<Count>()) {}
+
+DetachedThreads::~DetachedThreads()
+{
+    if (waitUntilIdleFor(shutdownPatience()))
+        return;
+    noteThreadLeftBehind();
+    LOG4CPLUS_ERROR(logging::logger(logging::category::worker),
+                    "A trait thread did not end in time; it is left to end on its own");
+}
+
 bool DetachedThreads::start(std::function<void()> work)
 {
     {
-        std::lock_guard lock(mutex_);
-        ++running_;
+        std::lock_guard lock(count_->mutex);
+        ++count_->running;
     }
     try {
-        std::thread([this, work = std::move(work)]() mutable {
-            work();
-            work = nullptr; // what the work holds goes while its owner surely exists
-            finished();
+        std::thread([count = count_, work = std::move(work)]() mutable {
+            {
+                const LibraryThreadMark mark;
+                work();
+                work = nullptr; // what the work holds goes while its owner surely exists
+            }
+            finished(*count);
         }).detach();
         return true;
     } catch (const std::system_error&) {
-        finished();
+        finished(*count_);
         return false;
     }
 }
 
-void DetachedThreads::finished()
+void DetachedThreads::finished(Count& count)
 {
-    // Notified under the lock: a waiter cannot return, and destroy this object, before
-    // the thread has let go of the mutex, its last touch of it.
-    std::lock_guard lock(mutex_);
-    --running_;
-    idle_.notify_all();
-}
-
-void DetachedThreads::waitUntilIdle()
-{
-    std::unique_lock lock(mutex_);
-    idle_.wait(lock, [this] { return running_ == 0; });
+    // Notified under the lock: a waiter cannot return, and let go of the count, before
+    // the thread has let go of the mutex.
+    std::lock_guard lock(count.mutex);
+    --count.running;
+    count.idle.notify_all();
 }
 
 bool DetachedThreads::waitUntilIdleFor(std::chrono::milliseconds timeout)
 {
-    std::unique_lock lock(mutex_);
-    return idle_.wait_for(lock, timeout, [this] { return running_ == 0; });
+    std::unique_lock lock(count_->mutex);
+    return count_->idle.wait_for(lock, timeout, [this] { return count_->running == 0; });
 }
 
 } // namespace Corvane

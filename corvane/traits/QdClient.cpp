@@ -1,5 +1,8 @@
 #include "corvane/traits/QdClient.h"
 
+#include "corvane/patterns/NoDestructor.h"
+#include "corvane/threads/LibraryThread.h"
+
 #include "corvane/Keys.h"
 #include "corvane/Logging.h"
 #include "corvane/traits/QdErrorMap.h"
@@ -64,8 +67,9 @@ const QdClient::Handler QdClient::handlers_[QdEventCount] = {
 
 QdClient& QdClient::instance()
 {
-    static QdClient client;
-    return client;
+    // The device trait's threads use the client; they may outlive the exit (see there).
+    static NoDestructor<QdClient> client;
+    return client.get();
 }
 
 QdClient::QdClient(SignalPublisher& publisher, QdConnectionStatistics& statistics, std::FILE* nmeaMessages)
@@ -73,10 +77,17 @@ QdClient::QdClient(SignalPublisher& publisher, QdConnectionStatistics& statistic
 {
 }
 
-void QdClient::eventCallback(int event, void* data) { instance().handleEvent(event, data); }
+// The backend's thread is the library's own while it is in here: a client callback it
+// leads to must not close the library, which would wait for this very thread.
+void QdClient::eventCallback(int event, void* data)
+{
+    const LibraryThreadMark mark;
+    instance().handleEvent(event, data);
+}
 
 void QdClient::errorCallback(int kind, int primaryCode, int secondaryCode)
 {
+    const LibraryThreadMark mark;
     instance().handleError(kind, primaryCode, secondaryCode);
 }
 

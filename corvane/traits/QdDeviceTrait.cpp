@@ -3,6 +3,8 @@
 #include "corvane/Keys.h"
 #include "corvane/Logging.h"
 #include "corvane/fsm/CorvaneController.h"
+#include "corvane/patterns/NoDestructor.h"
+#include "corvane/threads/ShutdownPatience.h"
 #include "corvane/traits/OperatorNames.h"
 #include "corvane/traits/QdErrorMap.h"
 
@@ -91,8 +93,10 @@ Dictionary record(const unsigned char* entry)
 
 QdDeviceTrait& QdDeviceTrait::instance()
 {
-    static QdDeviceTrait trait;
-    return trait;
+    // Never destroyed: at exit a thread of the trait may still be in a backend call that
+    // never returns, and destroying the trait would wait for it without end.
+    static NoDestructor<QdDeviceTrait> trait;
+    return trait.get();
 }
 
 QdDeviceTrait::QdDeviceTrait(QdClient& client, SignalPublisher& publisher) : client_(client), publisher_(publisher) {}
@@ -123,12 +127,14 @@ int QdDeviceTrait::shutdown(Dictionary&)
 {
     // A start still under way would bring the backend up behind this shutdown and leave
     // it running with nobody to stop it; starting takes well under a second.
-    starting_.waitUntilIdleFor(kShutdownPatience);
+    if (!starting_.waitUntilIdleFor(shutdownPatience()))
+        LOG4CPLUS_ERROR(traitLogger(), "shutdown() - the backend's start did not end in time; going on without it");
     const int result = qdBackend().QdShutdown();
     // With the backend down the card operations of the other threads fail at once. None
     // may outlive the library: a thread still in the backend when the process ends
     // would meet objects the exit has already destroyed.
-    threads_.waitUntilIdleFor(kShutdownPatience);
+    if (!threads_.waitUntilIdleFor(shutdownPatience()))
+        LOG4CPLUS_ERROR(traitLogger(), "shutdown() - a thread of the trait did not end in time; it is left behind");
     return result < 0 ? publishQdFailure(publisher_, result) : cNoError;
 }
 

@@ -27,7 +27,7 @@ public:
 
     explicit QdDeviceTrait(QdClient& client = QdClient::instance(),
                            SignalPublisher& publisher = SignalPublisher::middleware());
-    // Waits for the trait's threads still running.
+    // Waits (within the shutdown patience) for the trait's threads still running.
     ~QdDeviceTrait() override = default;
     QdDeviceTrait(const QdDeviceTrait&) = delete;
     QdDeviceTrait& operator=(const QdDeviceTrait&) = delete;
@@ -53,9 +53,6 @@ public:
     int setRadioState(Dictionary& parameters) override;
     int readConnectionStatistics(Dictionary& parameters) override;
     int configureGps(Dictionary& parameters) override;
-
-    // How long shutdown waits for a start under way, and then for the other threads.
-    static constexpr std::chrono::seconds kShutdownPatience{10};
 
     // For tests: waits at most `timeout` for the trait's threads; whether all ended.
     bool waitForThreads(std::chrono::milliseconds timeout)

@@ -1,5 +1,7 @@
 #include "quelder/at/Modem.h"
 
+#include "quelder/BackendThread.h"
+
 #include "platform/SystemError.h"
 #include "quelder/at/CommandText.h"
 #include "quelder/at/LogText.h"
@@ -131,6 +133,7 @@ void Modem::SetQuoteTracking(bool on)
 
 void Modem::ReceivedBytes(std::span<const std::uint8_t> bytes)
 {
+    const BackendThreadMark mark;
     std::lock_guard lock(receiverMutex_);
     for (const std::uint8_t c : bytes) {
         if (!receiving_.load(std::memory_order_relaxed))
@@ -141,6 +144,7 @@ void Modem::ReceivedBytes(std::span<const std::uint8_t> bytes)
 
 void Modem::ReceiverFailed(int error)
 {
+    const BackendThreadMark mark;
     queue_.EndOfInput();
     OnReceiverFailed(error);
 }
