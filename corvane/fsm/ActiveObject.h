@@ -85,7 +85,7 @@ void ActiveObjectRelease::operator()(ActiveObject<Machine>* object) const
         std::default_delete<ActiveObject<Machine>>()(object);
         return;
     }
-    noteThreadLeftBehind();
+    leaveBehind(object);
     LOG4CPLUS_ERROR(object->machine().logger(),
                     "The machine's thread did not stop in time; it is left behind, in memory, until it ends");
 }

@@ -55,15 +55,14 @@ void CorvaneController::destroyInstance(unsigned leftBehindBefore)
         LOG4CPLUS_ERROR(dispatcherLogger(), "CorvaneController::destroy() - a use of the controller did not end in time");
     // Stopped outside the lock: its worker may be inside a client callback that asks for
     // the controller.
-    const bool stopped = doomed->stopWithin(shutdownPatience());
-    if (!stopped)
-        noteThreadLeftBehind();
+    if (!doomed->stopWithin(shutdownPatience()))
+        leaveBehind(nullptr); // the controller itself is kept below
     // A machine left behind still refers to the controller; so does a use that did not
     // end. The controller then stays in memory with them.
     if (!usersEnded || threadsLeftBehind() != leftBehindBefore) {
         LOG4CPLUS_ERROR(dispatcherLogger(), "CorvaneController::destroy() - threads were left behind; the controller "
                                             "stays in memory for them");
-        static_cast<void>(doomed.release());
+        leaveBehind(doomed.release());
     }
 }
 

@@ -4,28 +4,18 @@
 // that does not end in time (a backend call that never returns) is logged and left
 // behind with the memory it uses, never waited for without limit. Tests shorten it.
 
-#include <atomic>
 #include <chrono>
 
 namespace Corvane {
 
-namespace detail {
-inline std::atomic<long long> shutdownPatienceMs{10000};
-inline std::atomic<unsigned> threadsLeftBehind{0};
-} // namespace detail
+std::chrono::milliseconds shutdownPatience() noexcept;
+void setShutdownPatience(std::chrono::milliseconds patience) noexcept;
 
-inline std::chrono::milliseconds shutdownPatience() noexcept
-{
-    return std::chrono::milliseconds(detail::shutdownPatienceMs.load());
-}
-
-inline void setShutdownPatience(std::chrono::milliseconds patience) noexcept
-{
-    detail::shutdownPatienceMs = patience.count();
-}
-
-// Counts the threads left behind so far, so that whoever owns what they use keeps it too.
-inline void noteThreadLeftBehind() noexcept { ++detail::threadsLeftBehind; }
-inline unsigned threadsLeftBehind() noexcept { return detail::threadsLeftBehind.load(); }
+// A thread did not end in time. What it still uses, `object` (may be null), is kept in
+// memory, reachable, until the process ends.
+void leaveBehind(const void* object);
+// How many threads were left behind so far, so that whoever owns what they use can tell
+// whether to keep it too.
+unsigned threadsLeftBehind() noexcept;
 
 } // namespace Corvane

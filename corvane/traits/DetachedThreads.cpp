@@ -15,7 +15,7 @@ DetachedThreads::~DetachedThreads()
 {
     if (waitUntilIdleFor(shutdownPatience()))
         return;
-    noteThreadLeftBehind();
+    leaveBehind(nullptr); // its bookkeeping is shared with it; what its work uses is the owner's
     LOG4CPLUS_ERROR(logging::logger(logging::category::worker),
                     "A trait thread did not end in time; it is left to end on its own");
 }

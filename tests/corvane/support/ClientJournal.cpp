@@ -121,4 +121,15 @@ bool ClientJournal::waitForSummary(const std::vector<std::string>& expected) con
     });
 }
 
+bool ClientJournal::waitForInOrder(const std::vector<std::string>& expected) const
+{
+    return waitUntil([&](const std::vector<JournalEntry>& entries) {
+        std::size_t next = 0;
+        for (const JournalEntry& entry : entries)
+            if (next < expected.size() && summarise(entry) == expected[next])
+                ++next;
+        return next == expected.size();
+    });
+}
+
 } // namespace Corvane::testing

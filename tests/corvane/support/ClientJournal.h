@@ -43,6 +43,8 @@ public:
     bool waitUntil(const std::function<bool(const std::vector<JournalEntry>&)>& done,
                    std::chrono::milliseconds patience = std::chrono::seconds(10)) const;
     bool waitForSummary(const std::vector<std::string>& expected) const;
+    // Waits until the entries hold `expected` in this order, others allowed in between.
+    bool waitForInOrder(const std::vector<std::string>& expected) const;
 };
 
 } // namespace Corvane::testing

@@ -41,10 +41,36 @@ std::vector<void*> FakeQdBackend::freed() const
     return freed_;
 }
 
-int FakeQdBackend::record(const std::string& call, const std::string& entry)
+void FakeQdBackend::hang(const std::string& call)
 {
     std::lock_guard lock(mutex_);
+    hanging_ = call;
+    released_ = false;
+}
+
+void FakeQdBackend::release()
+{
+    std::lock_guard lock(mutex_);
+    released_ = true;
+    hangChanged_.notify_all();
+}
+
+bool FakeQdBackend::waitUntilHanging(std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(mutex_);
+    return hangChanged_.wait_for(lock, timeout, [this] { return waitingInHang_ > 0; });
+}
+
+int FakeQdBackend::record(const std::string& call, const std::string& entry)
+{
+    std::unique_lock lock(mutex_);
     calls_.push_back(entry);
+    if (call == hanging_ && !released_) {
+        ++waitingInHang_;
+        hangChanged_.notify_all();
+        hangChanged_.wait(lock, [this] { return released_; });
+        --waitingInHang_;
+    }
     const auto found = results_.find(call);
     return found != results_.end() ? found->second : 0;
 }

@@ -26,6 +26,12 @@ public:
     std::uint64_t statistics[3] = {}; // sent, received, milliseconds
     std::vector<unsigned char> scanList; // 64-byte entries
 
+    // A card that stops answering: every call of `call` from now on waits until release().
+    void hang(const std::string& call);
+    void release();
+    // Waits until a thread waits in a hanging call.
+    bool waitUntilHanging(std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
+
     // Every call so far, with its arguments: "QdSetGpsState(1)".
     std::vector<std::string> calls() const;
     void clearCalls();
@@ -98,6 +104,10 @@ private:
     int valueOf(const std::string& call) const;
 
     mutable std::mutex mutex_; // guards everything below: trait threads call in
+    mutable std::condition_variable hangChanged_;
+    std::string hanging_;
+    bool released_ = false;
+    int waitingInHang_ = 0;
     std::map<std::string, int> results_;
     std::map<std::string, int> outputs_;
     std::map<std::string, std::string> texts_;

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <future>
 #include <string>
@@ -184,6 +185,26 @@ TEST_F(CardsimBackend, IdentityOperationsReturnTheCardsValues)
              {"QdResetDevice", QdResetDevice}})
         EXPECT_EQ(operation(), 0) << name;
     EXPECT_EQ(QdInitializeVoice(), qdLibraryError(3)); // the card does not know AT_TDO?
+}
+
+// A client that quits when it hears of the card closes the backend from inside the
+// callback: that would wait for the very thread it runs on.
+TEST_F(CardsimBackend, ShutdownFromAnEventCallbackIsRefusedAndWorksFromTheClientsThread)
+{
+    std::promise<int> fromCallback;
+    std::atomic<bool> asked{false};
+    client.SetHook([&](int event) {
+        if (event == QdEventDeviceState && !asked.exchange(true))
+            fromCallback.set_value(QdShutdown());
+    });
+    auto result = fromCallback.get_future();
+    ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_EQ(result.get(), kQdWrongThread);
+    EXPECT_TRUE(log.Contains("Qd: QdShutdown(): refused on one of the backend's own threads"));
+    EXPECT_EQ(QdIsInitialized(), 1);
+    client.SetHook(nullptr);
+    EXPECT_EQ(QdShutdown(), 0);
+    EXPECT_EQ(QdIsInitialized(), 0);
 }
 
 TEST_F(CardsimBackend, CardErrorsComeBackAsResultCodes)
