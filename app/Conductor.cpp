@@ -12,6 +12,7 @@
 #include <QSettings>
 
 #include <cmath>
+#include <initializer_list>
 
 namespace Orvanta {
 
@@ -30,6 +31,10 @@ Conductor::Conductor(LibraryControl& library, std::unique_ptr<QSettings> setting
 {
     qRegisterMetaType<eGpsState>("eGpsState");
     resources::load();
+    connect(&closer_, &LibraryCloser::closed, this, [] {
+        qCInfo(shellLog) << "library closed";
+        QCoreApplication::quit();
+    });
 }
 
 Conductor::~Conductor() = default;
@@ -52,13 +57,24 @@ void Conductor::start(const QtCvWrapper& bridge)
 
 void Conductor::quitApplication()
 {
+    if (quitting())
+        return; // a second Quit or "Stop" while the library closes
     qCInfo(shellLog) << "quitting";
-    library_.shutdown();
-    QCoreApplication::quit();
+    // Gone at once, so that nobody clicks at a tool that is going; hidden, not deleted:
+    // the library may still report on its way down.
+    if (trayIcon_ != nullptr)
+        trayIcon_->withdraw();
+    for (QWidget* window : std::initializer_list<QWidget*>{mainWidget_.get(), reminder_.get()})
+        if (window != nullptr)
+            window->hide();
+    qCInfo(shellLog) << "tray icon and windows withdrawn";
+    closer_.start();
 }
 
 void Conductor::toggleUi()
 {
+    if (quitting())
+        return;
     emit toggleShowWidget();
     notifyUiVisibility();
 }
@@ -66,12 +82,22 @@ void Conductor::toggleUi()
 void Conductor::notifyUiVisibility()
 {
     reportUiVisibility();
-    library_.setGpsMode(stopReadingMode);
+    requestGpsMode(stopReadingMode);
 }
 
 void Conductor::reportUiVisibility() { emit uiVisibilityChanged(mainWidget_ != nullptr && mainWidget_->isVisible()); }
 
-void Conductor::switchGps(bool on) { library_.setGpsMode(on ? readMode : offMode); }
+void Conductor::switchGps(bool on)
+{
+    qCInfo(shellLog) << (on ? "switching the receiver on" : "switching the receiver off");
+    requestGpsMode(on ? readMode : offMode);
+}
+
+void Conductor::requestGpsMode(int mode)
+{
+    if (!quitting())
+        library_.setGpsMode(mode);
+}
 
 void Conductor::clearSettings()
 {
@@ -137,7 +163,7 @@ void Conductor::checkForFix()
     if (!known)
         return;
     emit foundLocation(true);
-    library_.setGpsMode(stopReadingMode);
+    requestGpsMode(stopReadingMode);
 }
 
 } // namespace Orvanta

@@ -5,6 +5,7 @@
 // widget talks to the library directly.
 
 #include "app/GpsState.h"
+#include "app/LibraryCloser.h"
 #include "app/MapLinks.h"
 
 #include <QObject>
@@ -35,8 +36,10 @@ public:
     // reminder (unless switched off) and the tray icon.
     void start(const QtCvWrapper& bridge);
 
-    // Shuts the library down, then ends the event loop.
+    // Takes the tray icon and the windows away at once, closes the library on a thread of
+    // its own and ends the event loop once it is closed. Later calls do nothing.
     void quitApplication();
+    bool quitting() const { return closer_.started(); }
     void toggleUi();
     // Reports whether the main window is visible, then asks the library to stop reading.
     void notifyUiVisibility();
@@ -79,8 +82,11 @@ public slots:
 
 private:
     void checkForFix();
+    // Nothing more is asked of the library once it is being closed.
+    void requestGpsMode(int mode);
 
     LibraryControl& library_;
+    LibraryCloser closer_{library_};
     std::unique_ptr<QSettings> settings_;
     int libraryState_ = 0;
     int deviceState_ = 0;

@@ -96,6 +96,8 @@ void MainWidget::onMessageReceived(const QString& message)
 {
     qCInfo(shellLog) << "message received:" << message;
     if (message.compare(QLatin1String("Activate"), Qt::CaseInsensitive) == 0) {
+        if (conductor_.quitting())
+            return; // the window went with the tray icon and stays gone
         toggleShowWidget(true);
         // The tray's menu must offer "Hide" now; reading goes on as it was.
         conductor_.reportUiVisibility();
