@@ -25,8 +25,9 @@ constexpr int deviceRemoved = 0;
 
 } // namespace
 
-Conductor::Conductor(LibraryControl& library, std::unique_ptr<QSettings> settings)
+Conductor::Conductor(LibraryControl& library, std::unique_ptr<QSettings> settings, TrayProbe tray)
     : library_(library)
+    , trayPresence_(std::move(tray))
     , settings_(std::move(settings))
 {
     qRegisterMetaType<eGpsState>("eGpsState");
@@ -35,6 +36,7 @@ Conductor::Conductor(LibraryControl& library, std::unique_ptr<QSettings> setting
         qCInfo(shellLog) << "library closed";
         QCoreApplication::quit();
     });
+    connect(&trayPresence_, &TrayPresence::decided, this, &Conductor::trayDecided);
 }
 
 Conductor::~Conductor() = default;
@@ -53,6 +55,20 @@ void Conductor::start(const QtCvWrapper& bridge)
     if (!readBoolSetting(QStringLiteral("ShowReminder")))
         reminder_ = std::make_unique<ReminderWidget>(*this);
     trayIcon_ = std::make_unique<SystrayIcon>(*this);
+    trayPresence_.start();
+}
+
+void Conductor::trayDecided(bool trayAvailable)
+{
+    if (trayAvailable) {
+        qCInfo(shellLog) << "in the system tray";
+        return;
+    }
+    if (quitting())
+        return; // quit within the grace period: nothing to show any more
+    qCInfo(shellLog) << "no system tray: the main window stays on the task bar";
+    mainWidget_->standInForTray();
+    reportUiVisibility();
 }
 
 void Conductor::quitApplication()

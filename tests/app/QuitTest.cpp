@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -34,13 +35,15 @@ QSystemTrayIcon& trayIconOf(const Conductor& conductor)
 
 void stopMessage(Conductor& c) { c.mainWidget()->onMessageReceived(QStringLiteral("Stop")); }
 
-// "tray menu" or "Stop".
+// "tray menu", "Stop" or "close button".
 void askToQuit(Conductor& c, const QString& how)
 {
     if (how == QLatin1String("tray menu"))
         trayIconOf(c).contextMenu()->actions().last()->trigger();
-    else
+    else if (how == QLatin1String("Stop"))
         stopMessage(c);
+    else
+        c.mainWidget()->findChild<QPushButton*>(QStringLiteral("btnWinClose"))->click();
 }
 
 // What the loop saw while the library was closing.
@@ -65,19 +68,25 @@ private slots:
 void QuitTest::quitWithdrawsAtOnceAndEndsTheLoopOnceClosed_data()
 {
     QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("tray");
 
-    QTest::newRow("the tray menu's Quit") << "tray menu";
-    QTest::newRow("a \"Stop\" message") << "Stop";
+    QTest::newRow("the tray menu's Quit") << "tray menu" << true;
+    QTest::newRow("a \"Stop\" message") << "Stop" << true;
+    QTest::newRow("the close button without a tray") << "close button" << false;
 }
 
 void QuitTest::quitWithdrawsAtOnceAndEndsTheLoopOnceClosed()
 {
     QFETCH(QString, how);
+    QFETCH(bool, tray);
 
-    ConductorFixture f;
+    ConductorFixture f(tray ? alwaysATray() : TrayProbe{[] { return false; }, 0ms});
     f.conductor.start(QtCvWrapper::instance());
     QVERIFY(f.conductor.reminder() != nullptr && f.conductor.reminder()->isVisible());
-    f.conductor.toggleUi();
+    if (tray)
+        f.conductor.toggleUi();
+    else
+        QVERIFY(QTest::qWaitFor([&] { return f.conductor.mainWidget()->isVisible(); }));
     QVERIFY(f.conductor.mainWidget()->isVisible());
     QVERIFY(trayIconOf(f.conductor).isVisible());
     f.library.hold();
