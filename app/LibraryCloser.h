@@ -35,7 +35,7 @@ private:
     void finish();
 
     LibraryControl& library_;
-    bool started_ = false; // the closer's own thread only
+    bool started_ = false; // the thread the closer lives on only
     std::thread thread_;
 };
 
