@@ -12,6 +12,7 @@
 #include <QSettings>
 
 #include <cmath>
+#include <initializer_list>
 
 namespace Orvanta {
 
@@ -24,12 +25,18 @@ constexpr int deviceRemoved = 0;
 
 } // namespace
 
-Conductor::Conductor(LibraryControl& library, std::unique_ptr<QSettings> settings)
+Conductor::Conductor(LibraryControl& library, std::unique_ptr<QSettings> settings, TrayProbe tray)
     : library_(library)
+    , trayPresence_(std::move(tray))
     , settings_(std::move(settings))
 {
     qRegisterMetaType<eGpsState>("eGpsState");
     resources::load();
+    connect(&closer_, &LibraryCloser::closed, this, [] {
+        qCInfo(shellLog) << "library closed";
+        QCoreApplication::quit();
+    });
+    connect(&trayPresence_, &TrayPresence::decided, this, &Conductor::trayDecided);
 }
 
 Conductor::~Conductor() = default;
@@ -48,17 +55,42 @@ void Conductor::start(const QtCvWrapper& bridge)
     if (!readBoolSetting(QStringLiteral("ShowReminder")))
         reminder_ = std::make_unique<ReminderWidget>(*this);
     trayIcon_ = std::make_unique<SystrayIcon>(*this);
+    trayPresence_.start();
+}
+
+void Conductor::trayDecided(bool trayAvailable)
+{
+    if (trayAvailable) {
+        qCInfo(shellLog) << "in the system tray";
+        return;
+    }
+    if (quitting())
+        return; // quit within the grace period: nothing to show any more
+    qCInfo(shellLog) << "no system tray: the main window stays on the task bar";
+    mainWidget_->standInForTray();
+    reportUiVisibility();
 }
 
 void Conductor::quitApplication()
 {
+    if (quitting())
+        return; // a second Quit or "Stop" while the library closes
     qCInfo(shellLog) << "quitting";
-    library_.shutdown();
-    QCoreApplication::quit();
+    // Gone at once, so that nobody clicks at a tool that is going; hidden, not deleted:
+    // the library may still report on its way down.
+    if (trayIcon_ != nullptr)
+        trayIcon_->withdraw();
+    for (QWidget* window : std::initializer_list<QWidget*>{mainWidget_.get(), reminder_.get()})
+        if (window != nullptr)
+            window->hide();
+    qCInfo(shellLog) << "tray icon and windows withdrawn";
+    closer_.start();
 }
 
 void Conductor::toggleUi()
 {
+    if (quitting())
+        return;
     emit toggleShowWidget();
     notifyUiVisibility();
 }
@@ -66,12 +98,22 @@ void Conductor::toggleUi()
 void Conductor::notifyUiVisibility()
 {
     reportUiVisibility();
-    library_.setGpsMode(stopReadingMode);
+    requestGpsMode(stopReadingMode);
 }
 
 void Conductor::reportUiVisibility() { emit uiVisibilityChanged(mainWidget_ != nullptr && mainWidget_->isVisible()); }
 
-void Conductor::switchGps(bool on) { library_.setGpsMode(on ? readMode : offMode); }
+void Conductor::switchGps(bool on)
+{
+    qCInfo(shellLog) << (on ? "switching the receiver on" : "switching the receiver off");
+    requestGpsMode(on ? readMode : offMode);
+}
+
+void Conductor::requestGpsMode(int mode)
+{
+    if (!quitting())
+        library_.setGpsMode(mode);
+}
 
 void Conductor::clearSettings()
 {
@@ -137,7 +179,7 @@ void Conductor::checkForFix()
     if (!known)
         return;
     emit foundLocation(true);
-    library_.setGpsMode(stopReadingMode);
+    requestGpsMode(stopReadingMode);
 }
 
 } // namespace Orvanta

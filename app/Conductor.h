@@ -5,7 +5,9 @@
 // widget talks to the library directly.
 
 #include "app/GpsState.h"
+#include "app/LibraryCloser.h"
 #include "app/MapLinks.h"
+#include "app/TrayPresence.h"
 
 #include <QObject>
 #include <QString>
@@ -27,16 +29,20 @@ class Conductor final : public QObject {
 
 public:
     // `settings` is the tool's store (the application uses the native store of "Tarnwell"
-    // / "orvanta"; tests hand in a file of their own).
-    Conductor(LibraryControl& library, std::unique_ptr<QSettings> settings);
+    // / "orvanta"; tests hand in a file of their own). `tray` tells whether there is a
+    // system tray to live in.
+    Conductor(LibraryControl& library, std::unique_ptr<QSettings> settings, TrayProbe tray = {});
     ~Conductor() override;
 
     // Connects the bridge, starts the library, then creates the hidden main window, the
-    // reminder (unless switched off) and the tray icon.
+    // reminder (unless switched off) and the tray icon. Without a system tray, now and
+    // after a grace period, the main window is shown and stays on the task bar.
     void start(const QtCvWrapper& bridge);
 
-    // Shuts the library down, then ends the event loop.
+    // Takes the tray icon and the windows away at once, closes the library on a thread of
+    // its own and ends the event loop once it is closed. Later calls do nothing.
     void quitApplication();
+    bool quitting() const { return closer_.started(); }
     void toggleUi();
     // Reports whether the main window is visible, then asks the library to stop reading.
     void notifyUiVisibility();
@@ -58,6 +64,7 @@ public:
     MainWidget* mainWidget() const { return mainWidget_.get(); }
     ReminderWidget* reminder() const { return reminder_.get(); }
     SystrayIcon* trayIcon() const { return trayIcon_.get(); }
+    const TrayPresence& trayPresence() const { return trayPresence_; }
 
 signals:
     void uiVisibilityChanged(bool visible);
@@ -79,8 +86,13 @@ public slots:
 
 private:
     void checkForFix();
+    // Nothing more is asked of the library once it is being closed.
+    void requestGpsMode(int mode);
+    void trayDecided(bool trayAvailable);
 
     LibraryControl& library_;
+    LibraryCloser closer_{library_};
+    TrayPresence trayPresence_;
     std::unique_ptr<QSettings> settings_;
     int libraryState_ = 0;
     int deviceState_ = 0;

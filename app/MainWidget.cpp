@@ -7,6 +7,7 @@
 #include "app/ShellLog.h"
 #include "app/WidgetParts.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMouseEvent>
@@ -77,9 +78,16 @@ MainWidget::MainWidget(Conductor& conductor)
 
 MainWidget::~MainWidget() = default;
 
+void MainWidget::standInForTray()
+{
+    onTaskBar_ = true;
+    toggleShowWidget(true);
+}
+
 void MainWidget::toggleShowWidget(bool forceActivate)
 {
     if (isHidden() || forceActivate) {
+        setWindowState(windowState() & ~Qt::WindowMinimized); // a second start brings it back
         show();
         raise();
         activateWindow();
@@ -96,6 +104,8 @@ void MainWidget::onMessageReceived(const QString& message)
 {
     qCInfo(shellLog) << "message received:" << message;
     if (message.compare(QLatin1String("Activate"), Qt::CaseInsensitive) == 0) {
+        if (conductor_.quitting())
+            return; // the window went with the tray icon and stays gone
         toggleShowWidget(true);
         // The tray's menu must offer "Hide" now; reading goes on as it was.
         conductor_.reportUiVisibility();
@@ -129,7 +139,15 @@ void MainWidget::mouseMoveEvent(QMouseEvent* event)
     event->accept();
 }
 
-void MainWidget::reject() { hideUi(); }
+void MainWidget::closeEvent(QCloseEvent* event)
+{
+    if (!onTaskBar_ || !isVisible())
+        return QDialog::closeEvent(event); // through reject(): hidden, to come back by the tray
+    event->accept();
+    hideUi();
+}
+
+void MainWidget::reject() { minimizeUi(); }
 
 void MainWidget::changeSliderState()
 {
@@ -174,10 +192,22 @@ void MainWidget::triggerTmrHideSlide()
     btnSlider_->setEnabled(true);
 }
 
-void MainWidget::minimizeUi() { hideUi(); }
+void MainWidget::minimizeUi()
+{
+    if (!onTaskBar_)
+        return hideUi();
+    showMinimized();
+    conductor_.notifyUiVisibility();
+}
 
 void MainWidget::hideUi()
 {
+    if (onTaskBar_) {
+        // Hidden, the window could only come back through a second start; and without a
+        // tray menu this button is the only Quit the user has.
+        conductor_.quitApplication();
+        return;
+    }
     hide();
     conductor_.notifyUiVisibility();
 }

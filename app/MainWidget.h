@@ -1,8 +1,9 @@
 #pragma once
 // The tool's one main window: a small frameless panel at the bottom right of the desktop
 // holding the control panel and, behind it, the function slider that slides out to the
-// left. Closing or minimising only hides it. It also acts on the messages a second start
-// of the tool sends.
+// left. With a tray icon to come back through, closing or minimising only hides it;
+// standing in for a missing tray, it minimises to the task bar and closing it quits. It
+// also acts on the messages a second start of the tool sends.
 
 #include <QDialog>
 #include <QPoint>
@@ -24,6 +25,10 @@ public:
     explicit MainWidget(Conductor& conductor);
     ~MainWidget() override;
 
+    // There is no system tray: shows the window, which from now on stays reachable on
+    // the task bar instead of hiding.
+    void standInForTray();
+
 public slots:
     void toggleShowWidget(bool forceActivate);
     void toggleShowWidget();
@@ -34,7 +39,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    // Escape and window-manager closes hide the window the same way its close button does.
+    // A window-manager close does what the close button does.
+    void closeEvent(QCloseEvent* event) override;
+    // Escape does what the minimise button does.
     void reject() override;
 
 private slots:
@@ -49,6 +56,7 @@ private:
     void moveLeftEdge(int by);
 
     Conductor& conductor_;
+    bool onTaskBar_ = false; // standing in for a missing tray
     CtrlPanel* ctrlPanel_;
     FunktionSlider* slider_;
     QPushButton* btnSlider_;

@@ -44,6 +44,7 @@ QtCvWrapper::QtCvWrapper()
 
 bool QtCvWrapper::initialise()
 {
+    std::lock_guard lock(lifecycleMutex_); // a close under way finishes first
     if (initialised_)
         return true;
     DictionaryInstance clientTrait;
@@ -69,16 +70,24 @@ bool QtCvWrapper::initialise()
 
 void QtCvWrapper::shutdown()
 {
+    std::lock_guard lock(lifecycleMutex_);
     if (!initialised_)
         return;
+    closing_ = true;
     Corvane::closeLibrary();
     // A library that was closed can be started again, and closing twice (a quit that
-    // races a "Stop" message) does not run the closing steps twice.
+    // races a "Stop" message, or main() after the loop) does not run the closing steps
+    // twice.
     initialised_ = false;
+    closing_ = false;
 }
 
 void QtCvWrapper::setGpsMode(int mode)
 {
+    // The shell asks nothing more once it has started a close; this only keeps a caller
+    // that forgot from reaching a library in pieces.
+    if (closing_)
+        return;
     DictionaryInstance parameters;
     parameters.setValue(key(Corvane::key::gpsMode), mode);
     Corvane::setGpsMode(parameters.dictionary());

@@ -4,14 +4,18 @@
 //
 // The callbacks run on middleware threads. They only read their record and emit; the
 // wrapper lives on the GUI thread, so Qt queues every emission to its receivers there, in
-// the order the middleware raised them. Notifications raised inside initialise() and
-// shutdown() arrive on the calling (GUI) thread and are delivered at once.
+// the order the middleware raised them. Notifications raised inside initialise() arrive
+// on the GUI thread and are delivered at once; so are those of a shutdown() called there,
+// while a shutdown() on a closing thread has its notifications queued like any other.
 
 #include "app/LibraryControl.h"
 #include "corvane/ParameterCallback.h"
 
 #include <QObject>
 #include <QString>
+
+#include <atomic>
+#include <mutex>
 
 namespace Orvanta {
 
@@ -47,7 +51,12 @@ signals:
 private:
     QtCvWrapper();
 
-    bool initialised_ = false; // GUI thread only
+    // Held for the whole of a start or a close: Quit closes on a thread of the shell's
+    // own while main() may close once more after the loop.
+    std::mutex lifecycleMutex_;
+    bool initialised_ = false; // guarded by lifecycleMutex_
+    // Commands must not meet a close: the middleware's controller goes away under them.
+    std::atomic<bool> closing_ = false;
 };
 
 } // namespace Orvanta

@@ -38,6 +38,8 @@ SystrayIcon::SystrayIcon(Conductor& conductor)
 
 SystrayIcon::~SystrayIcon() = default;
 
+void SystrayIcon::withdraw() { inner_->hide(); }
+
 void SystrayIcon::adjustIcon(eGpsState state)
 {
     setTooltip(state != gpsInactive);

@@ -26,6 +26,9 @@ public:
     explicit SystrayIcon(Conductor& conductor);
     ~SystrayIcon() override;
 
+    // Takes the icon out of the tray at once (the tool is quitting).
+    void withdraw();
+
 public slots:
     void adjustIcon(Orvanta::eGpsState state);
     void setTooltip(bool active);

@@ -65,6 +65,8 @@ int main(int argc, char** argv)
     QObject::connect(&app, &Orvanta::SingleApplication::messageReceived, conductor.mainWidget(),
                      &Orvanta::MainWidget::onMessageReceived);
     const int result = QApplication::exec();
-    bridge.shutdown(); // closes the library if the loop ended some other way
+    // Quit has closed the library already. A loop that ended some other way leaves it open,
+    // or a close still under way, which this waits for rather than repeating.
+    bridge.shutdown();
     return result;
 }

@@ -3,6 +3,7 @@
 
 #include "app/DictionaryAccessor.h"
 #include "app/DictionaryInstance.h"
+#include "app/LibraryCloser.h"
 #include "app/QtCvWrapper.h"
 #include "corvane/Corvane.h"
 #include "tests/app/support/BridgeRecorder.h"
@@ -73,6 +74,8 @@ private slots:
     void callbacksBecomeSignals();
     void initialiseStartsTheLibraryOnce();
     void shutdownReportsClosedAndAllowsAFreshStart();
+    void aCloseOnTheClosingThreadReportsFirstAndRunsOnce_data();
+    void aCloseOnTheClosingThreadReportsFirstAndRunsOnce();
 };
 
 void BridgeTest::setValueReadsBackByKind_data()
@@ -255,6 +258,39 @@ void BridgeTest::shutdownReportsClosedAndAllowsAFreshStart()
     QVERIFY(bridge.initialise());
     QCOMPARE(recorder.lines(), (QStringList{"libraryStateChanged(0)", "deviceStateChanged(0)"}));
     bridge.shutdown();
+}
+
+void BridgeTest::aCloseOnTheClosingThreadReportsFirstAndRunsOnce_data()
+{
+    QTest::addColumn<bool>("mainClosesToo");
+    QTest::newRow("Quit alone") << false;
+    QTest::newRow("main() closes as well after the loop") << true;
+}
+
+void BridgeTest::aCloseOnTheClosingThreadReportsFirstAndRunsOnce()
+{
+    QFETCH(bool, mainClosesToo);
+    QtCvWrapper& bridge = QtCvWrapper::instance();
+    QVERIFY(bridge.initialise());
+    BridgeRecorder recorder(bridge);
+    LibraryCloser closer(bridge);
+    bool closed = false;
+    QStringList reportedWhenClosed;
+    connect(&closer, &LibraryCloser::closed, this, [&] {
+        closed = true;
+        reportedWhenClosed = recorder.lines();
+    });
+
+    closer.start();
+    if (mainClosesToo)
+        bridge.shutdown(); // waits for the close under way, or closes first: once either way
+    QVERIFY(QTest::qWaitFor([&] { return closed; }, 30000));
+
+    // What the library reported on its way down reached the GUI thread before "closed".
+    QCOMPARE(reportedWhenClosed.count(QStringLiteral("libraryStateChanged(3)")), 1);
+    QCOMPARE(recorder.lines().count(QStringLiteral("libraryStateChanged(3)")), 1);
+    bridge.shutdown(); // nothing left to close
+    QCOMPARE(recorder.lines().count(QStringLiteral("libraryStateChanged(3)")), 1);
 }
 
 QTEST_GUILESS_MAIN(BridgeTest)

@@ -45,7 +45,6 @@ private slots:
     void deviceStateZeroResetsTheWidgets_data();
     void deviceStateZeroResetsTheWidgets();
     void reportsPassToTheWidgets();
-    void quitShutsTheLibraryDown();
     void settingsAreStoredAtOnceAndClearedWhole();
     void mapSitesComeFromTheSettings_data();
     void mapSitesComeFromTheSettings();
@@ -140,13 +139,6 @@ void ConductorTest::reportsPassToTheWidgets()
     QCOMPARE(port.at(0).at(0).toString(), QStringLiteral("/dev/ttyUSB2"));
     QCOMPARE(f.conductor.libraryState(), 1);
     QVERIFY(f.library.gpsModes.isEmpty());
-}
-
-void ConductorTest::quitShutsTheLibraryDown()
-{
-    ConductorFixture f;
-    f.conductor.quitApplication();
-    QCOMPARE(f.library.shutdownCalls, 1);
 }
 
 void ConductorTest::settingsAreStoredAtOnceAndClearedWhole()

@@ -20,8 +20,10 @@ std::unique_ptr<QSettings> SettingsFolder::open() const
 
 QVariant SettingsFolder::stored(const QString& key) const { return open()->value(key); }
 
-ConductorFixture::ConductorFixture()
-    : conductor(library, settings.open())
+TrayProbe alwaysATray() { return TrayProbe{[] { return true; }}; }
+
+ConductorFixture::ConductorFixture(TrayProbe tray)
+    : conductor(library, settings.open(), std::move(tray))
 {
     // Widgets are measured and drawn as the tool shows them.
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()); app != nullptr)

@@ -31,8 +31,12 @@ private:
     QTemporaryDir dir_;
 };
 
+// A tray that is always there: the offscreen platform has none, and most suites test the
+// tool as it lives in one.
+TrayProbe alwaysATray();
+
 struct ConductorFixture {
-    ConductorFixture();
+    explicit ConductorFixture(TrayProbe tray = alwaysATray());
     SettingsFolder settings;
     FakeLibrary library;
     Conductor conductor;
