@@ -8,6 +8,7 @@
 #include "tests/sim/SimTestSupport.h"
 
 #include "platform/SimDeviceTree.h"
+#include "quelder/Backend.h"
 #include "quelder/QuelderTesting.h"
 #include "sim/cardsim/Dialect.h"
 #include "sim/cardsim/Profile.h"
@@ -30,6 +31,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(card.start(CardArguments()));
+        StartLibrary();
+    }
+    void StartLibrary()
+    {
         Os::Result<std::unique_ptr<Os::SimDeviceTree>> tree = Os::SimDeviceTree::open(card.simDir());
         ASSERT_TRUE(tree.ok()) << tree.error();
         Nodekin::DetectionEnvironment environment;
@@ -205,6 +210,24 @@ TEST_F(CardsimBackend, ShutdownFromAnEventCallbackIsRefusedAndWorksFromTheClient
     client.SetHook(nullptr);
     EXPECT_EQ(QdShutdown(), 0);
     EXPECT_EQ(QdIsInitialized(), 0);
+}
+
+// The library is closed while its communicator opens the card that detection just found:
+// the port must not stay open behind a device left Found, nor keep the next start from
+// opening the card.
+TEST_F(CardsimBackend, ShutdownWhileTheCardIsBeingOpenedLeavesItClosedForTheNextStart)
+{
+    GSM::Device& device = GSM::Backend::Instance().TheDevice();
+    ASSERT_TRUE(waitUntil([&] { return device.Initialising() || device.HoldsChannel(); }, std::chrono::seconds(10)));
+    ASSERT_EQ(QdShutdown(), 0);
+    EXPECT_FALSE(device.HoldsChannel());
+    EXPECT_FALSE(device.IsOpen());
+    EXPECT_NE(device.State(), GSM::DeviceState::found);
+    EXPECT_NE(device.State(), GSM::DeviceState::initialized);
+
+    StartLibrary();
+    EXPECT_TRUE(WaitForState(QdDeviceFound));
+    EXPECT_TRUE(device.IsOpen());
 }
 
 TEST_F(CardsimBackend, CardErrorsComeBackAsResultCodes)
