@@ -2,6 +2,7 @@
 
 #include "corvane/Enumerations.h"
 #include "corvane/Keys.h"
+#include "nodekin/DetectionState.h"
 #include "nodekin/Nodekin.h"
 
 #include <algorithm>
@@ -76,11 +77,11 @@ bool ReceiverCommand::awaitReceiver()
         return false;
     if (view_.libraryFailed)
         std::fprintf(options_.messages, "orvanta-gps: the library failed to start\n");
-    explainMissingReceiver(!errorCame && !view_.libraryFailed);
+    explainMissingReceiver(errorCame);
     return false;
 }
 
-void ReceiverCommand::explainMissingReceiver(bool timedOut) const
+void ReceiverCommand::explainMissingReceiver(bool errorCame) const
 {
     NkCardInfo card{};
     card.size = sizeof card;
@@ -99,7 +100,7 @@ void ReceiverCommand::explainMissingReceiver(bool timedOut) const
     }
     if (view_.libraryFailed)
         return;
-    if (!timedOut && view_.lastError) {
+    if (errorCame && view_.lastError) {
         // The ports would open for this user, so what refused them is most likely a
         // program holding one: the one cause that a look at the nodes cannot show.
         if (cardSeen)
@@ -112,13 +113,18 @@ void ReceiverCommand::explainMissingReceiver(bool timedOut) const
                          errorText(*view_.lastError).c_str());
         return;
     }
-    std::fprintf(options_.messages, "orvanta-gps: no card with a GPS receiver was found within %lld s\n",
-                 wholeSeconds(options_.patience));
+    if (cardSeen)
+        std::fprintf(options_.messages,
+                     "orvanta-gps: card detection sees a card (state %s), but no GPS receiver came within %lld s\n",
+                     Nodekin::cardStateName(card.state), wholeSeconds(options_.patience));
+    else
+        std::fprintf(options_.messages, "orvanta-gps: no card with a GPS receiver was found within %lld s\n",
+                     wholeSeconds(options_.patience));
 }
 
-void ReceiverCommand::settle(const std::function<bool()>& done, std::optional<Clock::time_point> giveUp)
+void ReceiverCommand::settle(const std::function<bool()>& done)
 {
-    const Clock::time_point end = giveUp.value_or(Clock::now() + options_.patience);
+    const Clock::time_point end = Clock::now() + options_.patience;
     while (!done() && Clock::now() < end) {
         const std::optional<Notice> notice = session_.next(std::min(end, Clock::now() + kSettleTime));
         if (!notice)

@@ -35,10 +35,9 @@ public:
     // has none, does not say so in time, or came but could not be used.
     bool awaitReceiver();
 
-    // Takes notices until none has come for the settle time, `done` holds, or `giveUp`
-    // (by default the patience from now) passes.
-    void settle(const std::function<bool()>& done = [] { return false; },
-                std::optional<Clock::time_point> giveUp = std::nullopt);
+    // Takes notices until none has come for the settle time, `done` holds, or the
+    // patience has passed.
+    void settle(const std::function<bool()>& done = [] { return false; });
 
     bool command(int mode);
     // Whether the card refused a command, with a message.
@@ -52,8 +51,9 @@ public:
     const CardView& view() const noexcept { return view_; }
 
 private:
-    // Why no receiver came: from the ports of the card detection sees, when it sees one.
-    void explainMissingReceiver(bool timedOut) const;
+    // Why no receiver came, after an error or when the wait ran out: from the ports of the
+    // card detection sees, when it sees one.
+    void explainMissingReceiver(bool errorCame) const;
 
     const GpsCommandOptions& options_;
     ClientSession& session_;

@@ -89,7 +89,13 @@ private:
             const long long state = receiver_.view().gpsState;
             return !readPending_ && (stayOn ? state <= 1 : state == 0);
         };
-        receiver_.settle([&] { return isBack() || errors_ != errorsBefore; }, Clock::now() + kStopPatience);
+        const Clock::time_point deadline = Clock::now() + kStopPatience;
+        while (!isBack() && errors_ == errorsBefore) {
+            const std::optional<Notice> notice = session_.next(deadline);
+            if (!notice)
+                break;
+            receiver_.take(*notice);
+        }
         if (errors_ != errorsBefore) {
             std::fprintf(options_.messages, "orvanta-gps: the receiver could not be switched %s\n",
                          stayOn ? "to stop reading" : "off");

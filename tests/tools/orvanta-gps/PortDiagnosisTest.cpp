@@ -77,13 +77,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {"GPS control port", "/dev/ttyUSB2 is in use by another program"}}}),
     [](const ::testing::TestParamInfo<Refusals>& info) { return std::string(info.param.name); });
 
-TEST(PortPath, ABareNameLivesInDev)
-{
-    EXPECT_EQ(portPath("/dev/ttyUSB2"), "/dev/ttyUSB2");
-    EXPECT_EQ(portPath("ttyUSB2"), "/dev/ttyUSB2");
-    EXPECT_EQ(portPath(""), "");
-}
-
 TEST(PortAccessCheck, AnswersAsAnOpenWouldWithoutOpening)
 {
     const Orvanta::testing::TestFolder folder;
