@@ -1,5 +1,7 @@
 #include "CardsCommand.h"
 
+#include "PortDiagnosis.h"
+
 #include "nodekin/CardDatabase.h"
 #include "nodekin/DetectionState.h"
 #include "nodekin/Nodekin.h"
@@ -69,10 +71,27 @@ void printField(std::FILE* output, const char* label, const char* value)
         std::fprintf(output, "%-20s %s\n", label, value);
 }
 
+// A port, and under it what keeps this user from opening it.
+void printPort(std::FILE* output, const PortField& field, const NkCardInfo& info, const AccessCheck& access)
+{
+    const char* name = info.*field.name;
+    if (name[0] == '\0')
+        return;
+    std::fprintf(output, "%-20s %s\n", (std::string(field.label) + ":").c_str(), name);
+    if (const auto problem = portProblem(portPath(name), access))
+        std::fprintf(output, "%-20s %s\n", "", problem->c_str());
+}
+
 } // namespace
 
-int listCards(std::FILE* output, std::FILE* messages, std::chrono::milliseconds patience)
+int listCards(std::FILE* output, std::FILE* messages, std::chrono::milliseconds patience, const AccessCheck& access)
 {
+    {
+        // What an earlier listing in this process heard is not news of this one.
+        std::lock_guard lock(stateMutex);
+        latestState = NkCardStopped;
+        heard = false;
+    }
     if (const int error = NkInitialize(nullptr); error != 0) {
         std::fprintf(messages, "orvanta-gps: card detection could not start (error %d)\n", error);
         return 1;
@@ -97,11 +116,8 @@ int listCards(std::FILE* output, std::FILE* messages, std::chrono::milliseconds 
                  info.productId);
     printField(output, "device:", info.deviceInstanceId);
     printField(output, "modem:", info.modemName);
-    printField(output, "application port:", info.applicationPort);
-    printField(output, "second app port:", info.application2Port);
-    printField(output, "diagnostics port:", info.diagnosticsPort);
-    printField(output, "GPS control port:", info.gpsControlPort);
-    printField(output, "GPS data port:", info.gpsDataPort);
+    for (const PortField& field : portFields())
+        printPort(output, field, info, access);
     printField(output, "network adapter:", info.wwanAdapterName);
     if (info.driverVersion[0] != 0 || info.driverVersion[1] != 0)
         std::fprintf(output, "%-20s %u.%u.%u.%u\n", "driver version:", info.driverVersion[0] >> 16,

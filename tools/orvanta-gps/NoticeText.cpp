@@ -31,7 +31,29 @@ std::string valueOf(const std::optional<long long>& value)
     return value ? std::to_string(*value) : std::string("?");
 }
 
+// Tenths of a second for the short gaps of a card pulled and put back; minutes, then
+// hours, for a machine that slept.
+std::string durationText(std::chrono::steady_clock::duration length)
+{
+    const long long tenths = (std::chrono::duration_cast<std::chrono::milliseconds>(length).count() + 50) / 100;
+    const long long seconds = (tenths + 5) / 10;
+    char text[32];
+    if (tenths < 600)
+        std::snprintf(text, sizeof text, "%lld.%lld s", tenths / 10, tenths % 10);
+    else if (seconds < 3600)
+        std::snprintf(text, sizeof text, "%lld min %lld s", seconds / 60, seconds % 60);
+    else
+        std::snprintf(text, sizeof text, "%lld h %lld min", seconds / 3600, seconds % 3600 / 60);
+    return text;
+}
+
 } // namespace
+
+std::string gapLine(std::chrono::steady_clock::duration length, GapCause cause)
+{
+    return labelled("gap", "no position for " + durationText(length) +
+                               (cause == GapCause::suspended ? " (suspended)" : " (card removed)"));
+}
 
 const char* gpsStateText(long long state)
 {

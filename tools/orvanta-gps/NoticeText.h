@@ -4,6 +4,7 @@
 
 #include "ClientSession.h"
 
+#include <chrono>
 #include <string>
 
 namespace Orvanta::gps {
@@ -13,5 +14,12 @@ namespace Orvanta::gps {
 std::string noticeLine(const Notice& notice);
 
 const char* gpsStateText(long long state);
+
+// Why a watch had no positions for a while.
+enum class GapCause { cardRemoved, suspended };
+
+// "gap: no position for 4.2 s (card removed)": the line a watch prints when positions
+// come again after the card went.
+std::string gapLine(std::chrono::steady_clock::duration length, GapCause cause);
 
 } // namespace Orvanta::gps

@@ -4,6 +4,8 @@
 //   orvanta-gps decode -       the same from standard input
 //   orvanta-gps cards          what card detection sees
 //   orvanta-gps info           the card's identity, read from the card
+//   orvanta-gps status|on|off  the receiver through the client API, as the tray tool
+//   orvanta-gps watch          its states and positions until Ctrl-C
 
 #include "CardsCommand.h"
 #include "DecodeCommand.h"
@@ -25,6 +27,7 @@
 #include <optional>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -32,7 +35,8 @@ constexpr const char* usage =
     "usage: orvanta-gps decode FILE|-\n"
     "       orvanta-gps cards [SECONDS]\n"
     "       orvanta-gps info [SECONDS]\n"
-    "       orvanta-gps status|on|off|watch [SECONDS]\n"
+    "       orvanta-gps status|on|off [SECONDS]\n"
+    "       orvanta-gps watch [--keep-on] [SECONDS]\n"
     "\n"
     "decode  runs each line of FILE (or of standard input for -) through Orvanta's NMEA\n"
     "        parser and prints one JSON object per published record or signal on standard\n"
@@ -44,7 +48,22 @@ constexpr const char* usage =
     "        the machine's USB devices.\n"
     "info    starts the modem backend, waits up to SECONDS (default 10) for a card and\n"
     "        prints its identity as the card reports it (model, product, firmware,\n"
-    "        hardware, IMEI, serial number) and its ports.\n";
+    "        hardware, IMEI, serial number) and its ports.\n"
+    "status  waits up to SECONDS (default 10) for a card with a GPS receiver and prints its\n"
+    "        GPS data port and whether the receiver is off, active or reading.\n"
+    "on, off switch the receiver on or off and print its new state.\n"
+    "watch   reads the receiver and prints each state change and position until Ctrl-C,\n"
+    "        SIGTERM or SIGHUP, also across the card being pulled and plugged in again or\n"
+    "        the system sleeping; when positions come again, a \"gap:\" line tells how long\n"
+    "        there were none and why. SECONDS is how long to wait for the card at the\n"
+    "        start. At the end the receiver is put back as watch found it: off, or on but\n"
+    "        not read; with --keep-on it is left on.\n"
+    "\n"
+    "A card that is found but whose ports this user may not open is named by cards, with\n"
+    "the reason under each port, and by status, on, off and watch, which then fail.\n"
+    "\n"
+    "Exit status: 0 on success; 1 when the command failed (no card, no receiver, a card\n"
+    "that refused or could not be used, an unreadable FILE); 2 for a wrong command line.\n";
 
 // Runs a watch until SIGINT, SIGTERM or SIGHUP. The signals are blocked before the
 // library starts its threads, which inherit the mask, so only the waiting thread takes
@@ -102,10 +121,20 @@ int main(int argc, char** argv)
     const std::string_view command = argc >= 2 ? argv[1] : "";
     const bool waitsForCard = command == "cards" || command == "info" || command == "status" || command == "on" ||
                               command == "off" || command == "watch";
-    if (waitsForCard && argc <= 3) {
+    if (waitsForCard) {
+        bool keepOn = false;
+        std::vector<const char*> rest;
+        for (int i = 2; i < argc; ++i) {
+            if (command == "watch" && std::string_view(argv[i]) == "--keep-on")
+                keepOn = true;
+            else
+                rest.push_back(argv[i]);
+        }
         // "cards" may look just once; the others need at least a second for a card to come.
         const std::optional<std::chrono::seconds> patience =
-            secondsArgument(argc == 3 ? argv[2] : nullptr, command == "cards" ? 5 : 10, command == "cards" ? 0 : 1);
+            rest.size() > 1 ? std::nullopt
+                            : secondsArgument(rest.empty() ? nullptr : rest[0], command == "cards" ? 5 : 10,
+                                              command == "cards" ? 0 : 1);
         if (!patience) {
             std::fputs(usage, stderr);
             return 2;
@@ -116,6 +145,7 @@ int main(int argc, char** argv)
             return Orvanta::gps::showCardInfo(stdout, stderr, *patience);
         Orvanta::gps::GpsCommandOptions options;
         options.patience = *patience;
+        options.keepOn = keepOn;
         if (command == "status")
             return Orvanta::gps::showGpsStatus(options);
         if (command == "watch")
