@@ -3,21 +3,12 @@
 // thread while it calls into the library. The calls that wait for those threads to end
 // (closeLibrary) refuse to run on one of them, where they would wait for themselves.
 
+#include "platform/ThreadMark.h"
+
 namespace Corvane {
 
-namespace detail {
-inline thread_local int libraryThreadDepth = 0;
-} // namespace detail
+using LibraryThreadMark = Os::ThreadMark<struct LibraryThreads>;
 
-// Marks the running thread as the library's while it lives.
-class LibraryThreadMark {
-public:
-    LibraryThreadMark() noexcept { ++detail::libraryThreadDepth; }
-    ~LibraryThreadMark() { --detail::libraryThreadDepth; }
-    LibraryThreadMark(const LibraryThreadMark&) = delete;
-    LibraryThreadMark& operator=(const LibraryThreadMark&) = delete;
-};
-
-inline bool onLibraryThread() noexcept { return detail::libraryThreadDepth > 0; }
+inline bool onLibraryThread() noexcept { return LibraryThreadMark::onMarkedThread(); }
 
 } // namespace Corvane

@@ -129,33 +129,26 @@ protected:
             << countsNow().descriptors << ", " << countsNow().threads;
     }
 
+    // A client reads while the card goes `cycles` times, and lets go of everything at the end.
+    void readThrough(const char* away, const char* back, int cycles)
+    {
+        startCard(kCard);
+        const ProcessCounts before = countsNow();
+        startLibrary();
+        expectStartUp();
+        ASSERT_TRUE(readingResumes(gps::Clock::now(), true).has_value());
+        comeAndGo(away, back, cycles);
+        if (!HasFatalFailure())
+            expectNothingLeftBehind(before);
+    }
+
     unsigned seed_ = 0;
     std::mt19937 random_;
 };
 
-TEST_F(CardComesAndGoes, PositionsResumeAfterEachReplug)
-{
-    startCard(kCard);
-    const ProcessCounts before = countsNow();
-    startLibrary();
-    expectStartUp();
-    ASSERT_TRUE(readingResumes(gps::Clock::now(), true).has_value());
-    comeAndGo("unplug", "plug", 20);
-    if (!HasFatalFailure())
-        expectNothingLeftBehind(before);
-}
+TEST_F(CardComesAndGoes, PositionsResumeAfterEachReplug) { readThrough("unplug", "plug", 20); }
 
-TEST_F(CardComesAndGoes, PositionsResumeAfterEachSuspend)
-{
-    startCard(kCard);
-    const ProcessCounts before = countsNow();
-    startLibrary();
-    expectStartUp();
-    ASSERT_TRUE(readingResumes(gps::Clock::now(), true).has_value());
-    comeAndGo("suspend", "resume", 5);
-    if (!HasFatalFailure())
-        expectNothingLeftBehind(before);
-}
+TEST_F(CardComesAndGoes, PositionsResumeAfterEachSuspend) { readThrough("suspend", "resume", 5); }
 
 } // namespace
 } // namespace Orvanta::testing
