@@ -40,9 +40,10 @@ std::atomic<int> closedFromCallback{-1};
 // the callback that tells it so.
 void closeOnceOpen(const CvParameters* record)
 {
-    ClientJournal::note(key::clientLibraryState, record->dictionary);
     if (record->dictionary.integer(key::libraryState) == lmInitialised)
         closedFromCallback = closeLibrary();
+    ClientJournal::note(key::clientLibraryState, record->dictionary); // after: the test waits for it
+
 }
 
 // The real library and device trait over a scripted backend.
