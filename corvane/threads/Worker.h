@@ -58,15 +58,23 @@ protected:
 
 private:
     void run();
+    void setIdle();
+    // stop() and stopWithin(): waits until no item is in progress, at most `patience`
+    // when given; false when it ran out.
+    bool finish(std::optional<std::chrono::milliseconds> patience);
 
     WorkerOptions options_;
 
     std::mutex queueMutex_; // guards queue_
     std::deque<Item> queue_;
 
-    // Held by the worker while it looks at the queue and while it processes an item, so
-    // stop() can wait for the item in progress.
-    std::timed_mutex busyMutex_;
+    // Whether the worker is looking at the queue or processing an item, so that stop()
+    // can wait for the item in progress, and give up waiting after a while. (A flag with a
+    // condition rather than a timed mutex held over the item: ThreadSanitizer does not
+    // see the timed lock of the system's mutex and would report every unlock.)
+    std::mutex busyStateMutex_; // guards busy_
+    std::condition_variable busyChanged_;
+    bool busy_ = false;
 
     std::mutex wakeMutex_; // with wake_: the worker's wait for items or for stop
     std::condition_variable wake_;
@@ -104,39 +112,38 @@ void Worker<Item>::post(Item item)
 template <class Item>
 void Worker<Item>::stop()
 {
-    if (!thread_.joinable())
-        return;
-    stopRequested_ = true; // no item is taken from the queue after this
-    {
-        // Once both are ours, the item in progress has finished and the worker is not
-        // between its look at the flag and its wait.
-        std::lock_guard busy(busyMutex_);
-        std::lock_guard wake(wakeMutex_);
-    }
-    wake_.notify_all();
-    thread_.join();
-    std::lock_guard lock(queueMutex_);
-    queue_.clear();
+    finish(std::nullopt);
 }
 
 template <class Item>
 bool Worker<Item>::stopWithin(std::chrono::milliseconds patience)
 {
+    return finish(patience);
+}
+
+template <class Item>
+bool Worker<Item>::finish(std::optional<std::chrono::milliseconds> patience)
+{
     if (!thread_.joinable())
         return true;
-    stopRequested_ = true;
-    std::unique_lock busy(busyMutex_, std::defer_lock);
-    if (!busy.try_lock_for(patience)) {
-        LOG4CPLUS_WARN(logging::logger(logging::category::worker),
-                       "Worker::stop() - the item in progress did not end within "
-                           << patience.count() << " ms; its thread is left to end on its own");
-        thread_.detach();
-        return false;
+    stopRequested_ = true; // no item is taken from the queue after this
+    {
+        std::unique_lock state(busyStateMutex_);
+        const auto idle = [this] { return !busy_; };
+        if (!patience) {
+            busyChanged_.wait(state, idle);
+        } else if (!busyChanged_.wait_for(state, *patience, idle)) {
+            LOG4CPLUS_WARN(logging::logger(logging::category::worker),
+                           "Worker::stop() - the item in progress did not end within "
+                               << patience->count() << " ms; its thread is left to end on its own");
+            thread_.detach();
+            return false;
+        }
     }
     {
+        // Once it is ours, the worker is not between its look at the flag and its wait.
         std::lock_guard wake(wakeMutex_);
     }
-    busy.unlock();
     wake_.notify_all();
     thread_.join();
     std::lock_guard lock(queueMutex_);
@@ -157,29 +164,39 @@ void Worker<Item>::run()
     startCondition_.notify_all();
 
     while (!stopRequested_) {
-        std::unique_lock busy(busyMutex_);
-        if (stopRequested_)
-            break;
-        std::optional<Item> item;
         {
-            std::lock_guard lock(queueMutex_);
-            if (!queue_.empty()) {
-                item.emplace(std::move(queue_.front()));
-                queue_.pop_front();
-            }
+            std::lock_guard state(busyStateMutex_);
+            if (stopRequested_)
+                break;
+            busy_ = true;
         }
-        if (item) {
-            try {
-                process(*item);
-            } catch (const std::exception& e) {
-                // One failing item must not end the thread and strand everything after it.
-                LOG4CPLUS_ERROR(logging::logger(logging::category::worker), "Item failed: " << e.what());
+        bool processed = false;
+        {
+            std::optional<Item> item;
+            {
+                std::lock_guard lock(queueMutex_);
+                if (!queue_.empty()) {
+                    item.emplace(std::move(queue_.front()));
+                    queue_.pop_front();
+                }
             }
-            continue; // the item is released before the busy lock
+            if (item) {
+                processed = true;
+                try {
+                    process(*item);
+                } catch (const std::exception& e) {
+                    // One failing item must not end the thread and strand everything after it.
+                    LOG4CPLUS_ERROR(logging::logger(logging::category::worker), "Item failed: " << e.what());
+                }
+            }
+        } // the item is released before the worker counts as idle
+        if (processed) {
+            setIdle();
+            continue;
         }
 
         std::unique_lock wake(wakeMutex_);
-        busy.unlock();
+        setIdle();
         const auto queueEmpty = [this] {
             std::lock_guard lock(queueMutex_);
             return queue_.empty();
@@ -192,6 +209,16 @@ void Worker<Item>::run()
             break;
         }
     }
+}
+
+template <class Item>
+void Worker<Item>::setIdle()
+{
+    {
+        std::lock_guard state(busyStateMutex_);
+        busy_ = false;
+    }
+    busyChanged_.notify_all();
 }
 
 } // namespace Corvane

@@ -30,6 +30,15 @@ struct ToolRun {
     {
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
+    // Whether the receiver state shown is `state`. A receiver that is on shows "active",
+    // or "reading" when sentences with a fix came while the library asked it for its
+    // state (the query opens the data port for a moment).
+    bool showsReceiver(const std::string& state) const
+    {
+        if (state == "gps: active")
+            return has("gps: active") || has("gps: reading");
+        return has(state);
+    }
     std::size_t count(const std::string& prefix, std::size_t from = 0) const
     {
         return static_cast<std::size_t>(std::count_if(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end(),
@@ -137,7 +146,7 @@ TEST_F(GpsCommands, OnAndOffSwitchTheReceiverAndStatusTellsWhichItIs)
     EXPECT_EQ(on.exitCode, 0);
     EXPECT_EQ(on.lines, std::vector<std::string>{"gps: active"});
     EXPECT_NE(card.control("status").find("receiver=on"), std::string::npos);
-    EXPECT_TRUE(run({"status"}).has("gps: active"));
+    EXPECT_TRUE(run({"status"}).showsReceiver("gps: active"));
 
     const ToolRun off = run({"off"});
     EXPECT_EQ(off.exitCode, 0);
@@ -184,7 +193,8 @@ TEST_P(WatchEnd, PutsTheReceiverBackWithinTheStopPatience)
     // GGA and RMC of one fix give one line: no two neighbouring lines are the same.
     for (std::size_t i = 1; i < watch.lines.size(); ++i)
         EXPECT_NE(watch.lines[i], watch.lines[i - 1]);
-    EXPECT_TRUE(run({"status"}).has(ending.after));
+    const ToolRun status = run({"status"});
+    EXPECT_TRUE(status.showsReceiver(ending.after)) << ::testing::PrintToString(status.lines);
     EXPECT_NE(card.control("status").find(ending.cardSays), std::string::npos);
 }
 
