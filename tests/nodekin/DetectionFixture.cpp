@@ -156,10 +156,15 @@ NkCardInfo DetectionTest::cardInfo() const
 
 bool DetectionTest::waitFor(NkCardState state, int reason, std::chrono::milliseconds timeout)
 {
+    return waitForFrom(0, state, reason, timeout);
+}
+
+bool DetectionTest::waitForFrom(std::size_t from, NkCardState state, int reason, std::chrono::milliseconds timeout)
+{
     std::unique_lock lock(recordMutex);
     return recordChanged.wait_for(lock, timeout, [&] {
-        for (const Notification& n : recorded)
-            if (n.state == state && n.reason == reason)
+        for (std::size_t i = from; i < recorded.size(); ++i)
+            if (recorded[i].state == state && recorded[i].reason == reason)
                 return true;
         return false;
     });

@@ -73,6 +73,11 @@ protected:
     NkCardInfo cardInfo() const;
     // Waits for a notification of `state` with `reason`.
     bool waitFor(NkCardState state, int reason, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // The same among the notifications from the `from`th on (an earlier one with the same
+    // state and reason, such as a pass that saw the card's description half written, does
+    // not count).
+    bool waitForFrom(std::size_t from, NkCardState state, int reason,
+                     std::chrono::milliseconds timeout = std::chrono::seconds(10));
     std::vector<Notification> notifications() const;
     void advance(std::chrono::milliseconds time) { clock.advance(time); }
 

@@ -173,8 +173,9 @@ TEST_F(DetectionTest, ArrivalStartsAndPollingCompletesThenUnplugStops)
     advance(pollingPeriod);
     ASSERT_TRUE(waitFor(NkCardStarted, 4));
 
+    const std::size_t beforeUnplug = notifications().size();
     unplug("card.json");
-    ASSERT_TRUE(waitFor(NkCardStopped, 4));
+    ASSERT_TRUE(waitForFrom(beforeUnplug, NkCardStopped, 4));
     NkCardInfo info{};
     info.size = sizeof info;
     EXPECT_EQ(NkGetCardInfo(&info), 55);
@@ -196,8 +197,9 @@ TEST_F(DetectionTest, CardWithOnlyItsGpsDataPortStaysStartingUntilTheTimeOut)
         advance(pollingPeriod);
     EXPECT_EQ(cardInfo().state, NkCardStarting);
 
+    const std::size_t beforeTimeOut = notifications().size();
     advance(detectionTimeout);
-    ASSERT_TRUE(waitFor(NkCardStopped, 4));
+    ASSERT_TRUE(waitForFrom(beforeTimeOut, NkCardStopped, 4));
     EXPECT_EQ(cardInfo().state, NkCardStopped);
 }
 
