@@ -208,11 +208,9 @@ const CardRow builtInRows[] = {
 };
 // clang-format on
 
-bool empty(const char* text) { return text == nullptr || *text == '\0'; }
-
 void clearInconsistent(CardRow& row, std::uint32_t bit, const char* field, const char* what)
 {
-    if ((row.driverCapabilities & bit) == 0 || !empty(field))
+    if ((row.driverCapabilities & bit) == 0 || !isBlank(field))
         return;
     xlog(logWarning,
          "Nk: CheckConsistencyWindows(): Inconsistent card database entry for card [%s], %s is empty or not found "

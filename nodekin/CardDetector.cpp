@@ -33,8 +33,6 @@ void setName(char (&field)[NkNameSize], const std::string& text)
     std::snprintf(field, sizeof field, "%s", text.c_str());
 }
 
-bool empty(const char* text) { return text == nullptr || *text == '\0'; }
-
 // The final port test: opening for read and write without sharing works, or fails only
 // because another program holds the port, or because this user may not open it; each
 // means the port is there. A port this user may not open still makes the card present:
@@ -91,7 +89,7 @@ void logMethod(const char* function, const char* disabled, const char* prefix, i
 
 std::string firstExistingDevice(const char* format)
 {
-    if (empty(format))
+    if (isBlank(format))
         return {};
     for (int number = 0; number < 10; ++number) {
         char path[NkNameSize];
@@ -185,15 +183,15 @@ void CardDetector::chooseMethods(DetectionState& state) const
 {
     const CardRow& row = rowOf(state);
     DetectionMethods& m = state.methods;
-    m.modem = empty(row.modemName) ? methodDisabled : methodPolling;
+    m.modem = isBlank(row.modemName) ? methodDisabled : methodPolling;
     // Cards with control devices name them instead of ports: the application port is
     // one of those devices, never a member of the ports class.
-    if (empty(row.appPortName))
+    if (isBlank(row.appPortName))
         m.application = methodDisabled;
     else
         m.application = row.nonSerialPorts != 0 ? methodControlDevicePolling : methodPolling;
-    m.application2 = empty(row.app2PortName) ? methodDisabled : methodPolling;
-    m.diagnostics = empty(row.diagPortName) ? methodDisabled : methodPolling;
+    m.application2 = isBlank(row.app2PortName) ? methodDisabled : methodPolling;
+    m.diagnostics = isBlank(row.diagPortName) ? methodDisabled : methodPolling;
 
     const std::int32_t mask = row.insertionEventMask;
     logMethod("Modem", "Nk: Modem detection is disabled", "Modem", m.modem, mask);
@@ -457,7 +455,7 @@ void CardDetector::findBusDevice(DetectionState& state) const
     const CardRow& row = rowOf(state);
     if (!isMakersCard(row.typeCode))
         return;
-    if (empty(row.busDeviceFormat)) {
+    if (isBlank(row.busDeviceFormat)) {
         xlog(logNormal, "Nk: Bus device name could not be determined, skipping its detection");
         return;
     }

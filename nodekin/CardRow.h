@@ -46,4 +46,7 @@ struct CardRow {
 // The maker's own cards have type codes below this.
 inline constexpr std::int32_t otherVendorTypeCodes = 0x8000;
 
+// A name field of the table that was left out or left blank.
+inline bool isBlank(const char* text) { return text == nullptr || *text == '\0'; }
+
 } // namespace Nodekin

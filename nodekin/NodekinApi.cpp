@@ -19,8 +19,6 @@ namespace {
 
 using Nodekin::DetectionLibrary;
 
-constexpr int notInitialised = 21;
-constexpr int busy = 170;
 
 std::mutex libraryMutex; // guards theLibrary
 std::shared_ptr<DetectionLibrary> theLibrary;
@@ -70,7 +68,7 @@ int NkUninitialize()
             return 0;
         if (theLibrary->onNotifierThread()) {
             Nodekin::xlog(Nodekin::logError, "Nk: NkUninitialize(): called from a notification, refused");
-            return busy;
+            return Os::kErrorBusy;
         }
         doomed = std::move(theLibrary);
     }
@@ -85,7 +83,7 @@ int NkRegisterCallback(NkCallback callback)
 {
     const auto lib = library();
     if (!lib)
-        return notInitialised;
+        return Os::kErrorNotReady;
     lib->registerCallback(callback);
     return 0;
 }
@@ -94,7 +92,7 @@ int NkUnregisterCallback()
 {
     const auto lib = library();
     if (!lib)
-        return notInitialised;
+        return Os::kErrorNotReady;
     lib->unregisterCallback();
     return 0;
 }
@@ -102,14 +100,14 @@ int NkUnregisterCallback()
 int NkRegisterWindow(Os::MessageLoop* window, std::uint32_t message)
 {
     const auto lib = library();
-    return lib ? lib->registerWindow(window, message) : notInitialised;
+    return lib ? lib->registerWindow(window, message) : Os::kErrorNotReady;
 }
 
 int NkUnregisterWindow()
 {
     const auto lib = library();
     if (!lib)
-        return notInitialised;
+        return Os::kErrorNotReady;
     lib->unregisterWindow();
     return 0;
 }
@@ -123,7 +121,7 @@ int NkGetCardInfo(void* record)
         // A record of no known size is refused before the library is asked for.
         std::uint32_t size = 0;
         std::memcpy(&size, record, sizeof size);
-        return Nodekin::isAcceptedCardInfoSize(size) ? notInitialised : 122;
+        return Nodekin::isAcceptedCardInfoSize(size) ? Os::kErrorNotReady : Os::kErrorInsufficientBuffer;
     }
     return lib->copyCardInfo(record);
 }
@@ -138,7 +136,7 @@ int NkAcknowledgeSuspension()
 {
     const auto lib = library();
     if (!lib)
-        return notInitialised;
+        return Os::kErrorNotReady;
     lib->acknowledgeSuspension();
     return 0;
 }
@@ -146,13 +144,13 @@ int NkAcknowledgeSuspension()
 int NkRequestExclusiveAccess(std::uint32_t timeoutMilliseconds)
 {
     const auto lib = library();
-    return lib ? lib->requestExclusiveAccess(std::chrono::milliseconds(timeoutMilliseconds)) : notInitialised;
+    return lib ? lib->requestExclusiveAccess(std::chrono::milliseconds(timeoutMilliseconds)) : Os::kErrorNotReady;
 }
 
 int NkReleaseExclusiveAccess()
 {
     const auto lib = library();
-    return lib ? lib->releaseExclusiveAccess() : notInitialised;
+    return lib ? lib->releaseExclusiveAccess() : Os::kErrorNotReady;
 }
 
 bool NkIsCardClaimedElsewhere()

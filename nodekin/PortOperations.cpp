@@ -18,17 +18,12 @@
 
 namespace {
 
-constexpr int notInitialised = 21;
-constexpr int invalidParameter = 87;
-constexpr int insufficientBuffer = 122;
-constexpr int notSupported = 50;
-constexpr int noCard = 55;
 
 bool initialised()
 {
     NkCardInfo probe{};
     probe.size = sizeof probe;
-    return NkGetCardInfo(&probe) != notInitialised;
+    return NkGetCardInfo(&probe) != Os::kErrorNotReady;
 }
 
 // Raw 115200 8N1 without flow control, reads returning at once with what is there: the
@@ -68,13 +63,13 @@ int applyDefaultSettings(int fd)
 int NkGetDefaultPortSettings(const NkCardInfo* cardInfo, NkPortSettings* settings, NkPortTimeouts* timeouts)
 {
     if (!initialised())
-        return notInitialised;
+        return Os::kErrorNotReady;
     if (cardInfo == nullptr)
-        return invalidParameter;
+        return Os::kErrorInvalidParameter;
     if (settings == nullptr || settings->length != sizeof(NkPortSettings) || timeouts == nullptr)
-        return insufficientBuffer;
+        return Os::kErrorInsufficientBuffer;
     if (cardInfo->nonSerialPorts != 0)
-        return notSupported;
+        return Os::kErrorNotSupported;
     const std::uint32_t length = settings->length;
     *settings = NkPortSettings{};
     settings->length = length;
@@ -88,9 +83,9 @@ int NkGetDefaultPortSettings(const NkCardInfo* cardInfo, NkPortSettings* setting
 int NkOpenApplicationPortEx(const NkCardInfo* cardInfo, int openFlags, int* handle)
 {
     if (!initialised())
-        return notInitialised;
+        return Os::kErrorNotReady;
     if (cardInfo == nullptr || handle == nullptr)
-        return invalidParameter;
+        return Os::kErrorInvalidParameter;
     const int fd = ::open(cardInfo->applicationPort, openFlags | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return Os::lastSystemError();
@@ -120,25 +115,25 @@ int NkClosePort(int handle) { return ::close(handle) == 0 ? 0 : Os::lastSystemEr
 int NkGetDriverFileName(char* buffer, std::uint32_t size)
 {
     if (!initialised())
-        return notInitialised;
+        return Os::kErrorNotReady;
     if (buffer == nullptr || size < 2)
-        return insufficientBuffer;
+        return Os::kErrorInsufficientBuffer;
     NkCardInfo info{};
     info.size = sizeof info;
     if (NkGetCardInfo(&info) != 0 || info.typeCode == 0)
-        return noCard;
+        return Os::kErrorDevNotExist;
     // The kernel binds drivers without installation files to ask for.
-    Nodekin::xlog(Nodekin::logWarning, "Nk: Could not query driver file name (failed with 0x%x)", notSupported);
-    return notSupported;
+    Nodekin::xlog(Nodekin::logWarning, "Nk: Could not query driver file name (failed with 0x%x)", Os::kErrorNotSupported);
+    return Os::kErrorNotSupported;
 }
 
 int NkChangeDeviceState(const char* deviceInstanceId, std::uint32_t change)
 {
     if (deviceInstanceId == nullptr || *deviceInstanceId == '\0')
-        return invalidParameter;
+        return Os::kErrorInvalidParameter;
     // Devices are started and stopped by the kernel here, not by an installer this
     // library could call.
     Nodekin::xlog(Nodekin::logWarning, "Nk: NkChangeDeviceState(): SetupDiOpenDeviceInfo failed with 0x%x (action %u)",
-                  notSupported, change);
-    return notSupported;
+                  Os::kErrorNotSupported, change);
+    return Os::kErrorNotSupported;
 }

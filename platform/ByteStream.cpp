@@ -11,7 +11,7 @@
 namespace Os {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Steady = std::chrono::steady_clock;
 
 int streamError(bool socket, int errnoValue)
 {
@@ -80,7 +80,7 @@ IoResult ByteStream::write(std::span<const std::uint8_t> bytes, std::chrono::mil
         return IoResult::failed(kErrorInvalidHandle);
     const bool socket = kind_ == Kind::socket;
     const bool endless = timeout < std::chrono::milliseconds::zero();
-    const auto deadline = Clock::now() + (endless ? std::chrono::milliseconds::zero() : timeout);
+    const auto deadline = Steady::now() + (endless ? std::chrono::milliseconds::zero() : timeout);
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t put = socket ? ::send(fd->get(), bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL)
@@ -96,7 +96,7 @@ IoResult ByteStream::write(std::span<const std::uint8_t> bytes, std::chrono::mil
         // Full: wait until there is room again.
         int waitMs = -1;
         if (!endless) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Steady::now());
             if (left <= std::chrono::milliseconds::zero())
                 return IoResult::timedOut(done);
             waitMs = static_cast<int>(left.count());

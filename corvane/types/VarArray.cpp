@@ -12,11 +12,10 @@ namespace Corvane {
 
 namespace {
 
-constexpr const char* logCategory = logging::category::varArray;
 
 bool refuse(const char* why)
 {
-    LOG4CPLUS_ERROR(logging::logger(logCategory), why);
+    LOG4CPLUS_ERROR(logging::logger(logging::category::varArray), why);
     return false;
 }
 
@@ -26,7 +25,7 @@ memory::OwnedBytes copyBytes(const std::uint8_t* bytes, std::uint32_t size)
     if (copy)
         std::memcpy(copy.get(), bytes, size);
     else
-        LOG4CPLUS_ERROR(logging::logger(logCategory), "Cannot allocate array data");
+        LOG4CPLUS_ERROR(logging::logger(logging::category::varArray), "Cannot allocate array data");
     return copy;
 }
 

@@ -17,7 +17,7 @@ namespace {
 
 using Orvanta::testing::LogCapture;
 
-CvEventPtr event(std::uint16_t signal) { return std::make_shared<CvEvent>(signal, Dictionary{}); }
+CvEventPtr bareEvent(std::uint16_t signal) { return std::make_shared<CvEvent>(signal, Dictionary{}); }
 
 // Appends "<name>:<signal>" to a shared journal for every event it receives.
 class JournalObserver : public Observer {
@@ -42,7 +42,7 @@ TEST(Observable, DuplicateSubscriptionLeavesOneEntryAndLogsOnce)
     Observable hub;
     hub.subscribe(&first, sigArrival);
     hub.subscribe(&first, sigArrival);
-    hub.notify(event(sigArrival));
+    hub.notify(bareEvent(sigArrival));
     EXPECT_EQ(journal, std::vector<std::string>{"first:10"});
     EXPECT_EQ(log.messages(log4cplus::DEBUG_LOG_LEVEL), std::vector<std::string>{"Registered Observer"});
 }
@@ -58,8 +58,8 @@ TEST(Observable, DeliversInSubscriptionOrderToSubscribersOfTheSignalOnly)
     hub.subscribe(&first, sigGpsUpdate);
     hub.subscribe(&other, sigDeparture);
 
-    hub.notify(event(sigGpsUpdate));
-    hub.notify(event(sigError)); // nobody listens: dropped
+    hub.notify(bareEvent(sigGpsUpdate));
+    hub.notify(bareEvent(sigError)); // nobody listens: dropped
     EXPECT_EQ(journal, (std::vector<std::string>{"second:56", "first:56"}));
     EXPECT_TRUE(first.wasNotified());
     EXPECT_FALSE(first.wasNotified()); // the flag clears when read
@@ -81,7 +81,7 @@ TEST(Observable, UnsubscribingRemovesFromOneOrFromEveryList)
 
     hub.unsubscribeAll(&observer);
     EXPECT_FALSE(hub.isSubscribedAnywhere(&observer));
-    hub.notify(event(sigDeparture));
+    hub.notify(bareEvent(sigDeparture));
     EXPECT_TRUE(journal.empty());
 }
 
@@ -109,7 +109,7 @@ TEST(ObservableThreads, UnsubscribeDuringDeliveryWaitsForItToEnd)
     Observable hub;
     hub.subscribe(&slow, sigUpdate);
 
-    std::jthread publisher([&] { hub.notify(event(sigUpdate)); });
+    std::jthread publisher([&] { hub.notify(bareEvent(sigUpdate)); });
     slow.entered.wait();
 
     std::atomic<bool> updateRunningAfterUnsubscribe{true};
@@ -125,7 +125,7 @@ TEST(ObservableThreads, UnsubscribeDuringDeliveryWaitsForItToEnd)
     unsubscriber.join();
 
     EXPECT_FALSE(updateRunningAfterUnsubscribe);
-    hub.notify(event(sigUpdate));
+    hub.notify(bareEvent(sigUpdate));
     EXPECT_EQ(slow.updates, 1);
 }
 

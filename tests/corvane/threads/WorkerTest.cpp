@@ -15,7 +15,7 @@ namespace Corvane {
 namespace {
 
 using namespace std::chrono_literals;
-constexpr auto patience = 10s; // how long a test waits for another thread before failing
+constexpr auto threadPatience = 10s; // how long a test waits for another thread before failing
 
 // What the test and the worker share; it outlives the worker.
 struct Probe {
@@ -32,7 +32,7 @@ struct Probe {
     bool waitForCount(std::size_t count)
     {
         std::unique_lock lock(mutex);
-        return changed.wait_for(lock, patience, [&] { return values.size() >= count; });
+        return changed.wait_for(lock, threadPatience, [&] { return values.size() >= count; });
     }
 };
 
@@ -49,7 +49,7 @@ protected:
     {
         if (*item == probe_.heldItem) {
             probe_.heldItemStarted.count_down();
-            const auto deadline = std::chrono::steady_clock::now() + patience;
+            const auto deadline = std::chrono::steady_clock::now() + threadPatience;
             while (!stopping() && std::chrono::steady_clock::now() < deadline)
                 std::this_thread::yield();
             probe_.heldItemFinished = true;

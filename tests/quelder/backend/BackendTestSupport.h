@@ -18,6 +18,12 @@
 
 namespace Orvanta::testing {
 
+// A card of the maker's own family, as detection reports it.
+inline constexpr std::uint32_t kGx750 = 0x1800;
+// Why detection tells the backend about a card.
+inline constexpr int kReasonRegistered = 1;
+inline constexpr int kReasonDeviceChange = 4;
+
 using namespace std::chrono_literals;
 
 // The client's callbacks are plain functions: one recorder is the client at a time.

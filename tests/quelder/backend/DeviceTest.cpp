@@ -23,9 +23,6 @@ namespace {
 
 using GSM::DeviceState;
 
-constexpr std::uint32_t kGx750 = 0x1800;
-constexpr int kReasonRegistered = 1;
-constexpr int kReasonDeviceChange = 4;
 
 class DeviceTest : public ::testing::Test {
 protected:

@@ -20,8 +20,6 @@ namespace {
 
 using GSM::DeviceState;
 
-constexpr std::uint32_t kGx750 = 0x1800;
-constexpr int kReasonDeviceChange = 4;
 constexpr const char* kOk = "\r\nOK\r\n";
 
 CardScript ControlScript(int reportedState = 0, std::string probeReply = kOk)
