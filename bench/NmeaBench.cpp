@@ -2,7 +2,7 @@
 // capture. Target: at least 1,000,000 sentences per second on one core for the mixed
 // stream (GGA, GSA, two GSV, RMC, VTG), records built and handed to a publisher.
 
-#include "corvane/traits/NmeaParser.h"
+#include "corvane/nmea/NmeaParser.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,11 +3,11 @@
 // one nothing. Below the parser, the scanner must count and read as sscanf does and the
 // empty fields must fill in as the rule, carried out literally, says.
 
-#include "corvane/traits/NmeaParser.h"
-#include "corvane/traits/NormalisedSentence.h"
+#include "corvane/nmea/NmeaParser.h"
+#include "corvane/nmea/NormalisedSentence.h"
 
 #include "NmeaOracles.h"
-#include "tests/corvane/traits/NmeaTestSupport.h"
+#include "tests/corvane/nmea/NmeaTestSupport.h"
 
 #include <log4cplus/initializer.h>
 #include <log4cplus/logger.h>

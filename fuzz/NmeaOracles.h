@@ -3,7 +3,7 @@
 // its tests: the C library's sscanf for ScanfScanner, and the empty-field rule carried
 // out literally, by repeated replacement, for NormalisedSentence.
 
-#include "corvane/traits/ScanfScanner.h"
+#include "corvane/nmea/ScanfScanner.h"
 
 #include <array>
 #include <cmath>

@@ -5,8 +5,9 @@
 // functions and are declared by Platform itself.
 //
 // Groups follow who carries them: the start-up and identity operations of the generic
-// platform; the rest of the generic platform's table; the GPS operations that each
-// platform carries on its own.
+// platform; the modem's services (SIM, network, indicators, data calls, SMS, phonebook),
+// which the generic platform answers as not supported until they are built; the GPS
+// operations that each platform carries on its own.
 
 #include <cstdint>
 
@@ -36,7 +37,7 @@
     X(49, QdGetDirectPinPukState, (int* state), (state))                                                         \
     X(56, QdGetPinPukState, (int* state, int* resultCode), (state, resultCode))
 
-#define QD_OPERATIONS_GENERIC_LATER(X)                                                                          \
+#define QD_OPERATIONS_MODEM_SERVICES(X)                                                                          \
     X(3, QdInitializeSim, (), ())                                                                                \
     X(4, QdInitializeNetwork, (), ())                                                                            \
     X(5, QdInitializeIndicators, (), ())                                                                         \
@@ -109,5 +110,5 @@
 // Every client operation, slots 2 to 90.
 #define QD_OPERATIONS(X)                     \
     QD_OPERATIONS_STARTUP_AND_IDENTITY(X)    \
-    QD_OPERATIONS_GENERIC_LATER(X)           \
+    QD_OPERATIONS_MODEM_SERVICES(X)          \
     QD_OPERATIONS_GPS(X)

@@ -8,7 +8,7 @@
 // of later events and for readers on other threads.
 
 #include "corvane/ErrorCode.h"
-#include "corvane/traits/NmeaParser.h"
+#include "corvane/nmea/NmeaParser.h"
 #include "corvane/traits/QdBackend.h"
 #include "corvane/traits/QdConnectionStatistics.h"
 #include "corvane/traits/SignalPublisher.h"

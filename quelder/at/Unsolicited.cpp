@@ -1,9 +1,15 @@
 #include "quelder/at/Unsolicited.h"
 
 #include <algorithm>
+#include <array>
 
 namespace GSM {
 namespace {
+
+struct UnsolicitedPrefix {
+    Unsolicited type;
+    std::string_view prefix;
+};
 
 constexpr std::array<UnsolicitedPrefix, kUnsolicitedTypes> kTable = {{
     {Unsolicited::ring, "RING"},
@@ -70,8 +76,6 @@ static_assert([] {
 }());
 
 } // namespace
-
-const std::array<UnsolicitedPrefix, kUnsolicitedTypes> kUnsolicitedPrefixes = kTable;
 
 std::optional<Unsolicited> UnsolicitedTypeOf(std::string_view line) noexcept
 {

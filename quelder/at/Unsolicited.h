@@ -3,7 +3,6 @@
 // The table is ordered: a line is of the first type whose prefix it starts with. The
 // type is the index a handler table for these results is keyed by.
 
-#include <array>
 #include <optional>
 #include <string_view>
 
@@ -20,13 +19,6 @@ enum class Unsolicited : int {
 };
 
 inline constexpr std::size_t kUnsolicitedTypes = 53;
-
-struct UnsolicitedPrefix {
-    Unsolicited type;
-    std::string_view prefix;
-};
-
-extern const std::array<UnsolicitedPrefix, kUnsolicitedTypes> kUnsolicitedPrefixes;
 
 // The type of an unsolicited result line; nothing for any other line. A "_TWANCALL:"
 // line counts only with exactly one comma: with more it is the answer to "AT_TWANCALL?".

@@ -38,7 +38,7 @@ public:
     explicit GenericPlatform(Device& device) : device_(device) {}
 
     QD_OPERATIONS_STARTUP_AND_IDENTITY(QD_OVERRIDE_OPERATION)
-    QD_OPERATIONS_GENERIC_LATER(QD_NOT_SUPPORTED_OPERATION)
+    QD_OPERATIONS_MODEM_SERVICES(QD_NOT_SUPPORTED_OPERATION)
 
     static constexpr auto kStartUpRetryPeriod = std::chrono::milliseconds(1000);
     static constexpr auto kStartUpRetryLimit = std::chrono::seconds(30);

@@ -4,7 +4,7 @@
 #include "JsonSignalPrinter.h"
 #include "LineReader.h"
 
-#include "corvane/traits/NmeaParser.h"
+#include "corvane/nmea/NmeaParser.h"
 
 namespace Orvanta::gps {
 

@@ -1,7 +1,7 @@
 #pragma once
 // What became of the sentences of one decode run, by type.
 
-#include "corvane/traits/NmeaParser.h"
+#include "corvane/nmea/NmeaParser.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "corvane/traits/NmeaChecksum.h"
+#include "corvane/nmea/NmeaChecksum.h"
 
 #include <gtest/gtest.h>
 

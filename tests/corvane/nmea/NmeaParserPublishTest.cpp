@@ -1,7 +1,7 @@
 // The parser's default publisher is the middleware's: subscribers of the hub receive the
 // records, the fix signal of a $GPRMC before its position.
 
-#include "corvane/traits/NmeaParser.h"
+#include "corvane/nmea/NmeaParser.h"
 
 #include "corvane/fsm/CorvaneController.h"
 #include "tests/corvane/support/SignalRecorder.h"

@@ -10,7 +10,7 @@
 // from. A parser serves one thread at a time (the backend's communicator); it keeps its
 // records' buffers from one sentence to the next, so a steady stream allocates nothing.
 
-#include "corvane/traits/ScanfScanner.h"
+#include "corvane/nmea/ScanfScanner.h"
 #include "corvane/traits/SignalPublisher.h"
 
 #include <log4cplus/logger.h>

@@ -1,6 +1,6 @@
 #include "NmeaTestSupport.h"
 
-#include "corvane/traits/NmeaChecksum.h"
+#include "corvane/nmea/NmeaChecksum.h"
 
 #include <cstdlib>
 #include <stdexcept>

@@ -1,8 +1,8 @@
-#include "corvane/traits/NmeaParser.h"
+#include "corvane/nmea/NmeaParser.h"
 
 #include "NmeaTestSupport.h"
-#include "corvane/traits/NormalisedSentence.h"
-#include "corvane/traits/ScanfScanner.h"
+#include "corvane/nmea/NormalisedSentence.h"
+#include "corvane/nmea/ScanfScanner.h"
 #include "corvane/types/Allocation.h"
 
 #include <gtest/gtest.h>

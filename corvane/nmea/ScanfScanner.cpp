@@ -1,4 +1,4 @@
-#include "corvane/traits/ScanfScanner.h"
+#include "corvane/nmea/ScanfScanner.h"
 
 #include <charconv>
 #include <clocale>

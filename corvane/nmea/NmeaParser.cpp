@@ -1,10 +1,10 @@
-#include "corvane/traits/NmeaParser.h"
+#include "corvane/nmea/NmeaParser.h"
 
 #include "corvane/Keys.h"
 #include "corvane/Logging.h"
-#include "corvane/traits/NmeaChecksum.h"
-#include "corvane/traits/NormalisedSentence.h"
-#include "corvane/traits/ScanfScanner.h"
+#include "corvane/nmea/NmeaChecksum.h"
+#include "corvane/nmea/NormalisedSentence.h"
+#include "corvane/nmea/ScanfScanner.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 // the reason: once the capture's sentences are given the talker or checksum the rule
 // wants, the missing positions are published too.
 
-#include "corvane/traits/NmeaParser.h"
+#include "corvane/nmea/NmeaParser.h"
 
 #include "NmeaTestSupport.h"
 

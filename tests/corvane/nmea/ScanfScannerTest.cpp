@@ -1,7 +1,7 @@
 // The scanner must count, and read, exactly as the C library does: the sentence rules
 // accept or reject by the number of conversions. sscanf is the reference for every row.
 
-#include "corvane/traits/ScanfScanner.h"
+#include "corvane/nmea/ScanfScanner.h"
 
 #include "fuzz/NmeaOracles.h"
 

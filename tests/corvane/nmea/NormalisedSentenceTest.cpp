@@ -1,4 +1,4 @@
-#include "corvane/traits/NormalisedSentence.h"
+#include "corvane/nmea/NormalisedSentence.h"
 
 #include "fuzz/NmeaOracles.h"
 
