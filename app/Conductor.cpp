@@ -18,9 +18,6 @@ namespace Orvanta {
 
 namespace {
 
-constexpr int stopReadingMode = 2;
-constexpr int readMode = 4;
-constexpr int offMode = 0;
 constexpr int deviceRemoved = 0;
 
 } // namespace
@@ -98,7 +95,7 @@ void Conductor::toggleUi()
 void Conductor::notifyUiVisibility()
 {
     reportUiVisibility();
-    requestGpsMode(stopReadingMode);
+    requestGpsMode(Corvane::cGpsModeStopReading);
 }
 
 void Conductor::reportUiVisibility() { emit uiVisibilityChanged(mainWidget_ != nullptr && mainWidget_->isVisible()); }
@@ -106,10 +103,10 @@ void Conductor::reportUiVisibility() { emit uiVisibilityChanged(mainWidget_ != n
 void Conductor::switchGps(bool on)
 {
     qCInfo(shellLog) << (on ? "switching the receiver on" : "switching the receiver off");
-    requestGpsMode(on ? readMode : offMode);
+    requestGpsMode(on ? Corvane::cGpsModeRead : Corvane::cGpsModeOff);
 }
 
-void Conductor::requestGpsMode(int mode)
+void Conductor::requestGpsMode(Corvane::GpsMode mode)
 {
     if (!quitting())
         library_.setGpsMode(mode);
@@ -179,7 +176,7 @@ void Conductor::checkForFix()
     if (!known)
         return;
     emit foundLocation(true);
-    requestGpsMode(stopReadingMode);
+    requestGpsMode(Corvane::cGpsModeStopReading);
 }
 
 } // namespace Orvanta

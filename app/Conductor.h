@@ -87,7 +87,7 @@ public slots:
 private:
     void checkForFix();
     // Nothing more is asked of the library once it is being closed.
-    void requestGpsMode(int mode);
+    void requestGpsMode(Corvane::GpsMode mode);
     void trayDecided(bool trayAvailable);
 
     LibraryControl& library_;
@@ -96,7 +96,7 @@ private:
     std::unique_ptr<QSettings> settings_;
     int libraryState_ = 0;
     int deviceState_ = 0;
-    int gpsState_ = 0;
+    int gpsState_ = Corvane::gpsOff;
     double latitude_ = 0.0;
     double longitude_ = 0.0;
     // Top-level windows without parents; declared last so that they go before the

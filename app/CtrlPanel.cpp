@@ -107,11 +107,11 @@ void CtrlPanel::setPortLabelText(QString port)
 void CtrlPanel::updateGPSState(eGpsState state)
 {
     switch (state) {
-    case gpsInactive:
+    case Corvane::gpsOff:
         showStatus(tr("Inactive"));
         break;
-    case gpsActive:
-    case gpsReading:
+    case Corvane::gpsActive:
+    case Corvane::gpsReading:
         // The shell stops reading as soon as it has a fix, and the receiver reports that as
         // "switched on"; the fix it found is still there, so "Ready" stays.
         if (status_->text() != tr("Ready"))
@@ -119,7 +119,7 @@ void CtrlPanel::updateGPSState(eGpsState state)
         if (!btnTrigger_->isChecked())
             btnTrigger_->setChecked(true);
         break;
-    case gpsSearching:
+    case Corvane::gpsSearching:
         showStatus(tr("Locating"));
         break;
     default: // a state this shell does not know: leave the display as it is

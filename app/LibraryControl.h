@@ -16,7 +16,8 @@ public:
     // LibraryCloser. Any thread of the shell's own, never one of the library's. A call
     // while another one closes waits for it and closes nothing more.
     virtual void shutdown() = 0;
-    // 4 switches the receiver on and reads it, 0 switches it off, 2 stops reading.
+    // A Corvane::GpsMode: the shell reads (cGpsModeRead), switches off (cGpsModeOff)
+    // and stops reading (cGpsModeStopReading).
     // GUI thread; ignored while the library closes.
     virtual void setGpsMode(int mode) = 0;
 };

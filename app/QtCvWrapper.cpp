@@ -10,8 +10,6 @@ namespace Orvanta {
 
 namespace {
 
-constexpr int gpsOnlyInitMode = 2;
-
 QString key(const char* name) { return QString::fromLatin1(name); }
 
 // Calls `emitValue` with the record's value under `name`, if the record holds one.
@@ -63,7 +61,7 @@ bool QtCvWrapper::initialise()
     // Started even when the registration failed: the library then runs without a client,
     // as it would for any other caller. Failures show as the states that never arrive.
     DictionaryInstance parameters;
-    parameters.setValue(key(Corvane::key::libraryInitMode), gpsOnlyInitMode);
+    parameters.setValue(key(Corvane::key::libraryInitMode), Corvane::cInitModeGpsOnly);
     Corvane::initialise(parameters.dictionary());
     return initialised_;
 }

@@ -42,8 +42,8 @@ void SystrayIcon::withdraw() { inner_->hide(); }
 
 void SystrayIcon::adjustIcon(eGpsState state)
 {
-    setTooltip(state != gpsInactive);
-    setCorrectIcon(state != gpsInactive);
+    setTooltip(state != Corvane::gpsOff);
+    setCorrectIcon(state != Corvane::gpsOff);
 }
 
 void SystrayIcon::setTooltip(bool active) { inner_->setToolTip(active ? tr("GPS Active") : tr("GPS Inactive")); }

@@ -143,7 +143,7 @@ void BM_CardLineToGpsData(benchmark::State& state)
             state.SkipWithError("no card with GPS");
             return;
         }
-        session.setGpsMode(4);
+        session.setGpsMode(Corvane::cGpsModeRead);
         const auto deadline = Clock::now() + std::chrono::seconds(30) +
                               std::chrono::milliseconds(static_cast<long long>(1000.0 * double(wanted) / rate));
         while (microseconds.size() < wanted) {

@@ -27,8 +27,8 @@ ErrorCode configure(const CvParameters* configuration);
 // records with a context pointer and callbacks). 2 when none of them is there; a table
 // left out keeps what it had.
 ErrorCode registerClient(const CvParameters* traits);
-// Starts the library ("libraryInitMode": 0 and 1 full, 2 GPS only, 3 or absent: full and
-// GPS). The client hears "libraryState" 0 and "deviceState" 0 before this returns.
+// Starts the library ("libraryInitMode", an InitMode; absent: cInitModeFullAndGps). The
+// client hears "libraryState" 0 and "deviceState" 0 before this returns.
 // Calling it again only replaces the parameters.
 ErrorCode initialise(const CvParameters* parameters);
 // Stops the library; the client hears "libraryState" 3 before this returns. Call it from
@@ -50,7 +50,7 @@ ErrorCode setRadioState(const CvParameters* parameters);  // "radioState"
 ErrorCode scanNetworks();
 ErrorCode selectNetwork(const CvParameters* parameters);  // "mccmnc" or "networkSelectionMode"
 ErrorCode setNetworkTechnology(const CvParameters* parameters); // "networkTechnology"
-ErrorCode setGpsMode(const CvParameters* parameters);     // "gpsMode": 0 off, 1 on, 2 stop reading, 4 read
+ErrorCode setGpsMode(const CvParameters* parameters);     // "gpsMode", a GpsMode
 
 // The last known value of each key named in `request`, in its order: "libraryVersion",
 // "connectionStatistics", or any reported key the library has seen. Keys it does not know

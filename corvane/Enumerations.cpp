@@ -85,4 +85,20 @@ std::string_view enumName(ConnectionState v) noexcept
     return enumerationName("cmConnecting,cmConnected,cmDisconnecting,cmDisconnected,", v);
 }
 
+// The empty item is the gap at 3.
+std::string_view enumName(GpsMode v) noexcept
+{
+    return enumerationName("cGpsModeOff,cGpsModeOn,cGpsModeStopReading,,cGpsModeRead,", v);
+}
+
+std::string_view enumName(GpsState v) noexcept
+{
+    return enumerationName("gpsOff,gpsActive,gpsReading,gpsSearching,", v);
+}
+
+std::string_view enumName(InitMode v) noexcept
+{
+    return enumerationName("cInitModeFull,cInitModeFullAlias,cInitModeGpsOnly,cInitModeFullAndGps,", v);
+}
+
 } // namespace Corvane

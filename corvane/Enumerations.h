@@ -80,6 +80,19 @@ enum RegistrationState : int { rmNotRegistered, rmSearching, rmDenied, rmComplet
 
 enum ConnectionState : int { cmConnecting, cmConnected, cmDisconnecting, cmDisconnected };
 
+// What a client asks of the GPS receiver; 3 is no mode.
+enum GpsMode : int { cGpsModeOff = 0, cGpsModeOn = 1, cGpsModeStopReading = 2, cGpsModeRead = 4 };
+
+enum GpsState : int {
+    gpsOff,
+    gpsActive,    // switched on, positions not read
+    gpsReading,   // reading, with a fix
+    gpsSearching, // reading, no fix yet
+};
+
+// How much of the card the library starts; 0 and 1 start the same.
+enum InitMode : int { cInitModeFull, cInitModeFullAlias, cInitModeGpsOnly, cInitModeFullAndGps };
+
 // The enumerations are told apart by their types; pass a plain number through the type
 // of the enumeration it belongs to.
 std::string_view enumName(PinMode value) noexcept;
@@ -100,5 +113,8 @@ std::string_view enumName(DeviceState value) noexcept;
 std::string_view enumName(PinState value) noexcept;
 std::string_view enumName(RegistrationState value) noexcept;
 std::string_view enumName(ConnectionState value) noexcept;
+std::string_view enumName(GpsMode value) noexcept;
+std::string_view enumName(GpsState value) noexcept;
+std::string_view enumName(InitMode value) noexcept;
 
 } // namespace Corvane

@@ -30,8 +30,11 @@ constexpr Signal deviceSignals[] = {sigArrival,    sigDeparture,  sigReset,     
                                     sigInitialised, sigSimMissing, sigSimBlocked, sigRadioOn,      sigDeviceBusy,
                                     sigDeviceDone, sigConfigureGps, sigGpsEnabled, sigGpsDisabled};
 
-// Initialisation modes that go on to the SIM: every mode but GPS only (2).
-bool initialisesSim(std::int64_t mode) { return mode == 0 || mode == 1 || mode == 3; }
+// Initialisation modes that go on to the SIM: every mode but GPS only.
+bool initialisesSim(std::int64_t mode)
+{
+    return mode == cInitModeFull || mode == cInitModeFullAlias || mode == cInitModeFullAndGps;
+}
 
 } // namespace
 
@@ -115,7 +118,7 @@ QState DeviceFSM::devicePresent(const QEvent* e)
         return handled();
     case sigDeparture:
         trace("devicePresent", "departure");
-        notifyGpsState(0);
+        notifyGpsState(gpsOff);
         notifyGpsSupport(false);
         Q_TRAN(&DeviceFSM::noDevice);
         return handled();
@@ -137,7 +140,7 @@ QState DeviceFSM::devicePresent(const QEvent* e)
     case sigGpsDisabled:
         trace("devicePresent", "gpsDisabled");
         gps_.reset();
-        notifyGpsState(0);
+        notifyGpsState(gpsOff);
         notifyGpsSupport(false);
         return handled();
     }
@@ -162,8 +165,9 @@ QState DeviceFSM::deviceInitialising(const QEvent* e)
     case sigDone: {
         tracedState("deviceInitialising", "done", devmInitialised);
         const Dictionary parameters = controller_.initialParameters();
-        const std::int64_t mode =
-            parameters.hasKey(key::libraryInitMode) ? parameters.integer(key::libraryInitMode) : 3;
+        std::int64_t mode = cInitModeFullAndGps;
+        if (parameters.hasKey(key::libraryInitMode))
+            mode = parameters.integer(key::libraryInitMode);
         if (initialisesSim(mode)) {
             createSimMachines();
             Q_TRAN(&DeviceFSM::simInitialising);

@@ -1,6 +1,7 @@
 #include "corvane/fsm/GpsFSM.h"
 
 #include "corvane/ClientNotifications.h"
+#include "corvane/Enumerations.h"
 
 namespace Corvane {
 
@@ -14,9 +15,6 @@ const StateName gpsStates[] = {
 };
 
 constexpr Signal gpsSignals[] = {sigActivateGps, sigDeactivateGps, sigGpsUpdate, sigReadGps, sigStopGps, sigGpsSearch};
-
-// The "gpsState" values the client sees.
-enum : int { receiverOff = 0, receiverOn = 1, positionsValid = 2, searchingFix = 3 };
 
 } // namespace
 
@@ -38,7 +36,7 @@ QState GpsFSM::gps(const QEvent* e)
     switch (e->sig) {
     case Q_ENTRY_SIG:
         trace("gps", "entry");
-        notifyGpsState(receiverOff);
+        notifyGpsState(gpsOff);
         return handled();
     case Q_EXIT_SIG:
         return traced("gps", "exit");
@@ -59,11 +57,11 @@ QState GpsFSM::active(const QEvent* e)
     switch (e->sig) {
     case Q_ENTRY_SIG:
         trace("active", "entry");
-        notifyGpsState(receiverOn);
+        notifyGpsState(gpsActive);
         return handled();
     case Q_EXIT_SIG:
         trace("active", "exit");
-        notifyGpsState(receiverOff);
+        notifyGpsState(gpsOff);
         return handled();
     case sigActivateGps:
         return traced("active", "activate"); // already on
@@ -84,13 +82,13 @@ QState GpsFSM::reading(const QEvent* e)
     switch (e->sig) {
     case Q_ENTRY_SIG:
         trace("reading", "entry");
-        notifyGpsState(positionsValid);
+        notifyGpsState(gpsReading);
         return handled();
     case Q_EXIT_SIG:
         return traced("reading", "exit");
     case sigStopGps:
         trace("reading", "stopGps");
-        notifyGpsState(receiverOn);
+        notifyGpsState(gpsActive);
         Q_TRAN(&GpsFSM::active);
         return handled();
     case sigGpsUpdate:
@@ -110,13 +108,13 @@ QState GpsFSM::searching(const QEvent* e)
     switch (e->sig) {
     case Q_ENTRY_SIG:
         trace("searching", "entry");
-        notifyGpsState(searchingFix);
+        notifyGpsState(gpsSearching);
         return handled();
     case Q_EXIT_SIG:
         return traced("searching", "exit");
     case sigReadGps:
         trace("searching", "readGps");
-        notifyGpsState(positionsValid); // the fix is back; "reading" is not entered again
+        notifyGpsState(gpsReading); // the fix is back; "reading" is not entered again
         Q_TRAN(&GpsFSM::reading);
         return handled();
     case sigGpsSearch:

@@ -10,7 +10,7 @@
 //   QState GpsFSM::reading(const QEvent* e)
 //   {
 //       switch (e->sig) {
-//       case Q_ENTRY_SIG: notifyGpsState(2); return handled();
+//       case Q_ENTRY_SIG: notifyGpsState(gpsReading); return handled();
 //       case sigGpsSearch: Q_TRAN(&GpsFSM::searching); return handled();
 //       }
 //       return super(&GpsFSM::active);

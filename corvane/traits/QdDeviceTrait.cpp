@@ -1,5 +1,6 @@
 #include "corvane/traits/QdDeviceTrait.h"
 
+#include "corvane/Enumerations.h"
 #include "corvane/Keys.h"
 #include "corvane/Logging.h"
 #include "corvane/fsm/CorvaneController.h"
@@ -18,17 +19,15 @@ namespace {
 
 log4cplus::Logger traitLogger() { return logging::logger(logging::category::deviceTrait); }
 
-constexpr std::uint32_t defaultInitMode = 3;
-
 // The mode the library was started with, read while the controller surely exists.
 std::uint32_t libraryInitMode()
 {
     const CorvaneController::InUse controller;
     if (!controller)
-        return defaultInitMode;
+        return cInitModeFullAndGps;
     const Dictionary parameters = controller->initialParameters();
     if (!parameters.hasKey(key::libraryInitMode))
-        return defaultInitMode;
+        return cInitModeFullAndGps;
     // Compared as an unsigned number: -1 is a mode nobody knows.
     return static_cast<std::uint32_t>(parameters.integer(key::libraryInitMode));
 }
@@ -148,10 +147,10 @@ void QdDeviceTrait::runInitDevice(std::uint32_t mode)
 {
     LOG4CPLUS_DEBUG(traitLogger(), "initDeviceThread()");
     switch (mode) {
-    case 0:
-    case 1: fullDeviceInitialisation(); break;
-    case 2: gpsCheck(); break;
-    case 3:
+    case cInitModeFull:
+    case cInitModeFullAlias: fullDeviceInitialisation(); break;
+    case cInitModeGpsOnly: gpsCheck(); break;
+    case cInitModeFullAndGps:
         fullDeviceInitialisation();
         gpsCheck();
         break;
@@ -397,49 +396,51 @@ int QdDeviceTrait::configureGps(Dictionary& parameters)
 {
     if (!parameters.hasKey(key::gpsMode))
         return cNoError;
-    const std::int64_t mode = parameters.integer(key::gpsMode);
+    const std::int64_t requested = parameters.integer(key::gpsMode);
     // An unknown mode must not open the GPS ports nobody would close again.
-    if (mode != 0 && mode != 1 && mode != 2 && mode != 4)
+    if (requested != cGpsModeOff && requested != cGpsModeOn && requested != cGpsModeStopReading &&
+        requested != cGpsModeRead)
         return cErrorNotSupported;
+    const auto mode = static_cast<GpsMode>(requested);
 
     std::lock_guard lock(gpsMutex_);
     QdBackend& backend = qdBackend();
     if (const int opened = backend.QdInitGps(); opened < 0)
         return publishQdFailure(publisher_, opened);
     // Reading leaves the service open; every other mode closes it.
-    serviceKeptForReading_ = mode == 4;
+    serviceKeptForReading_ = mode == cGpsModeRead;
     int state = 0;
     const int query = backend.QdGetGpsState(&state);
     const bool on = query >= 0 && state == 1;
 
     switch (mode) {
-    case 0: {
+    case cGpsModeOff: {
         const bool switchedOff = on && backend.QdSetGpsState(0) >= 0;
         const int result = backend.QdExitGps();
         if (switchedOff)
             publisher_.publish(sigDeactivateGps, {});
         return finishGps(result);
     }
-    case 1: {
+    case cGpsModeOn: {
         const bool switchedOn = backend.QdSetGpsState(1) >= 0;
         const int result = backend.QdExitGps();
         if (switchedOn)
             publisher_.publish(sigActivateGps, {});
         return finishGps(result);
     }
-    case 2: {
+    case cGpsModeStopReading: {
         const int result = backend.QdExitGps();
         if (result >= 0)
             publisher_.publish(sigStopGps, {});
         return finishGps(result);
     }
-    default: { // 4: read; the service stays open and NMEA flows
-        const int result = on ? query : backend.QdSetGpsState(1);
-        if (result >= 0)
-            publisher_.publish(sigReadGps, {});
-        return finishGps(result);
+    case cGpsModeRead: break;
     }
-    }
+    // Reading: the service stays open and NMEA flows.
+    const int result = on ? query : backend.QdSetGpsState(1);
+    if (result >= 0)
+        publisher_.publish(sigReadGps, {});
+    return finishGps(result);
 }
 
 } // namespace Corvane

@@ -134,7 +134,7 @@ void ConductorTest::reportsPassToTheWidgets()
     QCOMPARE(supported.size(), 1);
     QCOMPARE(supported.at(0).at(0).toBool(), true);
     QCOMPARE(state.size(), 1);
-    QCOMPARE(state.at(0).at(0).value<eGpsState>(), gpsSearching);
+    QCOMPARE(state.at(0).at(0).value<eGpsState>(), Corvane::gpsSearching);
     QCOMPARE(f.conductor.gpsState(), 3);
     QCOMPARE(port.at(0).at(0).toString(), QStringLiteral("/dev/ttyUSB2"));
     QCOMPARE(f.conductor.libraryState(), 1);

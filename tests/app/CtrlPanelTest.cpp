@@ -123,7 +123,7 @@ void CtrlPanelTest::gpsSupportEnablesTheButton()
 
     Panel p;
     emit p.f.conductor.gpsSupported(true);
-    emit p.f.conductor.gpsStateChanged(gpsActive); // checked, "Active"
+    emit p.f.conductor.gpsStateChanged(Corvane::gpsActive); // checked, "Active"
     emit p.f.conductor.gpsSupported(supported);
     QCOMPARE(p.trigger()->isEnabled(), enabled);
     QCOMPARE(p.trigger()->isChecked(), checked);
@@ -135,7 +135,7 @@ void CtrlPanelTest::deviceRemovalClearsPortAndStatus()
     Panel p;
     emit p.f.conductor.gpsSupported(true);
     emit p.f.conductor.gpsPortName(QStringLiteral("/dev/ttyUSB2"));
-    emit p.f.conductor.gpsStateChanged(gpsReading);
+    emit p.f.conductor.gpsStateChanged(Corvane::gpsReading);
     emit p.f.conductor.deviceReady(false);
     QCOMPARE(p.status(), QStringLiteral("No GPS Device"));
     QCOMPARE(p.port(), QString());
@@ -151,7 +151,7 @@ void CtrlPanelTest::eachFixShowsReady()
     emit p.f.conductor.gpsSupported(true);
     emit p.f.conductor.foundLocation(true);
     QCOMPARE(p.status(), QStringLiteral("Ready"));
-    emit p.f.conductor.gpsStateChanged(gpsSearching);
+    emit p.f.conductor.gpsStateChanged(Corvane::gpsSearching);
     QCOMPARE(p.status(), QStringLiteral("Locating"));
     emit p.f.conductor.foundLocation(true);
     QCOMPARE(p.status(), QStringLiteral("Ready"));
@@ -160,14 +160,14 @@ void CtrlPanelTest::eachFixShowsReady()
 
     // Reading stops after the fix (and the last sentences of the group may still re-enter
     // reading): the fix is not lost by that.
-    for (eGpsState state : {gpsReading, gpsActive}) {
+    for (eGpsState state : {Corvane::gpsReading, Corvane::gpsActive}) {
         emit p.f.conductor.gpsStateChanged(state);
         QCOMPARE(p.status(), QStringLiteral("Ready"));
     }
     // Switching off and on again starts over.
-    emit p.f.conductor.gpsStateChanged(gpsInactive);
+    emit p.f.conductor.gpsStateChanged(Corvane::gpsOff);
     QCOMPARE(p.status(), QStringLiteral("Inactive"));
-    emit p.f.conductor.gpsStateChanged(gpsActive);
+    emit p.f.conductor.gpsStateChanged(Corvane::gpsActive);
     QCOMPARE(p.status(), QStringLiteral("Active"));
 }
 

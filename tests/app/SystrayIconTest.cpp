@@ -92,7 +92,7 @@ void SystrayIconTest::pictureAndToolTipFollowTheGpsState()
 void SystrayIconTest::deviceRemovalShowsDisabledButKeepsTheToolTip()
 {
     Tray t;
-    emit t.f.conductor.gpsStateChanged(gpsActive);
+    emit t.f.conductor.gpsStateChanged(Corvane::gpsActive);
     emit t.f.conductor.deviceReady(false);
     QCOMPARE(t.picture(), QStringLiteral("systray_disabled.png"));
     QCOMPARE(t.shown()->toolTip(), QStringLiteral("GPS Active"));

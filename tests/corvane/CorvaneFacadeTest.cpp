@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -326,6 +327,49 @@ TEST(EnumerationNames, ComeFromTheirTables)
     EXPECT_EQ(enumName(cPinKindCorpPersPukRequired), "cPinKindCorpPersPukRequired");
     EXPECT_EQ(enumName(static_cast<LibraryState>(4)), "???");
     EXPECT_EQ(enumName(static_cast<ConnectionState>(-1)), "???");
+}
+
+// Clients send and receive these as plain numbers; a value that moved would switch the
+// receiver the wrong way or show the wrong state without any compiler noticing.
+struct ClientValue {
+    long long number;
+    std::string_view name;
+    long long expectedNumber;
+    std::string_view expectedName;
+};
+
+template <class Enumeration>
+ClientValue clientValue(Enumeration value, long long expectedNumber, std::string_view expectedName)
+{
+    return {value, enumName(value), expectedNumber, expectedName};
+}
+
+TEST(EnumerationNames, GpsAndInitialisationModesKeepTheirNumbers)
+{
+    const ClientValue rows[] = {
+        clientValue(cGpsModeOff, 0, "cGpsModeOff"),
+        clientValue(cGpsModeOn, 1, "cGpsModeOn"),
+        clientValue(cGpsModeStopReading, 2, "cGpsModeStopReading"),
+        clientValue(cGpsModeRead, 4, "cGpsModeRead"),
+        clientValue(static_cast<GpsMode>(3), 3, "???"),
+        clientValue(static_cast<GpsMode>(5), 5, "???"),
+        clientValue(gpsOff, 0, "gpsOff"),
+        clientValue(gpsActive, 1, "gpsActive"),
+        clientValue(gpsReading, 2, "gpsReading"),
+        clientValue(gpsSearching, 3, "gpsSearching"),
+        clientValue(static_cast<GpsState>(4), 4, "???"),
+        clientValue(static_cast<GpsState>(-1), -1, "???"),
+        clientValue(cInitModeFull, 0, "cInitModeFull"),
+        clientValue(cInitModeFullAlias, 1, "cInitModeFullAlias"),
+        clientValue(cInitModeGpsOnly, 2, "cInitModeGpsOnly"),
+        clientValue(cInitModeFullAndGps, 3, "cInitModeFullAndGps"),
+        clientValue(static_cast<InitMode>(4), 4, "???"),
+    };
+    for (const ClientValue& row : rows) {
+        SCOPED_TRACE(std::string(row.expectedName) + " " + std::to_string(row.expectedNumber));
+        EXPECT_EQ(row.number, row.expectedNumber);
+        EXPECT_EQ(row.name, row.expectedName);
+    }
 }
 
 } // namespace

@@ -25,7 +25,6 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr auto kPatience = 300ms;
-constexpr int kModeRead = 4;
 
 struct RecordDeleter {
     void operator()(CvParameters* record) const { deleteParameters(record); }
@@ -89,7 +88,7 @@ protected:
             return false;
         }));
         backend.hang("QdSetGpsState");
-        ASSERT_EQ(setGpsMode(recordOf(buildDictionary("I", key::gpsMode, std::int64_t{kModeRead})).get()), cNoError);
+        ASSERT_EQ(setGpsMode(recordOf(buildDictionary("I", key::gpsMode, std::int64_t{cGpsModeRead})).get()), cNoError);
         ASSERT_TRUE(backend.waitUntilHanging());
     }
 

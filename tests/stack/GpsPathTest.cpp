@@ -24,10 +24,6 @@ bool holdsAll(const std::vector<std::string>& sequence, const std::vector<std::s
     });
 }
 
-constexpr int kModeOff = 0;
-constexpr int kModeStopReading = 2;
-constexpr int kModeRead = 4;
-
 // Four groups a second keep the tests short; a fix from the first group on.
 const std::vector<std::string> kCard{"--ttff", "0", "--rate", "4"};
 
@@ -72,18 +68,18 @@ TEST_F(GpsPath, StartUpFindsTheReceiverAndReadingDeliversTheTrack)
         << ::testing::PrintToString(startUp);
 
     const std::size_t beforeReading = taken();
-    ASSERT_EQ(session->setGpsMode(kModeRead), Corvane::cNoError);
+    ASSERT_EQ(session->setGpsMode(Corvane::cGpsModeRead), Corvane::cNoError);
     ASSERT_TRUE(waitForSummary("gps 2")) << ::testing::PrintToString(summaries(beforeReading));
     EXPECT_TRUE(containsInOrder(summaries(beforeReading), {"gps 1", "gps 2"}));
     EXPECT_TRUE(contains(cardStatus(), "receiver=on")) << cardStatus();
     expectTrackPositions(6);
 
     const std::size_t beforeStop = taken();
-    ASSERT_EQ(session->setGpsMode(kModeStopReading), Corvane::cNoError);
+    ASSERT_EQ(session->setGpsMode(Corvane::cGpsModeStopReading), Corvane::cNoError);
     ASSERT_TRUE(waitForSummary("gps 1")) << ::testing::PrintToString(summaries(beforeStop));
     // Stopping reading leaves the receiver on; switching off turns it off.
     EXPECT_TRUE(contains(cardStatus(), "receiver=on")) << cardStatus();
-    ASSERT_EQ(session->setGpsMode(kModeOff), Corvane::cNoError);
+    ASSERT_EQ(session->setGpsMode(Corvane::cGpsModeOff), Corvane::cNoError);
     ASSERT_TRUE(waitForSummary("gps 0")) << ::testing::PrintToString(summaries(beforeStop));
     EXPECT_TRUE(contains(cardStatus(), "receiver=off")) << cardStatus();
     for (const std::string& entry : summaries())
@@ -94,7 +90,7 @@ TEST_F(GpsPath, ALostFixSearchesAndTheFixComingBackReadsAgain)
 {
     startStack(kCard);
     expectStartUp();
-    ASSERT_EQ(session->setGpsMode(kModeRead), Corvane::cNoError);
+    ASSERT_EQ(session->setGpsMode(Corvane::cGpsModeRead), Corvane::cNoError);
     ASSERT_TRUE(waitForSummary("gps 2"));
 
     ASSERT_TRUE(contains(card.control("lose-fix"), "OK"));
@@ -108,7 +104,7 @@ TEST_F(GpsPath, UnpluggingWhileStreamingTakesEverythingDownAndPluggingBringsItBa
 {
     startStack(kCard);
     expectStartUp();
-    ASSERT_EQ(session->setGpsMode(kModeRead), Corvane::cNoError);
+    ASSERT_EQ(session->setGpsMode(Corvane::cGpsModeRead), Corvane::cNoError);
     expectTrackPositions(2);
 
     const std::size_t beforeUnplug = taken();
@@ -122,7 +118,7 @@ TEST_F(GpsPath, UnpluggingWhileStreamingTakesEverythingDownAndPluggingBringsItBa
     expectStartUp(beforePlug);
     EXPECT_TRUE(containsInOrder(summaries(beforePlug), {"device 1", "device 2", "device 4"}))
         << ::testing::PrintToString(summaries(beforePlug));
-    ASSERT_EQ(session->setGpsMode(kModeRead), Corvane::cNoError);
+    ASSERT_EQ(session->setGpsMode(Corvane::cGpsModeRead), Corvane::cNoError);
     expectTrackPositions(2);
 }
 

@@ -18,7 +18,6 @@
 namespace Orvanta::testing {
 namespace {
 
-constexpr int kModeRead = 4;
 constexpr auto kResumeLimit = 5s;
 
 const std::vector<std::string> kCard{"--ttff", "0", "--rate", "4"};
@@ -74,7 +73,7 @@ protected:
         bool support = ready, initialised = ready;
         std::optional<std::size_t> asked;
         if (ready) {
-            EXPECT_EQ(session->setGpsMode(kModeRead), Corvane::cNoError);
+            EXPECT_EQ(session->setGpsMode(Corvane::cGpsModeRead), Corvane::cNoError);
             asked = taken();
         }
         const bool positioned = waitFor(
@@ -83,7 +82,7 @@ protected:
                 support = support || summary == "support 1";
                 initialised = initialised || summary == "device 4";
                 if (!asked && support && initialised) {
-                    EXPECT_EQ(session->setGpsMode(kModeRead), Corvane::cNoError);
+                    EXPECT_EQ(session->setGpsMode(Corvane::cGpsModeRead), Corvane::cNoError);
                     asked = taken();
                 }
                 return asked && taken() > *asked && notice.kind == gps::NoticeKind::gpsData &&

@@ -146,7 +146,7 @@ std::optional<std::string> Notice::text(const char* key) const
     return std::string(value);
 }
 
-ClientSession::ClientSession(int initMode)
+ClientSession::ClientSession(Corvane::InitMode initMode)
 {
     {
         std::lock_guard lock(sessionMutex);
@@ -174,7 +174,7 @@ ClientSession::~ClientSession()
     sessionOpen = false;
 }
 
-Corvane::ErrorCode ClientSession::setGpsMode(int mode)
+Corvane::ErrorCode ClientSession::setGpsMode(Corvane::GpsMode mode)
 {
     Record parameters = newRecord();
     Corvane::setInteger(parameters.get(), Corvane::key::gpsMode, mode);

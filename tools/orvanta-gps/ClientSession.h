@@ -39,10 +39,8 @@ using Clock = std::chrono::steady_clock;
 
 class ClientSession {
 public:
-    static constexpr int kGpsOnly = 2;
-
     // Registers the callbacks and starts the library in `initMode`.
-    explicit ClientSession(int initMode = kGpsOnly);
+    explicit ClientSession(Corvane::InitMode initMode = Corvane::cInitModeGpsOnly);
     // Closes the library; notices still queued are dropped.
     ~ClientSession();
     ClientSession(const ClientSession&) = delete;
@@ -51,7 +49,7 @@ public:
     // Whether the callback tables were taken.
     bool registered() const noexcept { return registered_; }
 
-    Corvane::ErrorCode setGpsMode(int mode);
+    Corvane::ErrorCode setGpsMode(Corvane::GpsMode mode);
 
     // The next notice, waiting until `deadline`; none when the deadline passed or the
     // session was interrupted.

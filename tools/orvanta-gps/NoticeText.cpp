@@ -1,10 +1,14 @@
 #include "NoticeText.h"
 
+#include "corvane/Enumerations.h"
 #include "corvane/ErrorCode.h"
 #include "corvane/Keys.h"
 
 #include <array>
+#include <cctype>
 #include <cstdio>
+#include <limits>
+#include <string_view>
 
 namespace Orvanta::gps {
 namespace {
@@ -19,7 +23,6 @@ const char* textOf(const std::array<const char*, count>& texts, long long value)
 constexpr std::array<const char*, 4> kLibraryStates{"starting", "open", "failed to start", "closed"};
 constexpr std::array<const char*, 8> kDeviceStates{"removed",     "arrived",     "initialising", "initialisation failed",
                                                    "initialised", "SIM missing", "SIM blocked",  "busy"};
-constexpr std::array<const char*, 4> kGpsStates{"off", "active", "reading", "searching"};
 
 std::string labelled(const char* label, const std::string& value)
 {
@@ -55,9 +58,18 @@ std::string gapLine(std::chrono::steady_clock::duration length, GapCause cause)
                                (cause == GapCause::suspended ? " (suspended)" : " (card removed)"));
 }
 
-const char* gpsStateText(long long state)
+std::string gpsStateText(long long state)
 {
-    return textOf(kGpsStates, state);
+    // A number beyond int would wrap onto a state.
+    if (state < 0 || state > std::numeric_limits<int>::max())
+        return "unknown";
+    constexpr std::string_view prefix = "gps";
+    const std::string_view name = Corvane::enumName(static_cast<Corvane::GpsState>(state));
+    if (name.size() <= prefix.size() || !name.starts_with(prefix))
+        return "unknown";
+    std::string text(name.substr(prefix.size()));
+    text.front() = static_cast<char>(std::tolower(static_cast<unsigned char>(text.front())));
+    return text;
 }
 
 std::string noticeLine(const Notice& notice)

@@ -13,7 +13,9 @@ namespace Orvanta::gps {
 // of the GPS commands would look for (an update without the GPS data port).
 std::string noticeLine(const Notice& notice);
 
-const char* gpsStateText(long long state);
+// The receiver's state as its name says it, without the family prefix: gpsReading is
+// "reading"; "unknown" for a number that is no state.
+std::string gpsStateText(long long state);
 
 // Why a watch had no positions for a while.
 enum class GapCause { cardRemoved, suspended };

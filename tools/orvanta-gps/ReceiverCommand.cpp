@@ -44,7 +44,7 @@ void CardView::take(const Notice& notice)
         gpsSupport = notice.integer(Corvane::key::gpsSupport).value_or(0) != 0;
         break;
     case NoticeKind::gpsState:
-        gpsState = notice.integer(Corvane::key::gpsState).value_or(0);
+        gpsState = notice.integer(Corvane::key::gpsState).value_or(Corvane::gpsOff);
         break;
     case NoticeKind::deviceState:
     case NoticeKind::gpsData:
@@ -133,10 +133,10 @@ void ReceiverCommand::settle(const std::function<bool()>& done)
     }
 }
 
-bool ReceiverCommand::command(int mode)
+bool ReceiverCommand::command(Corvane::GpsMode mode)
 {
     if (const int rc = session_.setGpsMode(mode); rc != Corvane::cNoError) {
-        std::fprintf(options_.messages, "orvanta-gps: the library refused GPS mode %d: %s\n", mode,
+        std::fprintf(options_.messages, "orvanta-gps: the library refused GPS mode %d: %s\n", static_cast<int>(mode),
                      errorText(rc).c_str());
         return false;
     }

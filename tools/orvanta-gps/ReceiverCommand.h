@@ -11,16 +11,11 @@
 
 namespace Orvanta::gps {
 
-inline constexpr int kModeOff = 0;
-inline constexpr int kModeOn = 1;
-inline constexpr int kModeStopReading = 2;
-inline constexpr int kModeRead = 4;
-
 // What the notices seen so far say about the card.
 struct CardView {
     std::optional<bool> gpsSupport;
     std::optional<std::string> dataPort;
-    long long gpsState = 0;
+    long long gpsState = Corvane::gpsOff;
     std::optional<long long> lastError;
     bool libraryFailed = false;
 
@@ -39,7 +34,7 @@ public:
     // patience has passed.
     void settle(const std::function<bool()>& done = [] { return false; });
 
-    bool command(int mode);
+    bool command(Corvane::GpsMode mode);
     // Whether the card refused a command, with a message.
     bool failed() const;
 

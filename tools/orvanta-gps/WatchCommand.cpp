@@ -9,6 +9,7 @@
 #include "ReceiverCommand.h"
 #include "SleepWitness.h"
 
+#include "corvane/Enumerations.h"
 #include "corvane/Keys.h"
 
 #include <optional>
@@ -50,8 +51,8 @@ private:
     // so at once; one that is off says nothing, so a quiet second means off.
     void learnStateFound()
     {
-        receiver_.settle([this] { return receiver_.view().gpsState == 1 || receiver_.view().lastError.has_value(); });
-        foundOn_ = receiver_.view().gpsState == 1;
+        receiver_.settle([this] { return receiver_.view().gpsState == Corvane::gpsActive || receiver_.view().lastError.has_value(); });
+        foundOn_ = receiver_.view().gpsState == Corvane::gpsActive;
     }
 
     bool startReading()
@@ -66,7 +67,7 @@ private:
 
     bool askToRead()
     {
-        if (!receiver_.command(kModeRead))
+        if (!receiver_.command(Corvane::cGpsModeRead))
             return false;
         readPending_ = true;
         return true;
@@ -81,13 +82,13 @@ private:
             return true;
         const bool stayOn = options_.keepOn || foundOn_;
         const std::size_t errorsBefore = errors_;
-        if (!receiver_.command(stayOn ? kModeStopReading : kModeOff))
+        if (!receiver_.command(stayOn ? Corvane::cGpsModeStopReading : Corvane::cGpsModeOff))
             return false;
         // Reading that was asked for and not yet begun would begin after the mode just set
         // has been reported, and the receiver would be read again.
         const auto isBack = [&] {
             const long long state = receiver_.view().gpsState;
-            return !readPending_ && (stayOn ? state <= 1 : state == 0);
+            return !readPending_ && (stayOn ? state <= Corvane::gpsActive : state == Corvane::gpsOff);
         };
         const Clock::time_point deadline = Clock::now() + kStopPatience;
         while (!isBack() && errors_ == errorsBefore) {
@@ -116,7 +117,7 @@ private:
             ++errors_;
             readPending_ = false;
         }
-        if (notice.kind == NoticeKind::gpsState && notice.integer(Corvane::key::gpsState).value_or(0) >= 2)
+        if (notice.kind == NoticeKind::gpsState && notice.integer(Corvane::key::gpsState).value_or(Corvane::gpsOff) >= Corvane::gpsReading)
             readPending_ = false;
         print(notice);
         if (receiverBack && !ending_)

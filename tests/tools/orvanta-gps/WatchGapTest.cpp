@@ -1,7 +1,8 @@
 // What orvanta-gps watch does as the card goes and comes back, without a card: the
 // notices it would get, in the order the middleware gives them, and positions at made-up
-// times.
+// times; and the lines it prints for them.
 
+#include "NoticeText.h"
 #include "ReadingKeeper.h"
 
 #include "corvane/Corvane.h"
@@ -157,6 +158,26 @@ INSTANTIATE_TEST_SUITE_P(
                       GapText{59960ms, GapCause::cardRemoved, "gap: no position for 1 min 0 s (card removed)"},
                       GapText{125s, GapCause::suspended, "gap: no position for 2 min 5 s (suspended)"},
                       GapText{3h + 5min + 20s, GapCause::suspended, "gap: no position for 3 h 5 min (suspended)"}));
+
+// The receiver's states print as their names say them; a number that is no state,
+// including one that would wrap onto a state, says so.
+struct StateText {
+    long long state;
+    const char* line;
+};
+
+class GpsStateLine : public ::testing::TestWithParam<StateText> {};
+
+TEST_P(GpsStateLine, NamesTheState)
+{
+    EXPECT_EQ(noticeLine(noticeOf(NoticeKind::gpsState, Corvane::key::gpsState, GetParam().state)), GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(States, GpsStateLine,
+                         ::testing::Values(StateText{0, "gps: off"}, StateText{1, "gps: active"},
+                                           StateText{2, "gps: reading"}, StateText{3, "gps: searching"},
+                                           StateText{4, "gps: unknown"}, StateText{-1, "gps: unknown"},
+                                           StateText{(1LL << 32) + 2, "gps: unknown"}));
 
 } // namespace
 } // namespace Orvanta::gps
