@@ -1,15 +1,12 @@
 #include "nodekin/CardInfoRecord.h"
 
+#include "platform/SystemError.h"
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
 
 namespace Nodekin {
-
-namespace {
-constexpr int insufficientBuffer = 122;
-constexpr int noCard = 55;
-} // namespace
 
 bool isAcceptedCardInfoSize(std::uint32_t size) noexcept
 {
@@ -19,16 +16,16 @@ bool isAcceptedCardInfoSize(std::uint32_t size) noexcept
 int copyCardInfo(const NkCardInfo& current, bool cardKnown, void* record) noexcept
 {
     if (record == nullptr)
-        return insufficientBuffer;
+        return Os::kErrorInsufficientBuffer;
     std::uint32_t size = 0;
     std::memcpy(&size, record, sizeof size);
     if (!isAcceptedCardInfoSize(size))
-        return insufficientBuffer;
+        return Os::kErrorInsufficientBuffer;
     if (current.state != NkCardSuspended && !cardKnown)
-        return noCard;
+        return Os::kErrorDevNotExist;
     std::memcpy(record, &current, size);
     std::memcpy(record, &size, sizeof size);
-    return 0;
+    return Os::kErrorSuccess;
 }
 
 } // namespace Nodekin

@@ -7,10 +7,6 @@
 
 namespace Nodekin {
 
-namespace {
-constexpr int exclusiveHeldElsewhere = 5023;
-} // namespace
-
 ExclusiveAccess::ExclusiveAccess(SuspensionPlace place, Listener& listener, std::chrono::milliseconds settle)
     : place_(std::move(place)), listener_(listener), settle_(settle)
 {
@@ -51,7 +47,7 @@ int ExclusiveAccess::request(std::chrono::milliseconds timeout)
     if (exclusive_)
         return 0;
     if (suspensionRequested(event_, exclusiveMutex_, settle_))
-        return exclusiveHeldElsewhere;
+        return Os::kErrorInvalidState;
     listener_.setDuty(ListenerDuty::idle);
     std::this_thread::sleep_for(settle_); // let this program's listener settle before the others wake
     event_.set();

@@ -17,7 +17,7 @@ public:
 
     int open();
 
-    // 0 once every other program has let go; 5023 when another program already asked.
+    // 0 once every other program has let go; kErrorInvalidState when another program already asked.
     int request(std::chrono::milliseconds timeout);
     // Gives the card back. True when this program must then stay suspended.
     bool release();

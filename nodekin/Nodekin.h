@@ -1,12 +1,36 @@
 #pragma once
 // Card detection: which supported card is plugged in, what state it is in, and where its
-// modem, ports, network adapter and GPS ports are. Functions return 0 or a system error
-// number: 21 not initialised, 87 invalid parameter, 122 buffer too small, 55 no card,
-// 50 not supported, 5023 exclusive access held elsewhere, 6 client gone, 258 time-out.
+// modem, ports, network adapter and GPS ports are. Functions return NkSuccess or a system
+// error number: the NkResult values below, or what the system reported (opening a port).
 
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+
+// What the functions return: system error numbers, the same as platform/SystemError.h's.
+enum NkResult : int {
+    NkSuccess = 0,
+    NkErrorWindowGone = 6,           // the registered message loop no longer exists
+    NkErrorNotInitialized = 21,
+    NkErrorSharingViolation = 32,    // the port is held by another opener
+    NkErrorNotSupported = 50,
+    NkErrorNoCard = 55,
+    NkErrorInvalidParameter = 87,
+    NkErrorInsufficientBuffer = 122, // also: a record of no known size
+    NkErrorBusy = 170,               // NkUninitialize called from a notification
+    NkErrorTimeout = 258,            // a thread did not start, the exclusive mutex was not had in time
+    NkErrorClaimedElsewhere = 5023,  // another program holds exclusive access
+};
+
+// Why the client is told (the `reason` of a notification).
+enum NkReason : int {
+    NkReasonStartup = 0,         // the check of the system at start-up
+    NkReasonRegistered = 1,      // the client has just registered
+    NkReasonStandby = 2,         // the system goes to standby
+    NkReasonResumed = 3,         // the system has resumed
+    NkReasonDeviceChange = 4,    // arrival, removal, polling, time-outs, another program's suspension request
+    NkReasonSuspensionEnded = 5, // or exclusive access released
+};
 
 // Card states (the record's `state`).
 enum NkCardState : std::uint32_t {
@@ -137,12 +161,12 @@ using NkLogFunction = void (*)(const char* message, void* context);
 int NkInitialize(void* instance);
 int NkUninitialize();
 
-// The client is told of every card state change with a reason: 0 start-up check,
-// 1 just registered, 2 standby, 3 resumed, 4 device change, 5 suspension ended.
-// Callbacks always run on the notifier thread.
+// The client is told of every card state change with an NkReason. Callbacks always run
+// on the notifier thread.
 int NkRegisterCallback(NkCallback callback);
 int NkUnregisterCallback();
-// Or by a message posted to a message loop (wParam = reason); 6 when the loop is gone.
+// Or by a message posted to a message loop (wParam = reason); NkErrorWindowGone when the
+// loop is gone.
 int NkRegisterWindow(Os::MessageLoop* window, std::uint32_t message);
 int NkUnregisterWindow();
 

@@ -5,6 +5,7 @@
 #include "nodekin/Nodekin.h"
 
 #include "nodekin/XLog.h"
+#include "platform/LineSettings.h"
 #include "platform/SystemError.h"
 
 #include <cerrno>
@@ -12,8 +13,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/ioctl.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -26,36 +25,24 @@ bool initialised()
     return NkGetCardInfo(&probe) != Os::kErrorNotReady;
 }
 
-// Raw 115200 8N1 without flow control, reads returning at once with what is there: the
-// default settings on a terminal.
+// The card's line settings; a terminal without modem lines (the virtual card's) is fine.
 int applyDefaultSettings(int fd)
 {
-    termios line{};
-    if (::tcgetattr(fd, &line) != 0) {
-        const int error = Os::lastSystemError();
-        Nodekin::xlog(Nodekin::logError, "Nk: NkOpenApplicationPortEx(): GetCommState() failed, rc=0x%x", error);
-        return error;
+    using Step = Os::LineSettingsResult::Step;
+    const Os::LineSettingsResult line = Os::applyLineSettings(fd);
+    switch (line.failed) {
+    case Step::none: return Os::kErrorSuccess;
+    case Step::readSettings:
+        Nodekin::xlog(Nodekin::logError, "Nk: NkOpenApplicationPortEx(): GetCommState() failed, rc=0x%x", line.error);
+        break;
+    case Step::writeSettings:
+        Nodekin::xlog(Nodekin::logError, "Nk: NkOpenApplicationPortEx(): SetCommState() failed, rc=0x%x", line.error);
+        break;
+    case Step::raiseModemLines:
+        Nodekin::xlog(Nodekin::logError, "Nk: NkOpenApplicationPortEx(): SetCommTimeouts() failed, rc=0x%x", line.error);
+        break;
     }
-    ::cfmakeraw(&line);
-    ::cfsetispeed(&line, B115200);
-    ::cfsetospeed(&line, B115200);
-    line.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | PARENB | CRTSCTS);
-    line.c_cflag |= CS8 | CLOCAL | CREAD;
-    line.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-    line.c_cc[VMIN] = 0;
-    line.c_cc[VTIME] = 0;
-    if (::tcsetattr(fd, TCSANOW, &line) != 0) {
-        const int error = Os::lastSystemError();
-        Nodekin::xlog(Nodekin::logError, "Nk: NkOpenApplicationPortEx(): SetCommState() failed, rc=0x%x", error);
-        return error;
-    }
-    int lines = TIOCM_DTR | TIOCM_RTS;
-    if (::ioctl(fd, TIOCMBIS, &lines) != 0 && errno != ENOTTY && errno != EINVAL) {
-        const int error = Os::lastSystemError();
-        Nodekin::xlog(Nodekin::logError, "Nk: NkOpenApplicationPortEx(): SetCommTimeouts() failed, rc=0x%x", error);
-        return error;
-    }
-    return 0;
+    return line.error;
 }
 
 } // namespace

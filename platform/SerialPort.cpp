@@ -1,5 +1,6 @@
 #include "platform/SerialPort.h"
 
+#include "platform/LineSettings.h"
 #include "platform/Log.h"
 #include "platform/OpenFault.h"
 #include "platform/SystemError.h"
@@ -14,35 +15,11 @@
 #include <cerrno>
 
 namespace Os {
-namespace {
-
-int applyLineSettings(int fd, const std::string& path)
-{
-    termios settings {};
-    if (::tcgetattr(fd, &settings) != 0)
-        return lastSystemError();
-    ::cfmakeraw(&settings);
-    settings.c_cflag &= ~static_cast<tcflag_t>(PARENB | CSTOPB | CSIZE | CRTSCTS);
-    settings.c_cflag |= CS8 | CLOCAL | CREAD;
-    settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | ISTRIP);
-    settings.c_cc[VMIN] = 0; // reads never block: the receiver waits in poll()
-    settings.c_cc[VTIME] = 0;
-    if (::cfsetispeed(&settings, B115200) != 0 || ::cfsetospeed(&settings, B115200) != 0)
-        return lastSystemError();
-    if (::tcsetattr(fd, TCSANOW, &settings) != 0)
-        return lastSystemError();
-    const int lines = TIOCM_DTR | TIOCM_RTS;
-    if (::ioctl(fd, TIOCMBIS, &lines) != 0)
-        // Pseudo-terminals have no modem lines; nothing depends on them there.
-        logFormat(LogLevel::verbose, "Cannot raise DTR and RTS on %s (error %d)", path.c_str(), lastSystemError());
-    return kErrorSuccess;
-}
-
-} // namespace
 
 int SerialPort::open(const std::string& path, bool lineSettings)
 {
     assert(!isOpen() && "SerialPort opened twice");
+    lineSettingsFailure_ = LineSettingsResult::Step::none;
     if (const int injected = injectedOpenFailure(path))
         return systemErrorFromErrno(injected);
     UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
@@ -56,8 +33,14 @@ int SerialPort::open(const std::string& path, bool lineSettings)
         if (::ioctl(fd.get(), TIOCEXCL) != 0)
             return lastSystemError();
         exclusive_ = true;
-        if (const int error = applyLineSettings(fd.get(), path))
-            return error;
+        const LineSettingsResult line = applyLineSettings(fd.get());
+        lineSettingsFailure_ = line.failed;
+        if (!line.ok())
+            return line.error;
+        if (line.missingModemLines != kErrorSuccess)
+            // Pseudo-terminals have no modem lines; nothing depends on them there.
+            logFormat(LogLevel::verbose, "Cannot raise DTR and RTS on %s (error %d)", path.c_str(),
+                      line.missingModemLines);
     }
     adopt(std::move(fd));
     return kErrorSuccess;

@@ -7,6 +7,7 @@
 // receiver, which then ends.
 
 #include "platform/ByteStream.h"
+#include "platform/LineSettings.h"
 
 #include <atomic>
 #include <chrono>
@@ -21,8 +22,12 @@ public:
 
     // Returns 0 or a system error number: kErrorFileNotFound, kErrorAccessDenied (no
     // permission), kErrorSharingViolation (held by another opener), kErrorInvalidFunction
-    // (line settings on something that is not a tty).
+    // (line settings on something that is not a tty). A terminal without modem lines is
+    // opened all the same (logged at verbose level).
     int open(const std::string& path, bool lineSettings = true);
+    // The step of the line settings at which the last open failed (Step::none when it
+    // failed elsewhere or succeeded), for the caller's log.
+    LineSettingsResult::Step lineSettingsFailure() const noexcept { return lineSettingsFailure_; }
     // Drops whatever waits to be sent or read.
     int purge();
     // Also ends the exclusive use: a pseudo-terminal (the virtual card's ports) keeps the
@@ -37,6 +42,7 @@ public:
 
 private:
     std::atomic<bool> exclusive_{false}; // TIOCEXCL was set; whoever closes first clears it
+    LineSettingsResult::Step lineSettingsFailure_ = LineSettingsResult::Step::none;
 };
 
 } // namespace Os

@@ -30,6 +30,7 @@ inline constexpr int kErrorFilenameTooLong = 206;
 inline constexpr int kErrorWaitTimeout = 258;
 inline constexpr int kErrorNotOwner = 288;        // releasing a mutex that is not held
 inline constexpr int kErrorNoUnicodeTranslation = 1113;
+inline constexpr int kErrorInvalidState = 5023;   // exclusive access to the card is held by another program
 inline constexpr int kErrorBusy = 170;            // the resource is in use (a thread still running)
 inline constexpr int kErrorInvalidHandleState = 1609; // counts as a removed device
 inline constexpr int kErrorDeviceRemoved = 1617;

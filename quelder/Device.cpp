@@ -228,7 +228,7 @@ void Device::UpdateCardState(int type)
     if (rc != 0) {
         card.state = NkCardStopped;
         card.typeCode = 0;
-        if (rc != 55)
+        if (rc != NkErrorNoCard)
             xlog(logError, "Qd: Device::UpdateCardState(): NkGetCardInfo failed with 0x%x", static_cast<unsigned>(rc));
     }
     {
@@ -255,8 +255,8 @@ void Device::UpdateCardState(int type)
         break;
     }
 
-    if (type != 3) {
-        const bool present = card.state != NkCardStopped || (previous != NkCardStopped && type == 2);
+    if (type != NkReasonResumed) {
+        const bool present = card.state != NkCardStopped || (previous != NkCardStopped && type == NkReasonStandby);
         if (present_.exchange(present) != present)
             xlog(logNormal, "Qd: Device is presumably %s", present ? "present" : "not present");
     }
@@ -272,10 +272,10 @@ void Device::UpdateCardState(int type)
         // A device made Searching by a quick re-plug may still hold the ports of the card
         // that went: those are released, not just forgotten.
         const bool holding = HoldsChannel() || initialising_;
-        if ((type == 1 || type == 3) && State() < DeviceState::found && !holding)
+        if ((type == NkReasonRegistered || type == NkReasonResumed) && State() < DeviceState::found && !holding)
             ResetValues(true, DeviceState::notFound);
         else
-            RequestSafeExit(type == 2 ? 1 : 0);
+            RequestSafeExit(type == NkReasonStandby ? 1 : 0);
     }
 
     if (suspended)

@@ -1,5 +1,6 @@
 // The Qd* functions: each works on the library's one backend.
 
+#include "platform/SystemError.h"
 #include "quelder/Backend.h"
 #include "quelder/Quelder.h"
 
@@ -126,7 +127,7 @@ int QdGetIdleText(char* text, std::uint32_t size)
         return kQdNullPointer;
     const std::string idle = device.IdleText();
     if (idle.size() + 1 > size)
-        return qdSystemError(122);
+        return qdSystemError(Os::kErrorInsufficientBuffer);
     std::memcpy(text, idle.c_str(), idle.size() + 1);
     return kQdSuccess;
 }

@@ -9,6 +9,20 @@
 
 namespace GSM {
 
+const char* Port::OpenFailureFormat(int error) const
+{
+    using Step = Os::LineSettingsResult::Step;
+    switch (port_.lineSettingsFailure()) {
+    case Step::writeSettings:
+    case Step::raiseModemLines: return "Qd: Port::Open: SetCommState() failed, rc=0x%x";
+    case Step::readSettings: return "Qd: Port::Open: GetCommState() failed, rc=0x%x";
+    case Step::none: break;
+    }
+    // Line settings on something that is not a serial port fail when they are read.
+    return serial_ && error == Os::kErrorInvalidFunction ? "Qd: Port::Open: GetCommState() failed, rc=0x%x"
+                                                         : "Qd: Port::Open: CreateFile() failed, rc=0x%x";
+}
+
 void Port::Open(const std::string& name, bool serial, bool overlapped, std::chrono::milliseconds settle)
 {
     Close();
@@ -17,11 +31,7 @@ void Port::Open(const std::string& name, bool serial, bool overlapped, std::chro
     overlapped_ = overlapped;
 
     if (const int error = port_.open(name, serial)) {
-        // Line settings on something that is not a serial port fail when they are read.
-        Nodekin::xlog(Nodekin::logError,
-                      serial && error == Os::kErrorInvalidFunction ? "Qd: Port::Open: GetCommState() failed, rc=0x%x"
-                                                                   : "Qd: Port::Open: CreateFile() failed, rc=0x%x",
-                      static_cast<unsigned>(error));
+        Nodekin::xlog(Nodekin::logError, OpenFailureFormat(error), static_cast<unsigned>(error));
         if (error == Os::kErrorAccessDenied || error == Os::kErrorSharingViolation)
             Nodekin::xlog(Nodekin::logError, "Qd: %s", Os::describeOpenFailure(name, error).c_str());
         Raise(qdSystemError(error));

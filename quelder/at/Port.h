@@ -31,6 +31,8 @@ private:
     const char* WriteTitle() const override { return "Qd: Port write: "; }
     const char* ReadTitle() const override { return "Qd: Port read: "; }
     void LogWriteFailure(int error) const override;
+    // The log line of a failed open, after the step that failed.
+    const char* OpenFailureFormat(int error) const;
     void ReceiverEnded(const Os::IoResult& end);
     void LogReceiverEnd();
 

@@ -254,8 +254,8 @@ TEST(CardInfoCopy, EveryVersionSizeIsCopiedAndOthersRefused)
     }
     NkCardInfo between{};
     between.size = 1000;
-    EXPECT_EQ(copyCardInfo(current, true, &between), 122);
-    EXPECT_EQ(copyCardInfo(current, true, nullptr), 122);
+    EXPECT_EQ(copyCardInfo(current, true, &between), NkErrorInsufficientBuffer);
+    EXPECT_EQ(copyCardInfo(current, true, nullptr), NkErrorInsufficientBuffer);
 }
 
 TEST(CardInfoCopy, WithoutACardOnlyTheSuspendedStateIsReported)
@@ -264,7 +264,7 @@ TEST(CardInfoCopy, WithoutACardOnlyTheSuspendedStateIsReported)
     current.state = NkCardStopped;
     NkCardInfo out{};
     out.size = sizeof out;
-    EXPECT_EQ(copyCardInfo(current, false, &out), 55);
+    EXPECT_EQ(copyCardInfo(current, false, &out), NkErrorNoCard);
     current.state = NkCardSuspended;
     EXPECT_EQ(copyCardInfo(current, false, &out), 0);
     EXPECT_EQ(out.state, NkCardSuspended);

@@ -18,9 +18,6 @@ using namespace std::chrono_literals;
 using Cardsim::testing::CardsimProcess;
 using Cardsim::testing::LineCollector;
 
-constexpr int reasonStandby = 2;
-constexpr int reasonResumed = 3;
-constexpr int reasonDeviceChange = 4;
 constexpr std::chrono::milliseconds pollingPeriod{1000};
 constexpr std::chrono::milliseconds detectionTimeout{300000};
 
@@ -65,15 +62,15 @@ TEST_F(CardsimDetection, UnplugStopsAndPlugStartsAgainOnNewPorts)
     startBoth({}, NkCardStarted);
 
     ASSERT_EQ(card.control("unplug"), "OK");
-    ASSERT_TRUE(waitFor(NkCardStopped, reasonDeviceChange));
+    ASSERT_TRUE(waitFor(NkCardStopped, NkReasonDeviceChange));
     NkCardInfo info{};
     info.size = sizeof info;
-    EXPECT_EQ(NkGetCardInfo(&info), 55);
+    EXPECT_EQ(NkGetCardInfo(&info), NkErrorNoCard);
 
     ASSERT_EQ(card.control("plug"), "OK");
-    ASSERT_TRUE(waitFor(NkCardStarting, reasonDeviceChange));
+    ASSERT_TRUE(waitFor(NkCardStarting, NkReasonDeviceChange));
     advance(pollingPeriod);
-    ASSERT_TRUE(waitFor(NkCardStarted, reasonDeviceChange));
+    ASSERT_TRUE(waitFor(NkCardStarted, NkReasonDeviceChange));
     EXPECT_EQ(std::string(cardInfo().gpsDataPort), card.portOf("GPS Data"));
     EXPECT_FALSE(card.portOf("GPS Data").empty());
 }
@@ -94,7 +91,7 @@ TEST_F(CardsimDetection, CardWithOnlyItsGpsDataPortNeverStarts)
     for (int i = 0; i < 3; ++i)
         advance(pollingPeriod);
     advance(detectionTimeout);
-    ASSERT_TRUE(waitFor(NkCardStopped, reasonDeviceChange));
+    ASSERT_TRUE(waitFor(NkCardStopped, NkReasonDeviceChange));
     for (const Notification& n : notifications())
         EXPECT_NE(n.state, static_cast<std::uint32_t>(NkCardStarted));
 }
@@ -103,9 +100,9 @@ TEST_F(CardsimDetection, StandbyForgetsTheCardAndWakingUpFindsItAgain)
 {
     startBoth({}, NkCardStarted);
     ASSERT_EQ(card.control("suspend"), "OK");
-    ASSERT_TRUE(waitFor(NkCardStopped, reasonStandby));
+    ASSERT_TRUE(waitFor(NkCardStopped, NkReasonStandby));
     ASSERT_EQ(card.control("resume"), "OK");
-    ASSERT_TRUE(waitFor(NkCardStarted, reasonResumed));
+    ASSERT_TRUE(waitFor(NkCardStarted, NkReasonResumed));
 }
 
 } // namespace

@@ -33,7 +33,7 @@ TEST_F(DetectionTest, GpsCardPresentAtStartIsStartedWithAllItsPorts)
     plug("card.json", card);
     start();
     registerRecorder();
-    ASSERT_TRUE(waitFor(NkCardStarted, 1));
+    ASSERT_TRUE(waitFor(NkCardStarted, NkReasonRegistered));
 
     const NkCardInfo info = cardInfo();
     EXPECT_EQ(info.state, NkCardStarted);
@@ -59,7 +59,7 @@ TEST_F(DetectionTest, CardWithoutGpsIsStartedWithoutTheGpsCapability)
     plug("card.json", card);
     start();
     registerRecorder();
-    ASSERT_TRUE(waitFor(NkCardStarted, 1));
+    ASSERT_TRUE(waitFor(NkCardStarted, NkReasonRegistered));
     EXPECT_EQ(cardInfo().capabilities & NkCapGps, 0u);
     EXPECT_EQ(cardInfo().gpsDataPort[0], '\0');
 }
@@ -119,7 +119,7 @@ TEST_P(FinalPortRefused, StillVerifiesAndSaysWhy)
     plug("card.json", card);
     start();
     registerRecorder();
-    ASSERT_TRUE(waitFor(NkCardStarted, 1));
+    ASSERT_TRUE(waitFor(NkCardStarted, NkReasonRegistered));
     EXPECT_TRUE(log.contains(c.logged));
     EXPECT_FALSE(log.contains(c.notLogged));
     NkUninitialize();
@@ -143,7 +143,7 @@ TEST_F(DetectionTest, TwoCardsGiveTheOneWithTheLowerRow)
     plug("gps.json", gps);
     start();
     registerRecorder();
-    ASSERT_TRUE(waitFor(NkCardStarted, 1));
+    ASSERT_TRUE(waitFor(NkCardStarted, NkReasonRegistered));
     EXPECT_EQ(cardInfo().productId, 0x7501u);
 }
 
@@ -154,10 +154,10 @@ TEST_F(DetectionTest, DisabledRowIsNeverDetected)
     plug("card.json", modem);
     start();
     registerRecorder();
-    ASSERT_TRUE(waitFor(NkCardStopped, 1));
+    ASSERT_TRUE(waitFor(NkCardStopped, NkReasonRegistered));
     NkCardInfo info{};
     info.size = sizeof info;
-    EXPECT_EQ(NkGetCardInfo(&info), 55);
+    EXPECT_EQ(NkGetCardInfo(&info), NkErrorNoCard);
 }
 
 // --- cards that arrive and leave ---------------------------------------------------------------
@@ -166,19 +166,19 @@ TEST_F(DetectionTest, ArrivalStartsAndPollingCompletesThenUnplugStops)
 {
     start();
     registerRecorder();
-    ASSERT_TRUE(waitFor(NkCardStopped, 1));
+    ASSERT_TRUE(waitFor(NkCardStopped, NkReasonRegistered));
     const SimCard card = SimCard::gpsCard();
     plug("card.json", card);
-    ASSERT_TRUE(waitFor(NkCardStarting, 4));
+    ASSERT_TRUE(waitFor(NkCardStarting, NkReasonDeviceChange));
     advance(pollingPeriod);
-    ASSERT_TRUE(waitFor(NkCardStarted, 4));
+    ASSERT_TRUE(waitFor(NkCardStarted, NkReasonDeviceChange));
 
     const std::size_t beforeUnplug = notifications().size();
     unplug("card.json");
-    ASSERT_TRUE(waitForFrom(beforeUnplug, NkCardStopped, 4));
+    ASSERT_TRUE(waitForFrom(beforeUnplug, NkCardStopped, NkReasonDeviceChange));
     NkCardInfo info{};
     info.size = sizeof info;
-    EXPECT_EQ(NkGetCardInfo(&info), 55);
+    EXPECT_EQ(NkGetCardInfo(&info), NkErrorNoCard);
 }
 
 TEST_F(DetectionTest, CardWithOnlyItsGpsDataPortStaysStartingUntilTheTimeOut)
@@ -190,16 +190,16 @@ TEST_F(DetectionTest, CardWithOnlyItsGpsDataPortStaysStartingUntilTheTimeOut)
         .child("_GPSD\\", "Ports", "Roamex GPS Data Port");
     start();
     registerRecorder();
-    ASSERT_TRUE(waitFor(NkCardStopped, 1)); // the start-up check is done
+    ASSERT_TRUE(waitFor(NkCardStopped, NkReasonRegistered)); // the start-up check is done
     plug("card.json", card);
-    ASSERT_TRUE(waitFor(NkCardStarting, 4));
+    ASSERT_TRUE(waitFor(NkCardStarting, NkReasonDeviceChange));
     for (int i = 0; i < 3; ++i)
         advance(pollingPeriod);
     EXPECT_EQ(cardInfo().state, NkCardStarting);
 
     const std::size_t beforeTimeOut = notifications().size();
     advance(detectionTimeout);
-    ASSERT_TRUE(waitForFrom(beforeTimeOut, NkCardStopped, 4));
+    ASSERT_TRUE(waitForFrom(beforeTimeOut, NkCardStopped, NkReasonDeviceChange));
     EXPECT_EQ(cardInfo().state, NkCardStopped);
 }
 
@@ -213,9 +213,9 @@ TEST_F(DetectionTest, PortFourLevelsBelowTheCardIsNotTaken)
         .child("_APP\\", "Ports", "Roamex Application Interface", true, 0, card.idOf("_HUB3"));
     start();
     registerRecorder();
-    ASSERT_TRUE(waitFor(NkCardStopped, 1)); // the start-up check is done
+    ASSERT_TRUE(waitFor(NkCardStopped, NkReasonRegistered)); // the start-up check is done
     plug("card.json", card);
-    ASSERT_TRUE(waitFor(NkCardStarting, 4));
+    ASSERT_TRUE(waitFor(NkCardStarting, NkReasonDeviceChange));
     advance(pollingPeriod);
     advance(pollingPeriod);
     EXPECT_EQ(cardInfo().state, NkCardStarting);
@@ -228,7 +228,7 @@ TEST_F(DetectionTest, CallbackHearsReasonOneOnTheNotifierThreadAfterRegistering)
 {
     start();
     registerRecorder(); // returns before the notification is sent
-    ASSERT_TRUE(waitFor(NkCardStopped, 1));
+    ASSERT_TRUE(waitFor(NkCardStopped, NkReasonRegistered));
     const auto heard = notifications();
     ASSERT_EQ(heard.size(), 1u);
     EXPECT_NE(heard[0].thread, std::this_thread::get_id());
@@ -239,19 +239,19 @@ TEST_F(DetectionTest, RecordSizesAreChecked)
     start();
     NkCardInfo info{};
     info.size = 1000;
-    EXPECT_EQ(NkGetCardInfo(&info), 122);
-    EXPECT_EQ(NkGetCardInfo(nullptr), 122);
+    EXPECT_EQ(NkGetCardInfo(&info), NkErrorInsufficientBuffer);
+    EXPECT_EQ(NkGetCardInfo(nullptr), NkErrorInsufficientBuffer);
     info.size = 2376;
-    EXPECT_EQ(NkGetCardInfo(&info), 55); // no card
+    EXPECT_EQ(NkGetCardInfo(&info), NkErrorNoCard); // no card
 }
 
 TEST(DetectionWithoutLibrary, CallsAnswerNotInitialised)
 {
     NkCardInfo info{};
     info.size = sizeof info;
-    EXPECT_EQ(NkGetCardInfo(&info), 21);
-    EXPECT_EQ(NkRegisterCallback(nullptr), 21);
-    EXPECT_EQ(NkRequestExclusiveAccess(0), 21);
+    EXPECT_EQ(NkGetCardInfo(&info), NkErrorNotInitialized);
+    EXPECT_EQ(NkRegisterCallback(nullptr), NkErrorNotInitialized);
+    EXPECT_EQ(NkRequestExclusiveAccess(0), NkErrorNotInitialized);
     EXPECT_EQ(NkUninitialize(), 0);
 }
 
@@ -261,15 +261,16 @@ TEST_F(DetectionTest, CardArrivingDuringWakeUpIsFoundByTheWakeUpCheck)
 {
     start();
     registerRecorder();
-    ASSERT_TRUE(waitFor(NkCardStopped, 1));
+    ASSERT_TRUE(waitFor(NkCardStopped, NkReasonRegistered));
     power("suspend");
-    ASSERT_TRUE(waitFor(NkCardStopped, 2));
+    ASSERT_TRUE(waitFor(NkCardStopped, NkReasonStandby));
     const SimCard card = SimCard::gpsCard();
     plug("card.json", card); // ignored while waking up
     power("resume");
-    ASSERT_TRUE(waitFor(NkCardStarted, 3));
+    ASSERT_TRUE(waitFor(NkCardStarted, NkReasonResumed));
     for (const Notification& n : notifications())
-        EXPECT_NE(n.state == NkCardStarting && n.reason == 4, true) << "the arrival was acted on before the resume";
+        EXPECT_NE(n.state == NkCardStarting && n.reason == NkReasonDeviceChange, true)
+            << "the arrival was acted on before the resume";
 }
 
 // --- suspension -------------------------------------------------------------------------------------------
@@ -280,7 +281,7 @@ TEST_F(DetectionTest, AnotherProgramTakingTheCardSuspendsThisOneUntilItLetsGo)
     plug("card.json", card);
     start();
     registerRecorder();
-    ASSERT_TRUE(waitFor(NkCardStarted, 1));
+    ASSERT_TRUE(waitFor(NkCardStarted, NkReasonRegistered));
 
     // Another program asks for the card: it signals the event, then waits for the mutex.
     SuspensionPlace place{objectFolder.path()};
@@ -293,7 +294,7 @@ TEST_F(DetectionTest, AnotherProgramTakingTheCardSuspendsThisOneUntilItLetsGo)
         event.set();
         taken = mutex.lock(10s).status;
     });
-    ASSERT_TRUE(waitFor(NkCardSuspended, 4));
+    ASSERT_TRUE(waitFor(NkCardSuspended, NkReasonDeviceChange));
     NkCardInfo info{};
     info.size = sizeof info;
     EXPECT_EQ(NkGetCardInfo(&info), 0); // no card, but suspended
@@ -307,21 +308,21 @@ TEST_F(DetectionTest, AnotherProgramTakingTheCardSuspendsThisOneUntilItLetsGo)
     // The other program is done with the card.
     ASSERT_EQ(event.reset(), 0);
     ASSERT_EQ(mutex.unlock(), 0);
-    ASSERT_TRUE(waitFor(NkCardStarted, 5));
+    ASSERT_TRUE(waitFor(NkCardStarted, NkReasonSuspensionEnded));
 }
 
 TEST_F(DetectionTest, ExclusiveAccessIsRefusedWhileAnotherProgramHasAsked)
 {
     start();
     registerRecorder();
-    ASSERT_TRUE(waitFor(NkCardStopped, 1)); // the start-up check is done
+    ASSERT_TRUE(waitFor(NkCardStopped, NkReasonRegistered)); // the start-up check is done
     SuspensionPlace place{objectFolder.path()};
     Os::NamedEvent event;
     Os::NamedMutex mutex;
     ASSERT_EQ(place.open(event), 0);
     ASSERT_EQ(place.open(mutex), 0);
     ASSERT_EQ(event.set(), 0); // while this program holds the mutex in normal mode
-    EXPECT_EQ(NkRequestExclusiveAccess(100), 5023);
+    EXPECT_EQ(NkRequestExclusiveAccess(100), NkErrorClaimedElsewhere);
 }
 
 TEST_F(DetectionTest, StaleSuspensionRequestIsResetAndLogged)
@@ -347,7 +348,7 @@ TEST_F(DetectionTest, StaleSuspensionRequestIsResetAndLogged)
     ASSERT_EQ(event.set(), 0);
     start();
     registerRecorder();
-    ASSERT_TRUE(waitFor(NkCardStopped, 1)); // not suspended
+    ASSERT_TRUE(waitFor(NkCardStopped, NkReasonRegistered)); // not suspended
     EXPECT_FALSE(event.isSet().value());
     {
         std::lock_guard lock(linesMutex);

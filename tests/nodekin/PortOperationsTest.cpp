@@ -23,7 +23,7 @@ TEST_F(PortOperations, DefaultSettingsAreCheckedThenFilled)
     NkPortSettings settings{};
     NkPortTimeouts timeouts{};
     settings.length = sizeof settings;
-    EXPECT_EQ(NkGetDefaultPortSettings(&card, &settings, &timeouts), 21); // not initialised
+    EXPECT_EQ(NkGetDefaultPortSettings(&card, &settings, &timeouts), NkErrorNotInitialized);
 
     start();
     struct Case {
@@ -36,12 +36,17 @@ TEST_F(PortOperations, DefaultSettingsAreCheckedThenFilled)
     NkCardInfo controlDevices{};
     controlDevices.nonSerialPorts = 1;
     const Case cases[] = {
-        {"NoRecord", [&] { return NkGetDefaultPortSettings(nullptr, &settings, &timeouts); }, 87},
-        {"NoSettings", [&] { return NkGetDefaultPortSettings(&card, nullptr, &timeouts); }, 122},
-        {"WrongLength", [&] { return NkGetDefaultPortSettings(&card, &shortSettings, &timeouts); }, 122},
-        {"NoTimeouts", [&] { return NkGetDefaultPortSettings(&card, &settings, nullptr); }, 122},
-        {"ControlDevices", [&] { return NkGetDefaultPortSettings(&controlDevices, &settings, &timeouts); }, 50},
-        {"Serial", [&] { return NkGetDefaultPortSettings(&card, &settings, &timeouts); }, 0},
+        {"NoRecord", [&] { return NkGetDefaultPortSettings(nullptr, &settings, &timeouts); },
+         NkErrorInvalidParameter},
+        {"NoSettings", [&] { return NkGetDefaultPortSettings(&card, nullptr, &timeouts); },
+         NkErrorInsufficientBuffer},
+        {"WrongLength", [&] { return NkGetDefaultPortSettings(&card, &shortSettings, &timeouts); },
+         NkErrorInsufficientBuffer},
+        {"NoTimeouts", [&] { return NkGetDefaultPortSettings(&card, &settings, nullptr); },
+         NkErrorInsufficientBuffer},
+        {"ControlDevices", [&] { return NkGetDefaultPortSettings(&controlDevices, &settings, &timeouts); },
+         NkErrorNotSupported},
+        {"Serial", [&] { return NkGetDefaultPortSettings(&card, &settings, &timeouts); }, NkSuccess},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.call(), c.result) << c.name;
@@ -62,7 +67,7 @@ TEST_F(PortOperations, ApplicationPortOpensRawAndForThisProgramAlone)
     plug("card.json", card);
     start();
     registerRecorder();
-    ASSERT_TRUE(waitFor(NkCardStarted, 1));
+    ASSERT_TRUE(waitFor(NkCardStarted, NkReasonRegistered));
     NkCardInfo info{};
     info.size = sizeof info;
     ASSERT_EQ(NkGetCardInfo(&info), 0);
@@ -76,7 +81,8 @@ TEST_F(PortOperations, ApplicationPortOpensRawAndForThisProgramAlone)
     EXPECT_EQ(line.c_lflag & ICANON, 0u);
 
     int second = -1;
-    EXPECT_EQ(NkOpenApplicationPort(&info, &second), 32); // held by another opener, not a permission problem
+    // Held by another opener, not a permission problem.
+    EXPECT_EQ(NkOpenApplicationPort(&info, &second), NkErrorSharingViolation);
     EXPECT_EQ(NkClosePort(handle), 0);
     EXPECT_NE(NkClosePort(handle), 0); // closed already
 }
@@ -88,7 +94,7 @@ TEST_F(PortOperations, WindowHearsEveryStateChangeAndAGoneWindowIsReported)
         Os::MessageLoop window(recorder.handler());
         start();
         registerRecorder();
-        ASSERT_TRUE(waitFor(NkCardStopped, 1)); // the start-up check is done
+        ASSERT_TRUE(waitFor(NkCardStopped, NkReasonRegistered)); // the start-up check is done
         ASSERT_EQ(NkRegisterWindow(&window, Os::kWmApp + 7), 0);
         const SimCard card = SimCard::gpsCard();
         plug("card.json", card);
@@ -99,7 +105,7 @@ TEST_F(PortOperations, WindowHearsEveryStateChangeAndAGoneWindowIsReported)
         EXPECT_EQ(recorder.messages().front().wParam, 1u);
         EXPECT_EQ(NkUnregisterWindow(), 0);
         window.quit();
-        EXPECT_EQ(NkRegisterWindow(&window, Os::kWmApp + 7), 6);
+        EXPECT_EQ(NkRegisterWindow(&window, Os::kWmApp + 7), NkErrorWindowGone);
         EXPECT_EQ(NkUnregisterWindow(), 0);
     }
 }

@@ -65,14 +65,14 @@ protected:
         plug("card.json", card);
         start();
         registerRecorder();
-        ASSERT_TRUE(waitFor(NkCardStarted, 1));
+        ASSERT_TRUE(waitFor(NkCardStarted, NkReasonRegistered));
         // Started only now, so that this program holds the mutex in normal mode first.
         other.emplace(simFolder.path(), objectFolder.path());
         ASSERT_TRUE(other->started());
         // The other program waits for the mutex until this one, suspended, lets go of it.
         ASSERT_TRUE(other->send("exclusive"));
-        ASSERT_TRUE(waitFor(NkCardSuspended, 4));
-        EXPECT_EQ(NkRequestExclusiveAccess(100), 5023);
+        ASSERT_TRUE(waitFor(NkCardSuspended, NkReasonDeviceChange));
+        EXPECT_EQ(NkRequestExclusiveAccess(100), NkErrorClaimedElsewhere);
         EXPECT_EQ(NkAcknowledgeSuspension(), 0);
         EXPECT_EQ(other->lineStartingWith("exclusive"), "exclusive 0");
     }
@@ -85,7 +85,7 @@ TEST_F(SuspensionBetweenPrograms, ExclusiveAccessElsewhereSuspendsAndReleasingWa
 {
     ASSERT_NO_FATAL_FAILURE(handCardToOtherProgram());
     EXPECT_EQ(other->ask("release", "released"), "released 0");
-    ASSERT_TRUE(waitFor(NkCardStarted, 5));
+    ASSERT_TRUE(waitFor(NkCardStarted, NkReasonSuspensionEnded));
     EXPECT_EQ(other->ask("quit", "never"), std::nullopt);
 }
 
@@ -93,7 +93,7 @@ TEST_F(SuspensionBetweenPrograms, HolderKilledWhileExclusiveDoesNotBlockThisProg
 {
     ASSERT_NO_FATAL_FAILURE(handCardToOtherProgram());
     other->kill(); // its mutex goes with it; its request stays signalled
-    ASSERT_TRUE(waitFor(NkCardStarted, 5));
+    ASSERT_TRUE(waitFor(NkCardStarted, NkReasonSuspensionEnded));
     EXPECT_FALSE(NkIsCardClaimedElsewhere());
 }
 

@@ -73,6 +73,14 @@ TEST_F(SerialPortOnPty, RoundTripsBytesAtTheCardsLineSettings)
     EXPECT_EQ(readFromCard(card.master.get(), 9), "AT+CGMM\r\n");
 }
 
+TEST_F(SerialPortOnPty, MissingModemLinesAreLoggedAndThePortOpensAllTheSame)
+{
+    const PlatformLogCapture log;
+    ASSERT_EQ(port.open(card.portPath), kErrorSuccess);
+    EXPECT_EQ(port.lineSettingsFailure(), LineSettingsResult::Step::none);
+    EXPECT_TRUE(log.contains("Cannot raise DTR and RTS on " + card.portPath));
+}
+
 TEST_F(SerialPortOnPty, ReportsRemovalOnceWhenTheCardGoesAndStops)
 {
     ASSERT_EQ(port.open(card.portPath), kErrorSuccess);

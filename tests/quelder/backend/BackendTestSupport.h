@@ -20,9 +20,6 @@ namespace Orvanta::testing {
 
 // A card of the maker's own family, as detection reports it.
 inline constexpr std::uint32_t kGx750 = 0x1800;
-// Why detection tells the backend about a card.
-inline constexpr int kReasonRegistered = 1;
-inline constexpr int kReasonDeviceChange = 4;
 
 using namespace std::chrono_literals;
 

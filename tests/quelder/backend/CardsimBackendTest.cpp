@@ -8,6 +8,7 @@
 #include "tests/sim/SimTestSupport.h"
 
 #include "platform/SimDeviceTree.h"
+#include "platform/SystemError.h"
 #include "quelder/Backend.h"
 #include "quelder/QuelderTesting.h"
 #include "sim/cardsim/Dialect.h"
@@ -172,7 +173,7 @@ TEST_F(CardsimBackend, IdentityOperationsReturnTheCardsValues)
         EXPECT_EQ(std::string(buffer), c.expected(facts)) << c.name;
         // A buffer too small gets nothing rather than a cut value.
         char small[3] = {'x', 'x', 'x'};
-        EXPECT_EQ(c.read(small, sizeof small), qdSystemError(122)) << c.name;
+        EXPECT_EQ(c.read(small, sizeof small), qdSystemError(Os::kErrorInsufficientBuffer)) << c.name;
         EXPECT_EQ(c.read(nullptr, 16), kQdNullPointer) << c.name;
     }
 

@@ -7,6 +7,7 @@
 #include "tests/quelder/support/BackendLog.h"
 
 #include "platform/OpenFault.h"
+#include "platform/SystemError.h"
 #include "quelder/Quelder.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +47,7 @@ protected:
     void MakeFound(DeviceState state = DeviceState::found)
     {
         host.SetCard(NkCardStarted, kGx750, NkCapApplicationPort, card.portPath);
-        device.UpdateCardState(kReasonDeviceChange); // asks the (recording) communicator for Init
+        device.UpdateCardState(NkReasonDeviceChange); // asks the (recording) communicator for Init
         ASSERT_EQ(device.Init(0), 1);
         ASSERT_EQ(device.State(), DeviceState::found);
         if (state == DeviceState::initialized)
@@ -77,7 +78,7 @@ protected:
 TEST_F(DeviceTest, StartedCardWithApplicationPortAsksForInitOnce)
 {
     host.SetCard(NkCardStarted, kGx750, NkCapApplicationPort | NkCapGps, "/dev/pts/99");
-    device.UpdateCardState(kReasonDeviceChange);
+    device.UpdateCardState(NkReasonDeviceChange);
     Drain();
     EXPECT_EQ(work.Count(GSM::WM_QD_DEVICE_INIT), 1u);
     EXPECT_TRUE(device.Present());
@@ -97,7 +98,7 @@ TEST_P(CardStateCase, OnlyCardsTheBackendCanTalkToAreInitialised)
 {
     const CardCase& c = GetParam();
     host.SetCard(c.state, c.type, c.capabilities);
-    device.UpdateCardState(kReasonDeviceChange);
+    device.UpdateCardState(NkReasonDeviceChange);
     Drain();
     EXPECT_EQ(work.Count(GSM::WM_QD_DEVICE_INIT), c.asksForInit ? 1u : 0u);
     EXPECT_NE(device.State(), DeviceState::found);
@@ -118,14 +119,14 @@ INSTANTIATE_TEST_SUITE_P(Cards, CardStateCase,
 TEST_F(DeviceTest, StartedCardWithoutApplicationPortIsReportedAndIgnored)
 {
     host.SetCard(NkCardStarted, kGx750, NkCapGps);
-    device.UpdateCardState(kReasonDeviceChange);
+    device.UpdateCardState(NkReasonDeviceChange);
     EXPECT_TRUE(log.Contains("Qd: There is a device detected but it does not have an application port, ignoring it..."));
 }
 
 TEST_F(DeviceTest, NoCardIsSilentAndEndsInNotFoundWithTheBulkEventsInOrder)
 {
-    host.fetchError = 55;
-    device.UpdateCardState(kReasonRegistered);
+    host.fetchError = NkErrorNoCard;
+    device.UpdateCardState(NkReasonRegistered);
     Drain();
     EXPECT_EQ(device.State(), DeviceState::notFound);
     EXPECT_FALSE(log.Contains("NkGetCardInfo failed"));
@@ -136,8 +137,8 @@ TEST_F(DeviceTest, NoCardIsSilentAndEndsInNotFoundWithTheBulkEventsInOrder)
 
 TEST_F(DeviceTest, OtherFetchFailuresAreLogged)
 {
-    host.fetchError = 87;
-    device.UpdateCardState(kReasonDeviceChange);
+    host.fetchError = NkErrorInvalidParameter;
+    device.UpdateCardState(NkReasonDeviceChange);
     EXPECT_TRUE(log.Contains("Qd: Device::UpdateCardState(): NkGetCardInfo failed with 0x57"));
     EXPECT_EQ(device.State(), DeviceState::notFound);
 }
@@ -145,8 +146,8 @@ TEST_F(DeviceTest, OtherFetchFailuresAreLogged)
 TEST_F(DeviceTest, CardLossOfAFoundDeviceQueuesOneSafeExit)
 {
     MakeFound();
-    host.fetchError = 55;
-    device.UpdateCardState(kReasonDeviceChange);
+    host.fetchError = NkErrorNoCard;
+    device.UpdateCardState(NkReasonDeviceChange);
     device.RequestSafeExit(0);
     Drain();
     EXPECT_EQ(work.Count(GSM::WM_QD_DEVICE_EXIT), 1u);
@@ -172,7 +173,7 @@ TEST_F(DeviceTest, StandbyAsksForExitKindOne)
 TEST_F(DeviceTest, SuspendedCardIsAcknowledged)
 {
     host.SetCard(NkCardSuspended, kGx750, NkCapApplicationPort);
-    device.UpdateCardState(kReasonDeviceChange);
+    device.UpdateCardState(NkReasonDeviceChange);
     EXPECT_EQ(host.acknowledged, 1);
 }
 
@@ -208,7 +209,7 @@ TEST_F(DeviceTest, ExitOfAFoundDeviceEndsInNotFoundAndClearsItsFlags)
 TEST_F(DeviceTest, ExitDuringInitialisationRunsWhenItEndsAndLeavesNothingOpen)
 {
     host.SetCard(NkCardStarted, kGx750, NkCapApplicationPort, card.portPath);
-    device.UpdateCardState(kReasonDeviceChange);
+    device.UpdateCardState(NkReasonDeviceChange);
     std::future<int> init;
     {
         std::lock_guard holdInit(host.lock); // Init waits for it once it has begun
@@ -229,9 +230,9 @@ TEST_F(DeviceTest, QueuedExitAfterAQuickReplugReleasesThePortsOfTheCardThatWent)
 {
     MakeFound(DeviceState::initialized);
     host.SetCard(NkCardStopped, 0, 0);
-    device.UpdateCardState(kReasonDeviceChange); // pulled: a release is queued
+    device.UpdateCardState(NkReasonDeviceChange); // pulled: a release is queued
     host.SetCard(NkCardStarting, kGx750, NkCapApplicationPort, card.portPath);
-    device.UpdateCardState(kReasonDeviceChange); // and back before it ran
+    device.UpdateCardState(NkReasonDeviceChange); // and back before it ran
     ASSERT_EQ(device.State(), DeviceState::searching);
     Drain();
     ASSERT_EQ(work.Count(GSM::WM_QD_DEVICE_EXIT), 1u);
@@ -243,7 +244,7 @@ TEST_F(DeviceTest, QueuedExitAfterAQuickReplugReleasesThePortsOfTheCardThatWent)
 
     // The card that came back is opened afresh.
     host.SetCard(NkCardStarted, kGx750, NkCapApplicationPort, card.portPath);
-    device.UpdateCardState(kReasonDeviceChange);
+    device.UpdateCardState(NkReasonDeviceChange);
     Drain();
     EXPECT_EQ(work.Count(GSM::WM_QD_DEVICE_INIT), 2u);
     EXPECT_EQ(device.Init(0), 1);
@@ -254,7 +255,7 @@ TEST_F(DeviceTest, QueuedExitAfterAQuickReplugReleasesThePortsOfTheCardThatWent)
 TEST_F(DeviceTest, ShutdownBeforeAQueuedInitialisationKeepsTheCardClosed)
 {
     host.SetCard(NkCardStarted, kGx750, NkCapApplicationPort, card.portPath);
-    device.UpdateCardState(kReasonDeviceChange); // Init is queued
+    device.UpdateCardState(NkReasonDeviceChange); // Init is queued
     device.BeginShutdown();
     device.Exit(1);
     EXPECT_EQ(device.Init(0), 1); // the queued request, run while the library goes down
@@ -283,7 +284,7 @@ TEST_P(PortRefused, CardIsNotFoundAndTheClientIsTold)
     const OpenFailureCase& c = GetParam();
     Os::OpenFault refusal(card.portPath, c.refusedWith);
     host.SetCard(NkCardStarted, kGx750, NkCapApplicationPort, card.portPath);
-    device.UpdateCardState(kReasonDeviceChange);
+    device.UpdateCardState(NkReasonDeviceChange);
     EXPECT_EQ(device.Init(0), c.reported);
     EXPECT_EQ(device.State(), DeviceState::notFound);
     EXPECT_FALSE(device.HoldsChannel());
@@ -297,9 +298,11 @@ TEST_P(PortRefused, CardIsNotFoundAndTheClientIsTold)
 }
 
 INSTANTIATE_TEST_SUITE_P(Reasons, PortRefused,
-                         ::testing::Values(OpenFailureCase{"PermissionDenied", EACCES, qdSystemError(5),
+                         ::testing::Values(OpenFailureCase{"PermissionDenied", EACCES,
+                                                           qdSystemError(Os::kErrorAccessDenied),
                                                            "permission denied on ", " (owner "},
-                                           OpenFailureCase{"HeldByAnotherProgram", EBUSY, qdSystemError(32), "",
+                                           OpenFailureCase{"HeldByAnotherProgram", EBUSY,
+                                                           qdSystemError(Os::kErrorSharingViolation), "",
                                                            " is in use by another program"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -316,7 +319,7 @@ TEST_P(PlatformChoice, FirstMatchWinsAndPlatformsNotYetBuiltKeepTheCardAway)
 {
     const PlatformCase& c = GetParam();
     host.SetCard(NkCardStarted, c.type, c.capabilities, "/nonexistent/port");
-    device.UpdateCardState(kReasonDeviceChange);
+    device.UpdateCardState(NkReasonDeviceChange);
     const int rc = device.Init(1);
     const GSM::Platform& chosen = device.CurrentPlatform();
     EXPECT_EQ(typeid(chosen), c.platform);

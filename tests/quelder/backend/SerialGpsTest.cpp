@@ -55,7 +55,7 @@ protected:
             std::strcpy(host.card.gpsControlPort, controlLink->PortPath().c_str());
             std::strcpy(host.card.gpsDataPort, data.PortPath().c_str());
         }
-        device.UpdateCardState(kReasonDeviceChange);
+        device.UpdateCardState(NkReasonDeviceChange);
         // What the communicator runs for a found card: the application port opens.
         ASSERT_EQ(device.Init(0), 1);
         ASSERT_EQ(device.State(), DeviceState::found);
@@ -294,7 +294,7 @@ TEST_P(GpsPortFailure, EndsTheServiceAndTheNextInitOpensTheNewPorts)
         std::strcpy(host.card.gpsControlPort, newControl.PortPath().c_str());
         std::strcpy(host.card.gpsDataPort, newData.PortPath().c_str());
     }
-    device.UpdateCardState(kReasonDeviceChange);
+    device.UpdateCardState(NkReasonDeviceChange);
     ASSERT_EQ(Platform().QdInitGps(), kQdSuccess);
     EXPECT_EQ(Platform().QdGetGpsState(&on), kQdSuccess);
     EXPECT_EQ(on, 1) << "asked on the new control port";
