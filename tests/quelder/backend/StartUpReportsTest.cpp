@@ -8,11 +8,13 @@
 #include "tests/quelder/support/ScriptedCard.h"
 
 #include "quelder/Quelder.h"
+#include "quelder/platforms/StartUpReports.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <memory>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -149,6 +151,33 @@ INSTANTIATE_TEST_SUITE_P(
         StartUpCase{"HuaweiStick", 0x8800, 0, "11.608.12", 0, {"AT^CURC=1", "AT_TWIND=1;_TWIND?"}},
         StartUpCase{"ZteStick", 0x8900, 2, "BD_MF110V1.0.0", 0, {"AT_TWIND=1;_TWIND?"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The texts of the rows that apply to `card`, as the start-up asks them.
+std::vector<std::string> ApplyingRows(std::span<const GSM::StartUpRow> rows, const NkCardInfo& card,
+                                      const GSM::CardFeatures& features)
+{
+    std::vector<std::string> texts;
+    GSM::ForEachApplying(rows, GSM::StartUpCard{card, features},
+                         [&](const GSM::StartUpRow& row) { texts.emplace_back(row.text); });
+    return texts;
+}
+
+// A module driven through the Mobile Broadband service never reaches the generic
+// platform through detection today; its rows still say what it would be sent.
+TEST(StartUpTable, ModuleOfKindFiveInMobileBroadbandModeLeavesItsTemperatureAlone)
+{
+    NkCardInfo card{};
+    card.typeCode = 0x1400;
+    card.dataInterfaceKind = 5;
+    GSM::CardFeatures features;
+    features.voice = true;
+    EXPECT_EQ(ApplyingRows(GSM::StartUpReports(), card, features),
+              (std::vector<std::string>{"AT+CLIP=1;+COLP=1", "AT+COPS=5,0", "AT_TPATEMP=1;_TPATEMP?",
+                                        "AT_TWIND=1;_TWIND?"}));
+    card.capabilities = NkCapMobileBroadband;
+    EXPECT_EQ(ApplyingRows(GSM::StartUpReports(), card, features),
+              (std::vector<std::string>{"AT+CLIP=1;+COLP=1", "AT+COPS=5,0", "AT_TWIND=1;_TWIND?"}));
+}
 
 } // namespace
 } // namespace Orvanta::testing
