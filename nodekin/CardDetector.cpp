@@ -22,11 +22,6 @@ constexpr const char* netClassGuid = "{4D36E971-E325-11CE-BFC1-08002BE10318}";
 // Driver versions from this one up can drive the card through the Mobile Broadband service.
 constexpr std::uint32_t mobileBroadbandDriverMajor = 7;
 
-bool isMakersCard(std::int32_t typeCode) { return typeCode < otherVendorTypeCodes; }
-bool isEarlyNdisCard(std::int32_t typeCode) { return typeCode == 0x900 || typeCode == 0xA00; }
-bool isZeroFootprint(std::int32_t typeCode) { return typeCode == 0x2000 || typeCode == 0x2100 || typeCode == 0x2700; }
-bool isGobi(std::int32_t typeCode) { return typeCode == 0x8400 || typeCode == 0x8401; }
-
 // Copies text into a fixed record field, cut to fit.
 void setName(char (&field)[NkNameSize], const std::string& text)
 {
@@ -168,11 +163,7 @@ bool CardDetector::detectAnyCard(DetectionState& state, Os::DevNode& replugMarke
 
     state.subdevicesPresent = subdevicesPresent(state);
 
-    const std::int32_t type = row.typeCode;
-    const bool forcedApplicationPort = (type >= otherVendorTypeCodes && !isGobi(type)) ||
-                                       (type < otherVendorTypeCodes && (type < 0x801 || type > 0x5FFF)) ||
-                                       isEarlyNdisCard(type);
-    if (forcedApplicationPort)
+    if (offersApplicationPortByType(info.typeCode))
         info.capabilities |= NkCapApplicationPort;
 
     chooseMethods(state);
@@ -204,9 +195,9 @@ bool CardDetector::subdevicesPresent(const DetectionState& state) const
 {
     if (!state.cardKnown())
         return false;
-    const std::int32_t type = rowOf(state).typeCode;
+    const std::uint32_t type = state.info.typeCode;
     const Os::DevNode card = state.info.deviceNode;
-    if (isEarlyNdisCard(type)) {
+    if (isEarlyNdisStick(type)) {
         if (findIdFragment(tree_, card, {"_FF_NET"}, true) >= 0)
             return true;
         for (const Os::DevNode child : descendants(tree_, card))
@@ -215,7 +206,7 @@ bool CardDetector::subdevicesPresent(const DetectionState& state) const
                 return true;
         return false;
     }
-    if ((type >= 0x800 && type <= 0x7FFF) || isGobi(type)) {
+    if (needsAllChildrenActive(type)) {
         if (!allChildrenActive(tree_, card))
             return false;
         xlog(logNormal, "Nk: All subdevices are active");
@@ -225,14 +216,13 @@ bool CardDetector::subdevicesPresent(const DetectionState& state) const
 
 void CardDetector::listSubdevices(DetectionState& state) const
 {
-    const CardRow& row = rowOf(state);
-    const std::int32_t type = row.typeCode;
+    const std::uint32_t type = state.info.typeCode;
     const Os::DevNode card = state.info.deviceNode;
     std::uint32_t& caps = state.info.capabilities;
     bool modem = false;
     bool adapter = false;
 
-    if (isEarlyNdisCard(type)) {
+    if (isEarlyNdisStick(type)) {
         Os::Result<std::string> guid{Os::Failure{Os::kErrorFileNotFound}};
         for (const Os::DevNode child : descendants(tree_, card))
             if (findIdFragment(tree_, child, {"MI_00"}, false) >= 0) {
@@ -241,15 +231,15 @@ void CardDetector::listSubdevices(DetectionState& state) const
             }
         modem = !guid.ok() || guid.value() == modemClassGuid || guid.value() == netClassGuid;
         adapter = !guid.ok() || guid.value() != modemClassGuid;
-    } else if ((caps & NkCapDataCallPolling) != 0 && type == 0x1800) {
+    } else if (listsMdmAndNetSubdevices(state.info)) {
         modem = findIdFragment(tree_, card, {"_MDM\\"}, true) >= 0;
         adapter = findIdFragment(tree_, card, {"_NET\\"}, true) >= 0;
-    } else if ((caps & NkCapDataCallPolling) != 0 && type == 0x2301) {
+    } else if (listsMdmSubdeviceOnly(state.info)) {
         modem = findIdFragment(tree_, card, {"_MDM\\"}, true) >= 0; // these never show an adapter
     } else {
         const std::vector<std::string_view> fragments =
-            type == 0x800 ? std::vector<std::string_view>{"RXNOZ_MODEM", "RXNOZ_NET", "RXNOZ_FF"}
-                          : std::vector<std::string_view>{"_FF_SER", "_FF_NET", "_FF\\"};
+            isFirstStick(type) ? std::vector<std::string_view>{"RXNOZ_MODEM", "RXNOZ_NET", "RXNOZ_FF"}
+                               : std::vector<std::string_view>{"_FF_SER", "_FF_NET", "_FF\\"};
         const int which = findIdFragment(tree_, card, fragments, true);
         modem = which == 0 || which == 2;
         adapter = which == 1 || which == 2;
@@ -261,15 +251,15 @@ void CardDetector::listSubdevices(DetectionState& state) const
         caps |= NkCapModem;
     if (adapter) {
         caps |= NkCapWwanAdapter | NkCapWwanNdisPort;
-        if (type >= 0x900 && (caps & NkCapDataCallPolling) == 0 && row.dataInterfaceKind == 2)
+        if (adapterIsNdisDataInterface(state.info))
             caps |= NkCapNdisDataInterface;
     } else {
         caps &= ~std::uint32_t{NkCapWwanAdapter | NkCapWwanNdisPort | NkCapNdisDataInterface};
     }
-    if (type == 0x1800)
+    if (adapterLacksNdisPort(type))
         caps &= ~std::uint32_t{NkCapWwanNdisPort | NkCapNdisDataInterface};
 
-    if (type == 0x901 || type >= 0xB00) {
+    if (showsApplicationSubdevice(type)) {
         const bool application = findIdFragment(tree_, card, {"_APP\\"}, true) >= 0;
         if (application)
             caps |= NkCapApplicationPort;
@@ -351,9 +341,7 @@ bool CardDetector::findApplicationPort(DetectionState& state)
 void CardDetector::checkSmartCardPresence(DetectionState& state) const
 {
     const CardRow& row = rowOf(state);
-    const std::int32_t type = row.typeCode;
-    if ((state.info.capabilities & NkCapOwnApplicationPort) == 0 || type < 0x800 || type > 0x7FFF ||
-        isEarlyNdisCard(type))
+    if (!hasOwnApplicationPort(state.info) || !showsSmartCardSubdevice(state.info.typeCode))
         return;
     const char* fragment = row.platform == 3 ? "&MI_03" : "_SC\\";
     if (findIdFragment(tree_, state.info.deviceNode, {fragment}, true) >= 0) {
@@ -453,7 +441,7 @@ void CardDetector::findBusDevice(DetectionState& state) const
 {
     state.busDeviceLooked = true;
     const CardRow& row = rowOf(state);
-    if (!isMakersCard(row.typeCode))
+    if (!isMakersCard(state.info))
         return;
     if (isBlank(row.busDeviceFormat)) {
         xlog(logNormal, "Nk: Bus device name could not be determined, skipping its detection");
@@ -485,8 +473,7 @@ void CardDetector::readDriverVersion(DetectionState& state) const
 
 bool CardDetector::mobileBroadbandReady(DetectionState& state) const
 {
-    const CardRow& row = rowOf(state);
-    const bool capable = isMakersCard(row.typeCode) && state.adapterNode != Os::kNoDevNode &&
+    const bool capable = isMakersCard(state.info) && state.adapterNode != Os::kNoDevNode &&
                          (state.info.driverVersion[0] >> 16) >= mobileBroadbandDriverMajor;
     if (!capable)
         return true;
@@ -506,10 +493,9 @@ bool CardDetector::discoverPorts(DetectionState& state, DiscoveryScope scope)
     if (state.state() != NkCardStarting || !state.cardKnown())
         return false;
     const CardRow& row = rowOf(state);
-    const std::int32_t type = row.typeCode;
     const Os::DevNode card = state.info.deviceNode;
 
-    if (type >= 0x801 && type <= 0x5FFF && !isZeroFootprint(type)) {
+    if (listsSubdevices(state.info.typeCode)) {
         if (!state.subdevicesPresent)
             state.subdevicesPresent = subdevicesPresent(state);
         if (!state.subdevicesPresent)

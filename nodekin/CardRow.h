@@ -2,6 +2,8 @@
 // One supported card model: how to recognise it by its hardware IDs and how to find each
 // of its functions among the devices listed under it.
 
+#include "nodekin/CardTraits.h"
+
 #include <array>
 #include <cstdint>
 
@@ -44,7 +46,7 @@ struct CardRow {
 };
 
 // The maker's own cards have type codes below this.
-inline constexpr std::int32_t otherVendorTypeCodes = 0x8000;
+inline constexpr std::int32_t otherVendorTypeCodes = static_cast<std::int32_t>(firstOtherVendorTypeCode);
 
 // A name field of the table that was left out or left blank.
 inline bool isBlank(const char* text) { return text == nullptr || *text == '\0'; }

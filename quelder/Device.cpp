@@ -1,5 +1,6 @@
 #include "quelder/Device.h"
 
+#include "nodekin/CardTraits.h"
 #include "quelder/BackendLog.h"
 #include "quelder/Names.h"
 #include "quelder/Quelder.h"
@@ -12,17 +13,15 @@
 namespace GSM {
 namespace {
 
-constexpr std::uint32_t kGobi1000 = 0x8400, kGobi2000 = 0x8401;
-constexpr std::uint32_t kGenericMobileBroadband = 0xFF00;
-
-bool IsGobi(std::uint32_t type) noexcept { return type == kGobi1000 || type == kGobi2000; }
-bool IsZeroFootprint(std::uint32_t type) noexcept { return type == 0x2000 || type == 0x2100 || type == 0x2700; }
+using Nodekin::isGobi;
+using Nodekin::isMobileBroadband;
+using Nodekin::isZeroFootprint;
 
 // A Started card the backend can talk to.
 bool OffersChannel(const NkCardInfo& card) noexcept
 {
-    return (card.capabilities & NkCapApplicationPort) != 0 || IsGobi(card.typeCode) ||
-           IsZeroFootprint(card.typeCode) || card.typeCode == kGenericMobileBroadband;
+    return Nodekin::offersApplicationPort(card) || isGobi(card) || isZeroFootprint(card) ||
+           Nodekin::isGenericMobileBroadband(card);
 }
 
 constexpr int kRegistered = 1, kRegisteredRoaming = 5;
@@ -182,7 +181,7 @@ NkCardInfo Device::Card() const
 bool Device::ChannelBusy() const
 {
     // A card with a separate AT channel keeps it during a data connection.
-    return (Card().capabilities & NkCapOwnApplicationPort) == 0 && ConnectionState() != 0;
+    return !Nodekin::hasOwnApplicationPort(Card()) && ConnectionState() != 0;
 }
 
 int Device::CheckAccess(bool cardDependent, bool foundIsEnough) const
@@ -288,26 +287,26 @@ void Device::UpdateCardState(int type)
 Platform& Device::ChoosePlatform(const NkCardInfo& card)
 {
     const bool started = card.state == NkCardStarted;
-    if (started && (card.capabilities & NkCapMobileBroadband) != 0)
+    if (started && isMobileBroadband(card))
         return mb_;
-    if (started && IsGobi(card.typeCode))
+    if (started && isGobi(card))
         return gobi_;
-    if (started && IsZeroFootprint(card.typeCode))
+    if (started && isZeroFootprint(card))
         return zeroFp_;
     return serial_;
 }
 
 Connection& Device::ChooseConnection(const NkCardInfo& card)
 {
-    if (card.state == NkCardStarted && (card.capabilities & NkCapMobileBroadband) != 0)
+    if (card.state == NkCardStarted && isMobileBroadband(card))
         return mbConnection_;
-    if (card.dataInterfaceKind == 3)
+    if (Nodekin::isNdisKind(card))
         return ndisConnection_;
-    if (IsGobi(card.typeCode))
+    if (isGobi(card))
         return gobiConnection_;
-    if (IsZeroFootprint(card.typeCode))
+    if (isZeroFootprint(card))
         return zeroFpConnection_;
-    if ((card.capabilities & NkCapWwanNdisPort) != 0)
+    if (Nodekin::hasWwanNdisPort(card))
         return rasConnection_;
     return broadcomConnection_;
 }

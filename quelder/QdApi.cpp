@@ -1,5 +1,6 @@
 // The Qd* functions: each works on the library's one backend.
 
+#include "nodekin/CardTraits.h"
 #include "platform/SystemError.h"
 #include "quelder/Backend.h"
 #include "quelder/Quelder.h"
@@ -107,10 +108,7 @@ int QdGetHwSwitchState(int* state)
 
 int QdHasSmartAntenna(int* present)
 {
-    return GetCardValue(present, [](const GSM::Device& d) {
-        const std::uint32_t type = d.Card().typeCode;
-        return type == 0x1C01 || type == 0x1C02 ? 1 : 0;
-    });
+    return GetCardValue(present, [](const GSM::Device& d) { return Nodekin::hasSmartAntenna(d.Card()) ? 1 : 0; });
 }
 
 int QdGetSmartAntennaPosition(int* pulledOut)

@@ -1,5 +1,6 @@
 #include "quelder/gps/SerialGps.h"
 
+#include "nodekin/CardTraits.h"
 #include "quelder/BackendLog.h"
 #include "quelder/Device.h"
 #include "quelder/Quelder.h"
@@ -26,7 +27,7 @@ SerialGps::~SerialGps()
     Close(); // the receiver may call OnLine until the port is closed
 }
 
-bool SerialGps::Supported() const { return (device_.Card().capabilities & NkCapGps) != 0; }
+bool SerialGps::Supported() const { return Nodekin::hasGps(device_.Card()); }
 
 void SerialGps::RequireService() const
 {

@@ -1,5 +1,6 @@
 #include "quelder/platforms/GenericPlatform.h"
 
+#include "nodekin/CardTraits.h"
 #include "quelder/BackendLog.h"
 #include "platform/SystemError.h"
 #include "quelder/Device.h"
@@ -92,12 +93,12 @@ const char* Enabled(bool on) noexcept { return on ? "enabled" : "disabled"; }
 
 CardFamily FamilyOf(std::uint32_t typeCode) noexcept
 {
-    if (typeCode == 0x8800)
+    if (Nodekin::isHuawei(typeCode))
         return CardFamily::huawei;
-    if (typeCode == 0x8900)
+    if (Nodekin::isZte(typeCode))
         return CardFamily::zte;
-    // The maker's own models sit below the other makers' type codes.
-    return typeCode != 0 && typeCode < 0x6000 ? CardFamily::own : CardFamily::other;
+    // The other makers' modules among the maker's codes speak their makers' dialects.
+    return Nodekin::speaksMakersDialect(typeCode) ? CardFamily::own : CardFamily::other;
 }
 
 template <class Body>
@@ -155,7 +156,7 @@ void GenericPlatform::StartUpOnce(bool full, int delayMilliseconds)
         SwitchOnReports(card);
     // The maker's cards are plugged into a slot or a port; none is built in.
     device_.Set(Value::removable, 3);
-    if (FamilyOf(card.typeCode) == CardFamily::own)
+    if (Nodekin::speaksMakersDialect(card))
         ReadHsxpaCategory();
 
     device_.SetDeviceState(DeviceState::initialized);
@@ -244,78 +245,20 @@ bool GenericPlatform::Optional(std::string_view command, const std::function<voi
 
 void GenericPlatform::SwitchOnReports(const NkCardInfo& card)
 {
-    const CardFamily family = FamilyOf(card.typeCode);
-    const bool own = family == CardFamily::own;
-    const bool ndisKind = card.dataInterfaceKind == 3;
-    const bool cellTypeReports = own && features_.cellEvent3g;
-
-    if (own) {
-        Optional("AT_TPSYS=?", [this](Modem& modem) {
-            modem.ExpectPrefix("_TPSYS:");
-            features_.technologySelection = !Trim(modem.RestOfLine()).starts_with("(1),");
-            modem.EndLine();
-        });
-        Optional("AT_TSSYS=1");
-        Optional("AT_TSSYS?", [this](Modem& modem) {
-            modem.ExpectPrefix("_TSSYS:");
-            const int technology = modem.ReadInt();
-            modem.EndLine();
-            device_.Set(Value::accessTechnology, technology);
-        });
-    }
-    if (ndisKind)
-        Optional("AT+CFUN=1");
-    if (family == CardFamily::huawei)
-        Optional("AT^CURC=1");
-    if (ndisKind)
-        Optional("AT*MCSQ=1");
-    else if (own)
-        Optional("AT_TSQI=1");
-    if (own && card.typeCode >= 0x0B00 && card.typeCode != 0x0D00)
-        Optional("AT_TEANT=1");
-    if (cellTypeReports)
-        Optional("AT_TGACT=1");
-    if (card.dataInterfaceKind == 4 || card.dataInterfaceKind == 5) {
-        Optional("AT_TDO?", [this](Modem& modem) {
-            modem.ExpectPrefix("_TDO:");
-            features_.voice = modem.ReadInt() != 0;
-            modem.EndLine();
-        });
-    } else if (own) {
-        Optional("AT_TPCMENABLE?", [this](Modem& modem) {
-            modem.ExpectPrefix("_TPCMENABLE:");
-            features_.voice = modem.ReadInt() != 0;
-            modem.EndLine();
-        });
-    }
+    SendApplying(CapabilityQueries(), card);
     xlog(logNormal, "Qd: Technology selection %s supported", Supported(features_.technologySelection));
     xlog(logNormal, "Qd: Voice %s supported by this card", Supported(features_.voice));
-    if (features_.voice)
-        Optional("AT+CLIP=1;+COLP=1");
-    if (card.dataInterfaceKind == 5)
-        Optional("AT+COPS=5,0");
-    // The answers of "_TPATEMP?" and "_TIDLETEXT?" come as the reports they switch on,
-    // and reach the device through its unsolicited results, not as an answer.
-    if (card.dataInterfaceKind == 5 && (card.capabilities & NkCapMobileBroadband) == 0)
-        Optional("AT_TPATEMP=1;_TPATEMP?");
-    Optional("AT_TWIND=1;_TWIND?", [this](Modem& modem) {
-        modem.ExpectPrefix("_TWIND:");
-        constexpr int kSwitchOn = 2, kSwitchOff = 3;
-        device_.Set(Value::hwRadioSwitch, modem.ReadInt() != 0 ? kSwitchOn : kSwitchOff);
-        modem.EndLine();
+    SendApplying(StartUpReports(), card);
+}
+
+void GenericPlatform::SendApplying(std::span<const StartUpRow> rows, const NkCardInfo& card)
+{
+    ForEachApplying(rows, StartUpCard{card, features_}, [&](const StartUpRow& row) {
+        if (row.action == nullptr)
+            Optional(row.text);
+        else
+            Optional(row.text, [&](Modem& modem) { row.action(modem, device_, features_); });
     });
-    if (cellTypeReports) {
-        Optional("AT_TIDLETEXT=1");
-        Optional("AT_TIDLETEXT?");
-    }
-    if (card.typeCode == 0x1C01 || card.typeCode == 0x1C02) {
-        Optional("AT_TANTPOS=1");
-        Optional("AT_TANTPOS?", [this](Modem& modem) {
-            modem.ExpectPrefix("_TANTPOS:");
-            device_.Set(Value::antennaPulledOut, modem.ReadInt());
-            modem.EndLine();
-        });
-    }
 }
 
 void GenericPlatform::ReadHsxpaCategory()
@@ -498,7 +441,7 @@ QdResult GenericPlatform::QdGetSerialNumber(char* serial, std::uint32_t size)
 {
     return Run(Needs::initialized, [&](Modem& modem) {
         RequireOutput(serial);
-        if (FamilyOf(device_.Card().typeCode) == CardFamily::own)
+        if (Nodekin::speaksMakersDialect(device_.Card()))
             CopyOut(AskText(modem, "AT_TGSN", "_TGSN:"), serial, size);
         else
             CopyOut(AskText(modem, "AT+CGSN"), serial, size);

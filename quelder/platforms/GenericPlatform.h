@@ -8,9 +8,11 @@
 
 #include "nodekin/Nodekin.h"
 #include "quelder/platforms/Platform.h"
+#include "quelder/platforms/StartUpReports.h"
 
 #include <chrono>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,16 +20,6 @@ namespace GSM {
 
 class Device;
 class Modem;
-
-// What the start-up learnt about the card; read and written under the library lock.
-struct CardFeatures {
-    bool ucs2 = false;
-    bool smsConcatenation = false;
-    bool technologySelection = false;
-    bool voice = false;
-    bool cellEvent3g = false;
-    bool dynamicTcpWindow = false;
-};
 
 // Who made the card, as far as the AT dialect goes.
 enum class CardFamily { own, huawei, zte, other };
@@ -65,6 +57,8 @@ private:
     void ProbeAndEnableErrors(int delayMilliseconds);
     void ReadFirmwareVersion();
     void SwitchOnReports(const NkCardInfo& card);
+    // Sends each row of `rows` that applies to the card, reading its answer as the row says.
+    void SendApplying(std::span<const StartUpRow> rows, const NkCardInfo& card);
     void ReadHsxpaCategory();
     void ReadSimState();
     void EnableExtendedErrors();
