@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace Nodekin {
@@ -97,6 +98,9 @@ struct MachineCase {
     CardEvent event;
     const char* expected;
 };
+
+// A failing row is named, not dumped as bytes.
+void PrintTo(const MachineCase& c, std::ostream* os) { *os << c.name; }
 
 class CardStateMachineTable : public ::testing::TestWithParam<MachineCase> {};
 
