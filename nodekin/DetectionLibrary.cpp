@@ -22,35 +22,36 @@ constexpr std::uint32_t mbInterfaceRemoved = 0x8005;
 constexpr std::uint32_t suspendAfterRelease = 0x8007; // Suspended with reason 5
 constexpr std::uint32_t initialCheck = 0x8010;
 
-enum TimerId : std::uintptr_t {
-    detectionTimeout = 1,
-    polling = 2,
-    wakeupPolling = 3,
-    wakeupTimeout = 4,
-    replugTimeout = 5,
-};
-
 struct TimerInfo {
     std::chrono::milliseconds period;
     const char* started; // printf format with the period in ms, or fixed text
     const char* stopped;
+    const char* expired; // logged when it fires; null: nothing
+    LogLevel expiredLevel;
 };
 
-const TimerInfo& timerInfo(std::uintptr_t id)
+const TimerInfo& timerInfo(CardTimer timer)
 {
     static const TimerInfo timers[] = {
         {},
         {std::chrono::milliseconds(300000), "Nk: Detection timeout timer started with %d msec timeout",
-         "Nk: Detection timeout timer stopped"},
-        {std::chrono::milliseconds(1000), "Nk: Polling timer started with 1 sec frequency", "Nk: Polling timer stopped"},
+         "Nk: Detection timeout timer stopped", "Nk: Detection timed out, cancelling...", logNormal},
+        {std::chrono::milliseconds(1000), "Nk: Polling timer started with 1 sec frequency", "Nk: Polling timer stopped",
+         "Nk: polling timer event", logVerbose},
         {std::chrono::milliseconds(1000), "Nk: Wakeup polling timer started with 1 sec frequency",
-         "Nk: Wakeup polling timer stopped"},
+         "Nk: Wakeup polling timer stopped", "Nk: Wakeup polling timer event", logVerbose},
         {std::chrono::milliseconds(10000), "Nk: Wakeup timeout timer started with %d msec timeout",
-         "Nk: Wakeup timeout timer stopped"},
+         "Nk: Wakeup timeout timer stopped", "Nk: Wakeup check timed out, cancelling...", logNormal},
         {std::chrono::milliseconds(35000), "Nk: Replug timeout timer started with %d msec timeout",
-         "Nk: Replug timeout timer stopped"},
+         "Nk: Replug timeout timer stopped", nullptr, logNormal},
     };
-    return timers[id];
+    return timers[static_cast<std::uintptr_t>(timer)];
+}
+
+bool isCardTimer(std::uintptr_t id)
+{
+    return id >= static_cast<std::uintptr_t>(CardTimer::detectionTimeout) &&
+           id <= static_cast<std::uintptr_t>(CardTimer::replugTimeout);
 }
 
 // Detection event bits.
@@ -137,9 +138,6 @@ const char* checkText(int reason)
         return "";
     }
 }
-
-bool polls(int method) { return method == methodPolling || method == methodControlDevicePolling; }
-bool eventBased(int method) { return method == methodEventBased || method == methodControlDeviceEventBased; }
 
 } // namespace
 
@@ -362,16 +360,17 @@ bool DetectionLibrary::cardClaimedElsewhere() { return exclusive_->claimedElsewh
 
 void DetectionLibrary::onMessage(const Os::Message& message)
 {
-    if (state_.state() == NkCardSuspended && message.message != checkAfterSuspension &&
+    // A suspended card hears only the checks; the client's calls are delivered all the same.
+    if (CardStateMachine::hearsOnlyChecks(state_.state()) && message.message != checkAfterSuspension &&
         message.message != callClient && message.message != initialCheck)
         return;
     switch (message.message) {
     case initialCheck:
-        checkSystem(reasonStartup);
+        dispatch({.signal = CardSignal::checkRequested, .reason = reasonStartup});
         initialCheckDone_ = true;
         break;
     case checkAfterSuspension:
-        checkSystem(reasonSuspensionEnded);
+        dispatch({.signal = CardSignal::checkRequested, .reason = reasonSuspensionEnded});
         break;
     case callClient:
         if (const auto* callback = std::any_cast<ReasonCallback>(&message.attachment); callback && *callback)
@@ -383,26 +382,22 @@ void DetectionLibrary::onMessage(const Os::Message& message)
             break;
         }
         mobileBroadband_.refresh(*mbSource_);
-        if (wakingUp_)
-            xlog(logNormal, "Nk: MB device arrival event is ignored before complete system wake up");
-        else if (state_.state() == NkCardStopped)
-            checkSystem(reasonDeviceChange);
+        dispatch({.signal = CardSignal::mbInterfaceArrived});
         break;
     case mbInterfaceRemoved:
         mobileBroadband_.refresh(*mbSource_);
-        if (state_.state() == NkCardStarted && (state_.info.capabilities & NkCapMobileBroadband) != 0 &&
-            !mobileBroadband_.contains(state_.info.ndisPort))
-            forgetCard(reasonDeviceChange);
+        dispatch({.signal = CardSignal::mbInterfaceRemoved,
+                  .mbInterfaceGone = (state_.info.capabilities & NkCapMobileBroadband) != 0 &&
+                                     !mobileBroadband_.contains(state_.info.ndisPort)});
         break;
     case takeMutexNormally:
         exclusive_->takeMutexNormally();
         break;
     case suspendRequested:
-        state_.reset();
-        setState(NkCardSuspended, reasonDeviceChange, true);
+        dispatch({.signal = CardSignal::suspensionRequested});
         break;
     case suspendAfterRelease:
-        setState(NkCardSuspended, reasonSuspensionEnded);
+        dispatch({.signal = CardSignal::exclusiveReleased});
         break;
     case Os::kWmTimer:
         onTimer(message.wParam);
@@ -419,131 +414,113 @@ void DetectionLibrary::onMessage(const Os::Message& message)
     publish();
 }
 
+void DetectionLibrary::dispatch(CardEvent event)
+{
+    event.replugPending = replugMarker_ != Os::kNoDevNode;
+    for (const CardAction& action : machine_.dispatch(state_, event))
+        perform(action);
+}
+
+void DetectionLibrary::perform(const CardAction& action)
+{
+    switch (action.step) {
+    case CardStep::enterState:
+        enterState(action.state);
+        break;
+    case CardStep::forgetCard:
+        state_.reset();
+        break;
+    case CardStep::notify:
+        notify(action.reason);
+        break;
+    case CardStep::startTimer:
+        startTimer(action.timer);
+        break;
+    case CardStep::stopTimer:
+        stopTimer(action.timer);
+        break;
+    case CardStep::log:
+        xlog(logNormal, "%s", action.text);
+        break;
+    case CardStep::checkSystem:
+        checkSystem(action.reason);
+        break;
+    case CardStep::detectArrivedCard:
+        if (detector_->detectAnyCard(state_, replugMarker_))
+            dispatch({.signal = CardSignal::cardArrived, .eventBits = action.eventBits});
+        break;
+    case CardStep::discoverPorts:
+        if (detector_->discoverPorts(state_, action.scope))
+            dispatch({.signal = CardSignal::portsComplete, .reason = action.reason});
+        break;
+    case CardStep::rememberReplug:
+        replugMarker_ = state_.adapterNode != Os::kNoDevNode ? state_.adapterNode : state_.info.deviceNode;
+        xlog(logNormal, "Nk: Current card will be replugged, storing its WWAN NIC device node 0x%x", replugMarker_);
+        break;
+    case CardStep::forgetReplug:
+        replugMarker_ = Os::kNoDevNode;
+        break;
+    }
+}
+
+void DetectionLibrary::enterState(NkCardState state)
+{
+    state_.info.state = state;
+    xlog(logNormal, "Nk: Card state changed to %s", cardStateName(state));
+    if (state == NkCardStopped)
+        state_.reset();
+    publish();
+}
+
 void DetectionLibrary::checkSystem(int reason)
 {
     xlog(logNormal, "Nk: Checking actual state of the system %s", checkText(reason));
     state_.reset();
     xlog(logVerbose, "Nk: Card state has been silently set to CardStateStopped");
     if (exclusive_->mustStaySuspended()) {
-        setState(NkCardSuspended, reason);
+        dispatch({.signal = CardSignal::mustStaySuspended, .reason = reason});
         return;
     }
     if (detector_->detectAnyCard(state_, replugMarker_)) {
-        setState(NkCardStarting, reason);
-        discover(DiscoveryScope{}, reason);
+        dispatch({.signal = CardSignal::cardFound, .reason = reason});
         return;
     }
     // Mobile Broadband cards of other vendors need a row of type 0xFF00, which this
     // database does not have.
     xlog(logNormal, "Nk: No supported card detected");
-    if (reason != reasonStartup)
-        notify(reason);
+    dispatch({.signal = CardSignal::noCardFound, .reason = reason});
 }
 
-void DetectionLibrary::setState(NkCardState state, int reason, bool always)
+void DetectionLibrary::startTimer(CardTimer timer)
 {
-    if (state == state_.state() && !always)
-        return;
-    state_.info.state = state;
-    xlog(logNormal, "Nk: Card state changed to %s", cardStateName(state));
-    if (state == NkCardStopped)
-        state_.reset();
-    publish();
-    // The timers are set before the client hears of the state, so that whatever the
-    // client does next finds them running.
-    if (state != NkCardStarting) {
-        stopAllTimers();
-    } else if (reason == reasonResumed) {
-        startTimer(wakeupPolling);
-        startTimer(wakeupTimeout);
-    } else {
-        startTimer(detectionTimeout);
-        if (polls(state_.methods.modem) || polls(state_.methods.application))
-            startTimer(polling);
-    }
-    notify(reason);
+    const TimerInfo& info = timerInfo(timer);
+    loop_->setTimer(static_cast<std::uintptr_t>(timer), info.period);
+    xlog(logNormal, info.started, static_cast<int>(info.period.count()));
 }
 
-void DetectionLibrary::forgetCard(int reason)
+void DetectionLibrary::stopTimer(CardTimer timer)
 {
-    state_.reset();
-    setState(NkCardStopped, reason, true);
-}
-
-void DetectionLibrary::discover(DiscoveryScope scope, int reason)
-{
-    if (detector_->discoverPorts(state_, scope))
-        setState(NkCardStarted, reason);
-}
-
-void DetectionLibrary::startTimer(std::uintptr_t id)
-{
-    const TimerInfo& timer = timerInfo(id);
-    loop_->setTimer(id, timer.period);
-    xlog(logNormal, timer.started, static_cast<int>(timer.period.count()));
-}
-
-void DetectionLibrary::stopTimer(std::uintptr_t id)
-{
-    if (loop_->killTimer(id))
-        xlog(logNormal, "%s", timerInfo(id).stopped);
-}
-
-void DetectionLibrary::stopAllTimers()
-{
-    for (std::uintptr_t id = detectionTimeout; id <= replugTimeout; ++id)
-        stopTimer(id);
+    if (loop_->killTimer(static_cast<std::uintptr_t>(timer)))
+        xlog(logNormal, "%s", timerInfo(timer).stopped);
 }
 
 void DetectionLibrary::onTimer(std::uintptr_t id)
 {
-    switch (id) {
-    case detectionTimeout:
-        xlog(logNormal, "Nk: Detection timed out, cancelling...");
-        forgetCard(reasonDeviceChange);
-        break;
-    case polling:
-        xlog(logVerbose, "Nk: polling timer event");
-        discover({polls(state_.methods.modem), polls(state_.methods.application), true}, reasonDeviceChange);
-        break;
-    case wakeupPolling:
-        xlog(logVerbose, "Nk: Wakeup polling timer event");
-        discover(DiscoveryScope{}, reasonResumed);
-        break;
-    case wakeupTimeout:
-        xlog(logNormal, "Nk: Wakeup check timed out, cancelling...");
-        forgetCard(reasonResumed);
-        break;
-    case replugTimeout:
-        stopTimer(replugTimeout);
-        if (replugMarker_ != Os::kNoDevNode) {
-            xlog(logNormal, "Nk: Repluggable card was not replugged within a reasonable time after standby, assuming "
-                            "non-powered down USB, checking system...");
-            replugMarker_ = Os::kNoDevNode;
-            checkSystem(reasonDeviceChange);
-        }
-        break;
-    default:
-        break;
-    }
+    if (!isCardTimer(id))
+        return;
+    const auto timer = static_cast<CardTimer>(id);
+    if (const TimerInfo& info = timerInfo(timer); info.expired != nullptr)
+        xlog(info.expiredLevel, "%s", info.expired);
+    dispatch({.signal = CardSignal::timerExpired, .timer = timer});
 }
 
 void DetectionLibrary::onPower(std::uintptr_t event)
 {
     xlog(logNormal, "Nk: WM_POWERBROADCAST, wParam=0x%x", static_cast<unsigned>(event));
-    if (event == Os::kPbtApmSuspend) {
-        if (state_.cardKnown() && state_.info.platform == 7) {
-            replugMarker_ = state_.adapterNode != Os::kNoDevNode ? state_.adapterNode : state_.info.deviceNode;
-            xlog(logNormal, "Nk: Current card will be replugged, storing its WWAN NIC device node 0x%x", replugMarker_);
-        }
-        forgetCard(reasonStandby);
-        wakingUp_ = true;
-    } else if (event == Os::kPbtApmResumeSuspend) {
-        wakingUp_ = false;
-        checkSystem(reasonResumed);
-        if (replugMarker_ != Os::kNoDevNode && state_.state() == NkCardStopped)
-            startTimer(replugTimeout);
-    }
+    if (event == Os::kPbtApmSuspend)
+        dispatch({.signal = CardSignal::standby});
+    else if (event == Os::kPbtApmResumeSuspend)
+        dispatch({.signal = CardSignal::resumed});
 }
 
 void DetectionLibrary::onDeviceChange(const Os::Message& message)
@@ -554,7 +531,7 @@ void DetectionLibrary::onDeviceChange(const Os::Message& message)
     case Os::kDbtDevNodesChanged:
         xlog(logVerbose, "Nk: DetectionEvent is %s", eventName(eventNodesChanged));
         removalCheck();
-        deviceEventPass(eventNodesChanged);
+        dispatch({.signal = CardSignal::devicesChanged, .eventBits = eventNodesChanged});
         break;
     case Os::kDbtDeviceArrival: {
         if (broadcast == nullptr)
@@ -565,13 +542,7 @@ void DetectionLibrary::onDeviceChange(const Os::Message& message)
         const std::uint32_t bits = eventBitsOf(*broadcast);
         xlog(logNormal, "Nk: DetectionEvent is %s", eventName(bits));
         removalCheck();
-        if (wakingUp_) {
-            xlog(logNormal, "Nk: Device arrival event is ignored before complete system wake up");
-            break;
-        }
-        if (!state_.cardKnown() && detector_->detectAnyCard(state_, replugMarker_))
-            setState(NkCardStarting, reasonDeviceChange);
-        deviceEventPass(bits);
+        dispatch({.signal = CardSignal::deviceArrived, .eventBits = bits});
         break;
     }
     case Os::kDbtDeviceRemoveComplete:
@@ -582,12 +553,10 @@ void DetectionLibrary::onDeviceChange(const Os::Message& message)
         removalCheck();
         xlog(logNormal, broadcast->deviceType == Os::kDbtDevtypPort ? "Nk: Port %s removed" : "Nk: Device interface %s removed",
              broadcast->name.c_str());
-        if (broadcast->deviceType == Os::kDbtDevtypDeviceInterface &&
-            (state_.state() == NkCardStarting || state_.state() == NkCardStarted) && !state_.symbolicName.empty() &&
-            ::strcasecmp(broadcast->name.c_str(), state_.symbolicName.c_str()) == 0) {
-            xlog(logNormal, "Nk: Symbolic link of the main device has been removed, resetting device state");
-            forgetCard(reasonDeviceChange);
-        }
+        dispatch({.signal = CardSignal::deviceRemoved,
+                  .mainInterfaceRemoved = broadcast->deviceType == Os::kDbtDevtypDeviceInterface &&
+                                          !state_.symbolicName.empty() &&
+                                          ::strcasecmp(broadcast->name.c_str(), state_.symbolicName.c_str()) == 0});
         break;
     default:
         break;
@@ -599,7 +568,7 @@ void DetectionLibrary::removalCheck()
     if (state_.cardKnown() && !state_.subdevicesPresent)
         state_.subdevicesPresent = detector_->subdevicesPresent(state_);
     if (state_.cardKnown() && !detector_->cardStillActive(state_)) {
-        forgetCard(reasonDeviceChange);
+        dispatch({.signal = CardSignal::cardLost});
     } else {
         for (const Os::DevNode node : detector_->functionNodes(state_))
             isDeviceNodeActive(*tree_, node);
@@ -607,23 +576,8 @@ void DetectionLibrary::removalCheck()
     if (replugMarker_ != Os::kNoDevNode && !tree_->status(replugMarker_).ok()) {
         xlog(logNormal, "Nk: Current repluggable card has been removed");
         replugMarker_ = Os::kNoDevNode;
-        stopTimer(replugTimeout);
+        dispatch({.signal = CardSignal::replugCardRemoved});
     }
-}
-
-void DetectionLibrary::deviceEventPass(std::uint32_t eventBits)
-{
-    if (state_.state() != NkCardStarting)
-        return;
-    const std::uint32_t mask = state_.info.insertionEventMask;
-    const bool masked = (mask & eventBits) != 0;
-    const DetectionMethods& m = state_.methods;
-    DiscoveryScope scope;
-    scope.modem = eventBased(m.modem) && masked;
-    scope.application = eventBased(m.application) && masked;
-    scope.others = !polls(m.modem) && !polls(m.application) && eventBits != eventNodesChanged;
-    if (scope.modem || scope.application || scope.others)
-        discover(scope, reasonDeviceChange);
 }
 
 } // namespace Nodekin

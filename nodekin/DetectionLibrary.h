@@ -1,11 +1,13 @@
 #pragma once
 // The running core of card detection: the notifier thread (a message loop standing for
 // the hidden notification window) that receives device, power and Mobile Broadband
-// events and timer ticks and drives the card state machine, the listener thread of the
-// suspension protocol, and the notification of the registered client.
+// events and timer ticks, hands them to the card's state machine and carries out what it
+// decides; the listener thread of the suspension protocol; and the notification of the
+// registered client.
 
 #include "nodekin/CardDatabase.h"
 #include "nodekin/CardDetector.h"
+#include "nodekin/CardStateMachine.h"
 #include "nodekin/DetectionState.h"
 #include "nodekin/ExclusiveAccess.h"
 #include "nodekin/Listener.h"
@@ -23,16 +25,6 @@
 namespace Nodekin {
 
 using ReasonCallback = void (*)(int reason);
-
-// Notification reasons.
-enum Reason : int {
-    reasonStartup = 0,
-    reasonRegistered = 1,
-    reasonStandby = 2,
-    reasonResumed = 3,
-    reasonDeviceChange = 4,
-    reasonSuspensionEnded = 5,
-};
 
 // What the library runs on. Production takes the defaults; tests bring their own tree,
 // clock, service and folder.
@@ -74,17 +66,15 @@ private:
     void onTimer(std::uintptr_t id);
     void onPower(std::uintptr_t event);
     void onDeviceChange(const Os::Message& message);
+    // Hands the event to the card's state machine and carries out its steps in order.
+    void dispatch(CardEvent event);
+    void perform(const CardAction& action);
+    void enterState(NkCardState state);
     void checkSystem(int reason);
-    // Changes the card state. `always`: log and notify even when the state stays.
-    void setState(NkCardState state, int reason, bool always = false);
-    void forgetCard(int reason); // the record reset, state Stopped, always told
     void notify(int reason);
-    void discover(DiscoveryScope scope, int reason);
     void removalCheck();
-    void deviceEventPass(std::uint32_t eventBits);
-    void startTimer(std::uintptr_t id);
-    void stopTimer(std::uintptr_t id);
-    void stopAllTimers();
+    void startTimer(CardTimer timer);
+    void stopTimer(CardTimer timer);
     void publish(); // copies the record for readers on other threads
 
     std::unique_ptr<Os::DeviceTree> tree_;
@@ -97,7 +87,7 @@ private:
 
     // Notifier thread only.
     DetectionState state_;
-    bool wakingUp_ = false;
+    CardStateMachine machine_;
     Os::DevNode replugMarker_ = Os::kNoDevNode;
     bool initialCheckDone_ = false;
 
