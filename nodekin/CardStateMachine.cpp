@@ -1,5 +1,7 @@
 #include "nodekin/CardStateMachine.h"
 
+#include "nodekin/CardTraits.h"
+
 namespace Nodekin {
 
 namespace {
@@ -143,7 +145,7 @@ void CardStateMachine::anyState(const CardEvent& event)
         timerExpired(event);
         break;
     case CardSignal::standby:
-        if (card_->cardKnown() && card_->info.platform == 7)
+        if (card_->cardKnown() && reenumeratesAfterStandby(card_->info))
             add({.step = CardStep::rememberReplug});
         forget(reasonStandby);
         wakingUp_ = true;

@@ -8,20 +8,21 @@
 
 #include "nodekin/CardDetector.h"
 #include "nodekin/DetectionState.h"
+#include "nodekin/Nodekin.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace Nodekin {
 
-// Notification reasons.
+// Notification reasons: the public ones, under the names the detection code uses.
 enum Reason : int {
-    reasonStartup = 0,
-    reasonRegistered = 1,
-    reasonStandby = 2,
-    reasonResumed = 3,
-    reasonDeviceChange = 4,
-    reasonSuspensionEnded = 5,
+    reasonStartup = NkReasonStartup,
+    reasonRegistered = NkReasonRegistered,
+    reasonStandby = NkReasonStandby,
+    reasonResumed = NkReasonResumed,
+    reasonDeviceChange = NkReasonDeviceChange,
+    reasonSuspensionEnded = NkReasonSuspensionEnded,
 };
 
 // The notifier's timers, by their ids.

@@ -153,6 +153,9 @@ constexpr bool isMobileBroadband(const NkCardInfo& card) noexcept
 {
     return hasCapability(card, NkCapMobileBroadband);
 }
+// A card of platform 7 is replugged by its own firmware after standby: detection ignores
+// it until the replug has happened, or the replug time-out runs out.
+constexpr bool reenumeratesAfterStandby(const NkCardInfo& card) noexcept { return card.platform == 7; }
 constexpr bool pollsDataCall(const NkCardInfo& card) noexcept { return hasCapability(card, NkCapDataCallPolling); }
 constexpr bool offersApplicationPort(const NkCardInfo& card) noexcept
 {

@@ -1,6 +1,7 @@
 #include "nodekin/DetectionLibrary.h"
 
 #include "nodekin/CardInfoRecord.h"
+#include "nodekin/CardTraits.h"
 #include "nodekin/DeviceQueries.h"
 #include "nodekin/XLog.h"
 #include "platform/SystemError.h"
@@ -387,8 +388,7 @@ void DetectionLibrary::onMessage(const Os::Message& message)
     case mbInterfaceRemoved:
         mobileBroadband_.refresh(*mbSource_);
         dispatch({.signal = CardSignal::mbInterfaceRemoved,
-                  .mbInterfaceGone = (state_.info.capabilities & NkCapMobileBroadband) != 0 &&
-                                     !mobileBroadband_.contains(state_.info.ndisPort)});
+                  .mbInterfaceGone = isMobileBroadband(state_.info) && !mobileBroadband_.contains(state_.info.ndisPort)});
         break;
     case takeMutexNormally:
         exclusive_->takeMutexNormally();

@@ -15,7 +15,7 @@
 #include <mutex>
 #include <thread>
 
-// The public names are the system's numbers, and the library's own reasons.
+// The public names are the system's numbers.
 static_assert(NkErrorWindowGone == Os::kErrorInvalidHandle);
 static_assert(NkErrorNotInitialized == Os::kErrorNotReady);
 static_assert(NkErrorSharingViolation == Os::kErrorSharingViolation);
@@ -26,13 +26,6 @@ static_assert(NkErrorInsufficientBuffer == Os::kErrorInsufficientBuffer);
 static_assert(NkErrorBusy == Os::kErrorBusy);
 static_assert(NkErrorTimeout == Os::kErrorWaitTimeout);
 static_assert(NkErrorClaimedElsewhere == Os::kErrorInvalidState);
-constexpr bool isPublicReason(NkReason given, Nodekin::Reason own) { return static_cast<int>(given) == own; }
-static_assert(isPublicReason(NkReasonStartup, Nodekin::reasonStartup));
-static_assert(isPublicReason(NkReasonRegistered, Nodekin::reasonRegistered));
-static_assert(isPublicReason(NkReasonStandby, Nodekin::reasonStandby));
-static_assert(isPublicReason(NkReasonResumed, Nodekin::reasonResumed));
-static_assert(isPublicReason(NkReasonDeviceChange, Nodekin::reasonDeviceChange));
-static_assert(isPublicReason(NkReasonSuspensionEnded, Nodekin::reasonSuspensionEnded));
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "quelder/platforms/GenericPlatform.h"
 
 #include "nodekin/CardTraits.h"
-#include "quelder/BackendLog.h"
 #include "platform/SystemError.h"
+#include "quelder/BackendLog.h"
 #include "quelder/Device.h"
 #include "quelder/Names.h"
 #include "quelder/at/Exchange.h"
@@ -21,7 +21,6 @@ constexpr QdResult kSimPinRequired = qdCmeError(11);
 constexpr QdResult kStartUpNotReady = qdCmeError(769); // the card is still starting
 constexpr QdResult kStartUpGaveUp = qdLibraryError(32);
 constexpr int kPinReady = 1;
-constexpr int kErrorInsufficientBuffer = 122; // the system error of a buffer too small
 
 std::string_view Trim(std::string_view text)
 {
@@ -44,7 +43,7 @@ void CopyOut(std::string_view text, char* buffer, std::uint32_t size)
 {
     RequireOutput(buffer);
     if (text.size() + 1 > size)
-        Raise(qdSystemError(kErrorInsufficientBuffer));
+        Raise(qdSystemError(Os::kErrorInsufficientBuffer));
     std::memcpy(buffer, text.data(), text.size());
     buffer[text.size()] = '\0';
 }

@@ -89,7 +89,7 @@ TEST_P(StartUpReports, EachCardKindIsSentExactlyItsReportsInOrder)
         std::lock_guard lock(host.cardMutex);
         host.card.dataInterfaceKind = c.dataInterfaceKind;
     }
-    device.UpdateCardState(kReasonDeviceChange);
+    device.UpdateCardState(NkReasonDeviceChange);
     ASSERT_EQ(device.Init(0), 1);
     ASSERT_EQ(device.State(), DeviceState::found);
 
