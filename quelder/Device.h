@@ -16,7 +16,8 @@
 #include "quelder/at/Modem.h"
 #include "quelder/connections/Connection.h"
 #include "quelder/platforms/Answers.h"
-#include "quelder/platforms/Platforms.h"
+#include "quelder/platforms/PendingPlatforms.h"
+#include "quelder/platforms/SerialPlatform.h"
 
 #include <array>
 #include <atomic>

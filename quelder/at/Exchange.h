@@ -1,12 +1,14 @@
 #pragma once
-// Whole command-and-answer exchanges on an AT channel, for the operations that only
-// need the final result or one number of the answer. Failures are raised as the
-// engine raises them.
+// Whole command-and-answer exchanges on an AT channel, for the operations that need
+// the final result, one number or one line of the answer, or all of its lines. Failures
+// are raised as the engine raises them.
 
 #include "quelder/at/Modem.h"
 
 #include <chrono>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace GSM {
 
@@ -17,5 +19,13 @@ void Do(Modem& modem, std::string_view command, std::chrono::milliseconds timeou
 // then waits for the final result.
 int AskInt(Modem& modem, std::string_view command, std::string_view prefix,
            std::chrono::milliseconds timeout = Modem::kDefaultAnswerTimeout);
+
+// Sends `command` and returns its one information line, after `prefix` when one is
+// given, without surrounding blanks; then waits for the final result.
+std::string AskText(Modem& modem, std::string_view command, std::string_view prefix = {},
+                    std::chrono::milliseconds timeout = Modem::kDefaultAnswerTimeout);
+
+// Every information line up to the final result; an "OK" ends the list.
+std::vector<std::string> AskLines(Modem& modem, std::string_view command);
 
 } // namespace GSM

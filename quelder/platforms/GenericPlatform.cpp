@@ -22,21 +22,6 @@ constexpr QdResult kStartUpNotReady = qdCmeError(769); // the card is still star
 constexpr QdResult kStartUpGaveUp = qdLibraryError(32);
 constexpr int kPinReady = 1;
 
-std::string_view Trim(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
-void RequireOutput(const void* pointer)
-{
-    if (pointer == nullptr)
-        Raise(kQdNullPointer);
-}
-
 // Copies `text` with its NUL into the caller's buffer; a buffer too small for it gets
 // nothing, as a cut number or name would read as another one.
 void CopyOut(std::string_view text, char* buffer, std::uint32_t size)
@@ -46,38 +31,6 @@ void CopyOut(std::string_view text, char* buffer, std::uint32_t size)
         Raise(qdSystemError(Os::kErrorInsufficientBuffer));
     std::memcpy(buffer, text.data(), text.size());
     buffer[text.size()] = '\0';
-}
-
-// Sends `command` and returns its one information line, after `prefix` when one is
-// given, without surrounding blanks; then waits for the final result.
-std::string AskText(Modem& modem, std::string_view command, std::string_view prefix = {},
-                    std::chrono::milliseconds timeout = Modem::kDefaultAnswerTimeout)
-{
-    modem.SetTimeout(timeout);
-    modem.Command(command).Send();
-    if (!prefix.empty())
-        modem.ExpectPrefix(prefix);
-    std::string text(Trim(modem.RestOfLine()));
-    modem.EndLine();
-    modem.WaitFinal();
-    return text;
-}
-
-// Every information line up to the final result; an "OK" ends the list.
-std::vector<std::string> AskLines(Modem& modem, std::string_view command)
-{
-    modem.Command(command).Send();
-    std::vector<std::string> lines;
-    for (;;) {
-        try {
-            lines.emplace_back(modem.RestOfLine());
-            modem.EndLine();
-        } catch (const ResultError& error) {
-            if (error.code() != kQdUnexpectedFinal)
-                throw;
-            return lines;
-        }
-    }
 }
 
 bool AtLeast(const std::optional<FirmwareVersion>& version, FirmwareVersion least) noexcept
@@ -100,8 +53,13 @@ CardFamily FamilyOf(std::uint32_t typeCode) noexcept
     return Nodekin::speaksMakersDialect(typeCode) ? CardFamily::own : CardFamily::other;
 }
 
-template <class Body>
-QdResult GenericPlatform::Run(Needs needs, Body&& body)
+void RequireOutput(const void* pointer)
+{
+    if (pointer == nullptr)
+        Raise(kQdNullPointer);
+}
+
+QdResult GenericPlatform::Run(Needs needs, const std::function<void(Modem&)>& body)
 {
     std::lock_guard lock(device_.LibraryLock());
     const int rc = device_.CheckAccess(true, needs != Needs::initialized);
@@ -518,64 +476,6 @@ QdResult GenericPlatform::QdGetPinPukState(int* state, int* resultCode)
     if (rc != kQdSuccess && rc != kQdNullPointer && rc != kQdNotInitialized)
         xlog(logError, "Qd: QdGetPinPukState(): Post-PIN operation failed with 0x%x", static_cast<unsigned>(rc));
     return rc;
-}
-
-// ---------------------------------------------------------------------------------------
-// The serial platform
-
-QdResult SerialPlatform::Init()
-{
-    const NkCardInfo card = device_.Card();
-    try {
-        device_.Open(OpenMode::serial, card.applicationPort);
-        openedPort_ = card.applicationPort;
-        device_.WatchPort(openedPort_);
-        return kQdSuccess;
-    } catch (const ResultError& error) {
-        return error.code();
-    }
-}
-
-QdResult SerialPlatform::Exit()
-{
-    QdExitGps(); // a failure to close is logged there and stops nothing here
-    device_.Close();
-    // The port opened, not the record's: a card plugged meanwhile may name another.
-    device_.UnwatchPort(openedPort_);
-    return kQdSuccess;
-}
-
-QdResult SerialPlatform::QdInitGps()
-{
-    return Run(Needs::foundOwnPorts, [this](Modem&) { gps_.Init(); });
-}
-
-QdResult SerialPlatform::QdExitGps()
-{
-    // No device check: the device's own exit stops the service while it goes down.
-    std::lock_guard lock(device_.LibraryLock());
-    return gps_.Exit();
-}
-
-QdResult SerialPlatform::QdIsGpsSupported(int* supported)
-{
-    return Run(Needs::foundOwnPorts, [&](Modem&) {
-        RequireOutput(supported);
-        *supported = gps_.Supported() ? 1 : 0;
-    });
-}
-
-QdResult SerialPlatform::QdGetGpsState(int* on)
-{
-    return Run(Needs::foundOwnPorts, [&](Modem&) {
-        RequireOutput(on);
-        *on = gps_.State();
-    });
-}
-
-QdResult SerialPlatform::QdSetGpsState(int on)
-{
-    return Run(Needs::foundOwnPorts, [&](Modem&) { gps_.SetState(on != 0); });
 }
 
 } // namespace GSM

@@ -21,6 +21,9 @@ namespace GSM {
 class Device;
 class Modem;
 
+// Raises kQdNullPointer for an output the caller did not give.
+void RequireOutput(const void* pointer);
+
 // Who made the card, as far as the AT dialect goes.
 enum class CardFamily { own, huawei, zte, other };
 CardFamily FamilyOf(std::uint32_t typeCode) noexcept;
@@ -42,8 +45,7 @@ protected:
 
     // Runs `body` under the library lock once the device is ready for it; the code it
     // raised, or 0.
-    template <class Body>
-    QdResult Run(Needs needs, Body&& body);
+    QdResult Run(Needs needs, const std::function<void(Modem&)>& body);
 
     Device& device_;
 

@@ -1,26 +1,10 @@
 #pragma once
-// The platforms a card can be driven through. Only the serial platform reaches a card
-// yet; the others answer "not supported" for everything until their work is built, so
-// a card that needs one does not reach Found.
+// The platforms whose way to the card is not built yet: they answer "not supported" for
+// everything, so a card that needs one does not reach Found.
 
-#include "quelder/gps/SerialGps.h"
 #include "quelder/platforms/GenericPlatform.h"
 
 namespace GSM {
-
-// The card's application port, opened as a serial port, and the GPS service on the
-// card's GPS ports.
-class SerialPlatform final : public GenericPlatform {
-public:
-    SerialPlatform(Device& device, ModemTiming timing) : GenericPlatform(device), gps_(device, timing) {}
-    QdResult Init() override;
-    QdResult Exit() override;
-    QD_OPERATIONS_GPS(QD_OVERRIDE_OPERATION)
-
-private:
-    SerialGps gps_;
-    std::string openedPort_; // the application port, from Init to Exit; under the library lock
-};
 
 // Gobi cards, through the vendor's library.
 class GobiPlatform final : public GenericPlatform {
