@@ -25,10 +25,9 @@ using namespace std::chrono_literals;
 constexpr ModemTiming kTiming{1ms, 10ms};
 
 // The owner's side of the engine: records unsolicited results and receiver failures.
-class RecordingModem : public Modem {
+class RecordingModem final : public Modem, private ModemEvents {
 public:
     RecordingModem() : Modem(kTiming) {}
-    ~RecordingModem() override { Close(); }
 
     std::vector<std::string> Unsolicited() const
     {
@@ -47,7 +46,7 @@ public:
         return failure_;
     }
 
-protected:
+private:
     void OnUnsolicited(Line& line) override
     {
         if (line.Text() == "+CREG: broken")
@@ -63,11 +62,11 @@ protected:
         changed_.notify_all();
     }
 
-private:
     mutable std::mutex mutex_; // guards unsolicited_ and failure_: the receiver writes, the test reads
     std::condition_variable changed_;
     std::vector<std::string> unsolicited_;
     std::optional<int> failure_;
+    ModemReceiverGuard receiverGuard_{*this, *this}; // last: the receiver stops before the records go
 };
 
 // The result code an operation raised; 0 when it raised none.
@@ -408,18 +407,18 @@ TEST(ModemOnPty, PulledCardStopsTheReceiverAndTellsTheOwner)
 TEST(ModemOnPty, OwnerClosingThePortFromTheFailureReportDoesNotHang)
 {
     // As the device does when its card is pulled: close from inside the report.
-    class ClosingModem : public Modem {
+    class ClosingModem final : public Modem, private ModemEvents {
     public:
         ClosingModem() : Modem(kTiming) {}
-        ~ClosingModem() override { Close(); }
         std::promise<void> closed;
 
-    protected:
+    private:
         void OnReceiverFailed(int) override
         {
             Close();
             closed.set_value();
         }
+        ModemReceiverGuard receiverGuard_{*this, *this};
     };
     BackendLog log;
     PtyCardLink card(kCard);
