@@ -404,6 +404,53 @@ TEST(ModemOnPty, PulledCardStopsTheReceiverAndTellsTheOwner)
     EXPECT_TRUE(log.Contains("Qd: Access denied detected on the serial port (0x651), receiver thread is stopping..."));
 }
 
+// Counts the unsolicited results it hears; kept apart from the modem, to outlive its guard.
+class CountingEvents final : public ModemEvents {
+public:
+    int Count() const
+    {
+        std::lock_guard lock(mutex_);
+        return count_;
+    }
+    bool WaitFor(int count)
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, 5s, [&] { return count_ >= count; });
+    }
+
+private:
+    void OnUnsolicited(Line&) override
+    {
+        std::lock_guard lock(mutex_);
+        ++count_;
+        changed_.notify_all();
+    }
+
+    mutable std::mutex mutex_; // guards count_: the receiver writes, the test reads
+    std::condition_variable changed_;
+    int count_ = 0;
+};
+
+TEST(ModemOnPty, OwnerHearsTheReceiverOnlyWhileItsGuardLives)
+{
+    BackendLog log;
+    PtyCardLink card(kCard);
+    Modem modem(kTiming);
+    CountingEvents events;
+    {
+        const ModemReceiverGuard guard(modem, events);
+        modem.Open(OpenMode::serial, card.PortPath());
+        card.Send("\r\n+CREG: 1\r\n");
+        ASSERT_TRUE(events.WaitFor(1));
+    }
+    EXPECT_FALSE(modem.IsOpen()); // the guard closed the port on its way out
+
+    modem.Open(OpenMode::serial, card.PortPath());
+    card.Send("\r\n+CREG: 2\r\n");
+    WaitUntilQueued(card, log); // the receiver is past +CREG: 2
+    EXPECT_EQ(events.Count(), 1);
+}
+
 TEST(ModemOnPty, OwnerClosingThePortFromTheFailureReportDoesNotHang)
 {
     // As the device does when its card is pulled: close from inside the report.
