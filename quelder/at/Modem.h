@@ -5,10 +5,10 @@
 // the time-out.
 //
 // Lines that start with an unsolicited prefix go to the owner's OnUnsolicited on the
-// receiver thread and never into an answer. The echo of the last command is dropped once, when it
-// is the first line after the command. Every other line joins the answer queue. Each new
-// command first drops whatever is queued, so a late answer to an earlier command never
-// reads as the answer to this one.
+// receiver thread and never into an answer. The echo of the last command is dropped
+// once, when it is the first line after the command. Every other line joins the answer
+// queue. Each new command first drops whatever is queued, so a late answer to an earlier
+// command never reads as the answer to this one.
 //
 // The command side has one caller at a time: the backend's library lock sees to that,
 // and the command lock keeps the pieces of one operation together. Close may come from
