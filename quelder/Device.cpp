@@ -36,8 +36,6 @@ Device::Device(DeviceHost& host, ModemTiming timing)
         enabled = true;
 }
 
-Device::~Device() { Close(); }
-
 // ---------------------------------------------------------------------------------------
 // Cached values and events
 

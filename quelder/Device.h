@@ -49,10 +49,10 @@ protected:
     ~DeviceHost() = default;
 };
 
-class Device final : public Modem, public DeviceWork {
+class Device final : public Modem, public DeviceWork, private ModemEvents {
 public:
     explicit Device(DeviceHost& host, ModemTiming timing = {});
-    ~Device() override;
+    ~Device() override = default;
 
     // The card listener: card detection's notification of a state change.
     void UpdateCardState(int type);
@@ -116,6 +116,7 @@ public:
     void Run(const QueueEntry& entry) override;
 
 private:
+    // ModemEvents: the card went.
     void OnReceiverFailed(int error) override;
     bool BeginInit();
     // Ends an initialisation; the exit asked for meanwhile, if any.
@@ -170,6 +171,9 @@ private:
     BroadcomNdisConnection broadcomConnection_;
     std::atomic<Platform*> platform_;
     std::atomic<Connection*> connection_;
+
+    // Last: the port closes before anything the receiver's failure report touches goes.
+    ModemReceiverGuard receiverGuard_{*this, *this};
 };
 
 } // namespace GSM

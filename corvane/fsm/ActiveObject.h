@@ -19,28 +19,26 @@
 namespace Corvane {
 
 template <class Machine>
-class ActiveObject final : public Worker<CvEventPtr>, public Observer {
+class ActiveObject final : public Observer {
 public:
-    // The thread starts; the machine is constructed in its top state and waits for start().
+    // The machine is constructed in its top state, then the thread starts; the machine
+    // waits for start().
     template <class... Args>
     explicit ActiveObject(Observable& hub, Args&&... machineArguments)
-        : Worker<CvEventPtr>(true), hub_(hub), machine_(std::forward<Args>(machineArguments)...)
+        : hub_(hub), machine_(std::forward<Args>(machineArguments)...)
     {
     }
 
-    // Unsubscribes, lets the event in progress finish, drops the rest, then the machine goes.
-    ~ActiveObject() override
-    {
-        hub_.unsubscribeAll(this);
-        stop();
-    }
+    // Unsubscribes; the worker then lets the event in progress finish and drops the rest,
+    // and only then does the machine go.
+    ~ActiveObject() override { hub_.unsubscribeAll(this); }
 
     // Unsubscribes and stops the thread, unless the event in progress outlasts
     // `patience`: false then, and the object must be left alone, its thread still in it.
     bool stopWithin(std::chrono::milliseconds patience)
     {
         hub_.unsubscribeAll(this);
-        return Worker<CvEventPtr>::stopWithin(patience);
+        return worker_.stopWithin(patience);
     }
 
     // Listens to the machine's signals.
@@ -54,14 +52,14 @@ public:
 
     void update(const CvEventPtr& event) override
     {
-        post(event);
+        worker_.post(event);
         markNotified();
     }
 
     Machine& machine() noexcept { return machine_; }
 
-protected:
-    void process(const CvEventPtr& event) override
+private:
+    void process(const CvEventPtr& event)
     {
         if (!event)
             return;
@@ -70,9 +68,11 @@ protected:
         machine_.dispatch(event.get());
     }
 
-private:
     Observable& hub_;
     Machine machine_; // touched only by the worker thread once start() has returned
+    // Last: its thread dispatches into the machine, so it starts after the machine exists
+    // and is stopped before the machine goes.
+    Worker<CvEventPtr> worker_{[this](const CvEventPtr& event) { process(event); }};
 };
 
 // An active object is destroyed once its thread has stopped, within the shutdown

@@ -100,16 +100,14 @@ void CorvaneController::close()
     LOG4CPLUS_DEBUG(dispatcherLogger(), "CorvaneController::destroy() - Exit");
 }
 
-CorvaneController::CorvaneController(Key) : Worker<CvEventPtr>(true), deviceTrait_(&defaultDeviceTrait())
+CorvaneController::CorvaneController(Key) : deviceTrait_(&defaultDeviceTrait())
 {
     logging::createLoggers();
 }
 
-CorvaneController::~CorvaneController()
-{
-    stop();
-    library_.reset();
-}
+// The members go in a safe order on their own; stopping the worker first only keeps the
+// library's last updates, posted while it goes, from reaching the client.
+CorvaneController::~CorvaneController() { worker_.stop(); }
 
 Dictionary CorvaneController::initialParameters() const
 {

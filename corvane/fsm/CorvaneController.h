@@ -17,6 +17,7 @@
 #include "corvane/threads/Worker.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -26,7 +27,7 @@ namespace Corvane {
 class LibraryFSM;
 class DeviceTrait;
 
-class CorvaneController final : public Worker<CvEventPtr> {
+class CorvaneController final {
     struct Key { // only instance() constructs a controller
         explicit Key() = default;
     };
@@ -62,7 +63,7 @@ public:
     };
 
     explicit CorvaneController(Key);
-    ~CorvaneController() override;
+    ~CorvaneController();
 
     Observable& hub() noexcept { return hub_; }
     TraitRegistry& traits() noexcept { return traits_; }
@@ -84,10 +85,15 @@ public:
     LibraryFSM* libraryMachine() noexcept;
 
     // Queues an update for the client's "clientUpdate" callback.
-    void postUpdate(const CvEventPtr& event) { post(event); }
+    void postUpdate(const CvEventPtr& event) { worker_.post(event); }
+
+    // Stops the worker, unless the callback in progress outlasts `patience`: false then,
+    // and the controller must stay in memory for that thread.
+    bool stopWithin(std::chrono::milliseconds patience) { return worker_.stopWithin(patience); }
 
 private:
-    void process(const CvEventPtr& event) override;
+    // Runs the client's "clientUpdate" callback, on the worker.
+    void process(const CvEventPtr& event);
 
     Observable hub_;
     TraitRegistry traits_;
@@ -98,8 +104,13 @@ private:
     Dictionary initialParameters_;
     std::string databasePath_;
 
+    // Runs the callbacks; after everything they use, so that it is stopped before any of
+    // it goes.
+    Worker<CvEventPtr> worker_{[this](const CvEventPtr& event) { process(event); }};
+
     // Created by init and ended by close, both on the client's thread; declared last so
-    // that it goes first, while everything it uses still exists.
+    // that it goes first, while everything it uses still exists (the worker it posts
+    // updates to included).
     ActiveObjectPtr<LibraryFSM> library_;
 };
 

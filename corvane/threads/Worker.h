@@ -1,9 +1,10 @@
 #pragma once
 // A thread with a queue: items posted from any thread are processed one at a time, in
-// the order posted, on the worker's own thread.
+// the order posted, on the worker's own thread, by the function the worker was given.
 //
-// A class that overrides process() must call stop() in its own destructor: the base
-// destructor runs after the derived part is gone, too late for an item in progress.
+// The owner of that function holds the worker as its last data member: it is then
+// destroyed first, and its destructor lets the item in progress finish and joins the
+// thread while everything the function touches still exists.
 
 #include "corvane/Logging.h"
 #include "corvane/threads/LibraryThread.h"
@@ -32,26 +33,26 @@ struct WorkerOptions {
 };
 
 template <class Item>
-class Worker {
+class Worker final {
 public:
-    explicit Worker(bool startThread = true, WorkerOptions options = {});
-    virtual ~Worker() { stop(); }
+    // Handles one item on the worker thread.
+    using Process = std::function<void(const Item&)>;
+
+    explicit Worker(Process process, bool startThread = true, WorkerOptions options = {});
+    ~Worker() { stop(); }
 
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
 
     void post(Item item);
 
-protected:
-    // Handles one item on the worker thread. The base does nothing.
-    virtual void process(const Item&) {}
-
     // Lets the item in progress finish, ends the thread and drops the items still queued.
     // Safe to call more than once, from any thread but the worker's own.
     void stop();
     // stop(), unless the item in progress takes longer than `patience`: false then, and
     // the thread is left to end on its own once the item returns. Its owner must then
-    // keep the worker's memory, which that thread still uses.
+    // keep the worker's memory, and whatever the function touches, which that thread
+    // still uses.
     bool stopWithin(std::chrono::milliseconds patience);
     // True once stop() has begun: a long item may give up early.
     bool stopping() const noexcept { return stopRequested_; }
@@ -63,6 +64,7 @@ private:
     // when given; false when it ran out.
     bool finish(std::optional<std::chrono::milliseconds> patience);
 
+    const Process process_;
     WorkerOptions options_;
 
     std::mutex queueMutex_; // guards queue_
@@ -88,7 +90,8 @@ private:
 };
 
 template <class Item>
-Worker<Item>::Worker(bool startThread, WorkerOptions options) : options_(std::move(options))
+Worker<Item>::Worker(Process process, bool startThread, WorkerOptions options)
+    : process_(std::move(process)), options_(std::move(options))
 {
     if (!startThread)
         return;
@@ -183,7 +186,7 @@ void Worker<Item>::run()
             if (item) {
                 processed = true;
                 try {
-                    process(*item);
+                    process_(*item);
                 } catch (const std::exception& e) {
                     // One failing item must not end the thread and strand everything after it.
                     LOG4CPLUS_ERROR(logging::logger(logging::category::worker), "Item failed: " << e.what());

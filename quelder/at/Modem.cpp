@@ -39,9 +39,35 @@ std::span<const std::uint8_t> bytesOf(std::string_view text)
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
+// Where the receiver reports while no guard hands it the owner's events.
+ModemEvents& nobodyListening()
+{
+    static struct : ModemEvents {
+    } nobody;
+    return nobody;
+}
+
 } // namespace
 
-Modem::Modem(ModemTiming timing) : timing_(timing), port_(*this), socket_(*this), active_(&port_)
+bool ModemEvents::OnLine(std::string_view, bool&) { return false; }
+
+void ModemEvents::OnUnsolicited(Line&) {}
+
+void ModemEvents::OnReceiverFailed(int) {}
+
+ModemReceiverGuard::ModemReceiverGuard(Modem& modem, ModemEvents& events) noexcept : modem_(modem)
+{
+    modem_.events_ = &events;
+}
+
+ModemReceiverGuard::~ModemReceiverGuard()
+{
+    modem_.Close();
+    modem_.events_ = &nobodyListening();
+}
+
+Modem::Modem(ModemTiming timing)
+    : timing_(timing), port_(*this), socket_(*this), active_(&port_), events_(&nobodyListening())
 {
     queue_.Abort(); // nothing to wait for before the first Open
 }
@@ -146,12 +172,10 @@ void Modem::ReceiverFailed(int error)
 {
     const BackendThreadMark mark;
     queue_.EndOfInput();
-    OnReceiverFailed(error);
+    events_.load()->OnReceiverFailed(error);
 }
 
 void Modem::PeerClosed() { queue_.EndOfInput(); }
-
-void Modem::OnReceiverFailed(int) {}
 
 void Modem::LineTooLong()
 {
@@ -161,7 +185,10 @@ void Modem::LineTooLong()
 
 void Modem::LineComplete(std::string_view line, bool& continuation)
 {
-    const QdResult failure = RunCaught([&] { OnLine(line, continuation); });
+    const QdResult failure = RunCaught([&] {
+        if (!events_.load()->OnLine(line, continuation))
+            SortLine(line, continuation);
+    });
     if (failure == kQdSuccess)
         return;
     continuation = false;
@@ -169,7 +196,7 @@ void Modem::LineComplete(std::string_view line, bool& continuation)
                   static_cast<unsigned>(failure));
 }
 
-void Modem::OnLine(std::string_view text, bool& continuation)
+void Modem::SortLine(std::string_view text, bool& continuation)
 {
     AnswerLine line{std::string(text)};
     if (LogWanted(Nodekin::logNormal)) {
@@ -202,11 +229,9 @@ void Modem::OnLine(std::string_view text, bool& continuation)
         Active().SetSensitiveTraffic(false); // the exchange that carried a secret is over
 }
 
-void Modem::OnUnsolicited(Line&) {}
-
 void Modem::DispatchUnsolicited(Line& line)
 {
-    const QdResult failure = RunCaught([&] { OnUnsolicited(line); });
+    const QdResult failure = RunCaught([&] { events_.load()->OnUnsolicited(line); });
     if (failure != kQdSuccess)
         Nodekin::xlog(Nodekin::logError,
                       "Qd: An exception 0x%x occured during processing the previous unsolicited response (type %d)",

@@ -4,19 +4,21 @@
 // builds one command, sends it and reads the answer, blocking until the final result or
 // the time-out.
 //
-// Lines that start with an unsolicited prefix go to OnUnsolicited on the receiver
-// thread and never into an answer. The echo of the last command is dropped once, when it
-// is the first line after the command. Every other line joins the answer queue. Each new
-// command first drops whatever is queued, so a late answer to an earlier command never
-// reads as the answer to this one.
+// Lines that start with an unsolicited prefix go to the owner's OnUnsolicited on the
+// receiver thread and never into an answer. The echo of the last command is dropped
+// once, when it is the first line after the command. Every other line joins the answer
+// queue. Each new command first drops whatever is queued, so a late answer to an earlier
+// command never reads as the answer to this one.
 //
 // The command side has one caller at a time: the backend's library lock sees to that,
 // and the command lock keeps the pieces of one operation together. Close may come from
 // any thread; a caller waiting for an answer then fails with kQdNoDevice at once.
 // Failures on the command side are raised as ResultError with the result code.
 //
-// A class that overrides OnLine, OnUnsolicited or OnReceiverFailed must call Close() in
-// its own destructor: the receiver may call them until then.
+// The owner hears the receiver through ModemEvents, which it hands over with a
+// ModemReceiverGuard held as its last data member: the guard goes first and closes the
+// port, so the receiver has stopped before anything its events touch is gone. Without a
+// guard the receiver tells nobody.
 
 #include "quelder/QdResult.h"
 #include "quelder/at/AnswerQueue.h"
@@ -61,6 +63,40 @@ struct ModemTiming {
     // Before each command, for the last lines of an earlier answer to come in before the
     // queue is emptied.
     std::chrono::milliseconds beforeCommand{10};
+};
+
+// What the owner of a modem hears, on the modem's receiver thread. Each default does
+// nothing.
+class ModemEvents {
+public:
+    // A complete line, before the engine sorts it. True: the owner took it, and the engine
+    // does nothing more with it. `continuation` comes in set when the line was joined to
+    // the one before; a line taken sets it to have the next line joined to this one.
+    virtual bool OnLine(std::string_view line, bool& continuation);
+    // An unsolicited result; dropped afterwards. The owner's handlers go here; a raised
+    // code is logged with the result's type. A handler must not send a command: its
+    // answer could only arrive on this very thread.
+    virtual void OnUnsolicited(Line& line);
+    // The receiver stopped on a failure (kErrorDeviceRemoved when the card was pulled).
+    // Waiting callers have been failed already.
+    virtual void OnReceiverFailed(int error);
+
+protected:
+    ~ModemEvents() = default;
+};
+
+class Modem;
+
+// Hands the owner's events to a modem while it lives, and closes the modem when it goes.
+class ModemReceiverGuard final {
+public:
+    ModemReceiverGuard(Modem& modem, ModemEvents& events) noexcept;
+    ~ModemReceiverGuard();
+    ModemReceiverGuard(const ModemReceiverGuard&) = delete;
+    ModemReceiverGuard& operator=(const ModemReceiverGuard&) = delete;
+
+private:
+    Modem& modem_;
 };
 
 class Modem : private ReceiverEvents, private LineAssembler::Consumer {
@@ -122,18 +158,6 @@ public:
     // Drops every queued line; with `purge`, also what waits in the port.
     void ClearAnswers(bool purge = false);
 
-protected:
-    // A complete line, on the receiver thread. `continuation` comes in set when the line
-    // was joined to the one before; set it to have the next line joined to this one.
-    virtual void OnLine(std::string_view line, bool& continuation);
-    // An unsolicited result, on the receiver thread; dropped afterwards. The owner's
-    // handlers go here; a raised code is logged with the result's type. A handler must
-    // not send a command: its answer could only arrive on this very thread.
-    virtual void OnUnsolicited(Line& line);
-    // The receiver stopped on a failure (kErrorDeviceRemoved when the card was pulled),
-    // on the receiver thread. Waiting callers have been failed already.
-    virtual void OnReceiverFailed(int error);
-
 private:
     // ReceiverEvents
     void ReceivedBytes(std::span<const std::uint8_t> bytes) override;
@@ -143,7 +167,11 @@ private:
     void LineComplete(std::string_view line, bool& continuation) override;
     void LineTooLong() override;
 
+    friend class ModemReceiverGuard;
+
     void PrepareOpen();
+    // The engine's own handling of a line the owner did not take.
+    void SortLine(std::string_view line, bool& continuation);
     void DispatchUnsolicited(Line& line);
     bool IsEcho(std::string_view line);
     Channel& Active() const { return *active_.load(); }
@@ -156,6 +184,7 @@ private:
     Socket socket_;
     std::atomic<Channel*> active_; // the port or the socket, whichever the last Open chose
     std::atomic<bool> receiving_{false}; // cleared by Close: bytes still in the receiver's hands are dropped
+    std::atomic<ModemEvents*> events_; // the owner's, while its guard lives
 
     std::mutex receiverMutex_; // guards assembler_: the receiver feeds it, Open resets it
     LineAssembler assembler_;

@@ -21,11 +21,7 @@ constexpr int kReceiverOff = 0;
 
 SerialGps::SerialGps(Device& device, ModemTiming timing) : Modem(timing), device_(device), control_(*this, timing) {}
 
-SerialGps::~SerialGps()
-{
-    Exit();
-    Close(); // the receiver may call OnLine until the port is closed
-}
+SerialGps::~SerialGps() { Exit(); }
 
 bool SerialGps::Supported() const { return Nodekin::hasGps(device_.Card()); }
 
@@ -164,17 +160,18 @@ void SerialGps::SetState(bool on)
 // ---------------------------------------------------------------------------------------
 // The data port
 
-void SerialGps::OnLine(std::string_view line, bool& continuation)
+bool SerialGps::OnLine(std::string_view line, bool& continuation)
 {
     continuation = false;
     if (line.empty() || !Running() || !device_.EventEnabled(QdEventGpsData))
-        return;
+        return true;
     auto* copy = static_cast<char*>(std::malloc(line.size() + 1));
     if (copy == nullptr)
         Raise(kQdOutOfMemory);
     std::memcpy(copy, line.data(), line.size());
     copy[line.size()] = '\0';
     device_.RaiseEvent(QdEventGpsData, copy); // the buffer is the client's now, or released there
+    return true;
 }
 
 } // namespace GSM

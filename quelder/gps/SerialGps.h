@@ -17,7 +17,7 @@ namespace GSM {
 
 class Device;
 
-class SerialGps final : public Modem {
+class SerialGps final : public Modem, private ModemEvents {
 public:
     static constexpr std::chrono::milliseconds kProbeTimeout{2000};
     static constexpr int kProbeAttempts = 3;
@@ -42,17 +42,18 @@ public:
 
 private:
     // The control port, which tells the service when its receiver fails.
-    class ControlPort final : public Modem {
+    class ControlPort final : public Modem, private ModemEvents {
     public:
         ControlPort(SerialGps& service, ModemTiming timing) : Modem(timing), service_(service) {}
-        ~ControlPort() override { Close(); }
 
     private:
         void OnReceiverFailed(int error) override { service_.PortFailed(*this, "control", error); }
         SerialGps& service_;
+        ModemReceiverGuard receiverGuard_{*this, *this}; // last: the port closes first
     };
 
-    void OnLine(std::string_view line, bool& continuation) override;
+    // ModemEvents of the data port: every line is a sentence for the client.
+    bool OnLine(std::string_view line, bool& continuation) override;
     void OnReceiverFailed(int error) override { PortFailed(*this, "data", error); }
     // A port of the service failed (the card went, or only its GPS ports did): the
     // service is over, so that the next Init opens the ports anew instead of taking the
@@ -76,6 +77,9 @@ private:
     // The ports opened last, watched for removal while open; under the library lock.
     std::string dataPort_;
     std::string controlPort_;
+
+    // Last: the data port closes before anything its lines touch goes.
+    ModemReceiverGuard receiverGuard_{*this, *this};
 };
 
 } // namespace GSM

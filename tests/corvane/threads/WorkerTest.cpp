@@ -36,21 +36,24 @@ struct Probe {
     }
 };
 
-class RecordingWorker final : public Worker<std::shared_ptr<int>> {
+// Records what its worker processes, as an owner of a worker does: the worker last.
+class RecordingWorker {
 public:
     explicit RecordingWorker(Probe& probe, bool startThread = true, WorkerOptions options = {})
-        : Worker(startThread, std::move(options)), probe_(probe)
+        : probe_(probe), worker_([this](const std::shared_ptr<int>& item) { process(item); }, startThread,
+                                 std::move(options))
     {
     }
-    ~RecordingWorker() override { stop(); }
 
-protected:
-    void process(const std::shared_ptr<int>& item) override
+    void post(std::shared_ptr<int> item) { worker_.post(std::move(item)); }
+
+private:
+    void process(const std::shared_ptr<int>& item)
     {
         if (*item == probe_.heldItem) {
             probe_.heldItemStarted.count_down();
             const auto deadline = std::chrono::steady_clock::now() + threadPatience;
-            while (!stopping() && std::chrono::steady_clock::now() < deadline)
+            while (!worker_.stopping() && std::chrono::steady_clock::now() < deadline)
                 std::this_thread::yield();
             probe_.heldItemFinished = true;
         }
@@ -61,8 +64,8 @@ protected:
         probe_.changed.notify_all();
     }
 
-private:
     Probe& probe_;
+    Worker<std::shared_ptr<int>> worker_;
 };
 
 TEST(Worker, BurstOfPostsIsProcessedInOrderByOneThread)

@@ -25,10 +25,9 @@ using namespace std::chrono_literals;
 constexpr ModemTiming kTiming{1ms, 10ms};
 
 // The owner's side of the engine: records unsolicited results and receiver failures.
-class RecordingModem : public Modem {
+class RecordingModem final : public Modem, private ModemEvents {
 public:
     RecordingModem() : Modem(kTiming) {}
-    ~RecordingModem() override { Close(); }
 
     std::vector<std::string> Unsolicited() const
     {
@@ -47,7 +46,7 @@ public:
         return failure_;
     }
 
-protected:
+private:
     void OnUnsolicited(Line& line) override
     {
         if (line.Text() == "+CREG: broken")
@@ -63,11 +62,11 @@ protected:
         changed_.notify_all();
     }
 
-private:
     mutable std::mutex mutex_; // guards unsolicited_ and failure_: the receiver writes, the test reads
     std::condition_variable changed_;
     std::vector<std::string> unsolicited_;
     std::optional<int> failure_;
+    ModemReceiverGuard receiverGuard_{*this, *this}; // last: the receiver stops before the records go
 };
 
 // The result code an operation raised; 0 when it raised none.
@@ -405,21 +404,68 @@ TEST(ModemOnPty, PulledCardStopsTheReceiverAndTellsTheOwner)
     EXPECT_TRUE(log.Contains("Qd: Access denied detected on the serial port (0x651), receiver thread is stopping..."));
 }
 
+// Counts the unsolicited results it hears; kept apart from the modem, to outlive its guard.
+class CountingEvents final : public ModemEvents {
+public:
+    int Count() const
+    {
+        std::lock_guard lock(mutex_);
+        return count_;
+    }
+    bool WaitFor(int count)
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, 5s, [&] { return count_ >= count; });
+    }
+
+private:
+    void OnUnsolicited(Line&) override
+    {
+        std::lock_guard lock(mutex_);
+        ++count_;
+        changed_.notify_all();
+    }
+
+    mutable std::mutex mutex_; // guards count_: the receiver writes, the test reads
+    std::condition_variable changed_;
+    int count_ = 0;
+};
+
+TEST(ModemOnPty, OwnerHearsTheReceiverOnlyWhileItsGuardLives)
+{
+    BackendLog log;
+    PtyCardLink card(kCard);
+    Modem modem(kTiming);
+    CountingEvents events;
+    {
+        const ModemReceiverGuard guard(modem, events);
+        modem.Open(OpenMode::serial, card.PortPath());
+        card.Send("\r\n+CREG: 1\r\n");
+        ASSERT_TRUE(events.WaitFor(1));
+    }
+    EXPECT_FALSE(modem.IsOpen()); // the guard closed the port on its way out
+
+    modem.Open(OpenMode::serial, card.PortPath());
+    card.Send("\r\n+CREG: 2\r\n");
+    WaitUntilQueued(card, log); // the receiver is past +CREG: 2
+    EXPECT_EQ(events.Count(), 1);
+}
+
 TEST(ModemOnPty, OwnerClosingThePortFromTheFailureReportDoesNotHang)
 {
     // As the device does when its card is pulled: close from inside the report.
-    class ClosingModem : public Modem {
+    class ClosingModem final : public Modem, private ModemEvents {
     public:
         ClosingModem() : Modem(kTiming) {}
-        ~ClosingModem() override { Close(); }
         std::promise<void> closed;
 
-    protected:
+    private:
         void OnReceiverFailed(int) override
         {
             Close();
             closed.set_value();
         }
+        ModemReceiverGuard receiverGuard_{*this, *this};
     };
     BackendLog log;
     PtyCardLink card(kCard);
