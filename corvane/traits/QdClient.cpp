@@ -113,7 +113,27 @@ void QdClient::handleError(int kind, int primaryCode, int secondaryCode)
             << "Primary code: " << primaryCode << "\n"
             << "Secondary code: " << secondaryCode << ".";
     LOG4CPLUS_ERROR(clientLogger(), message.str());
-    publishQdFailure(publisher_, primaryCode);
+    std::lock_guard lock(heldErrorsMutex_);
+    if (holdingErrors_)
+        heldErrors_.push_back(primaryCode);
+    else
+        publishQdFailure(publisher_, primaryCode);
+}
+
+void QdClient::holdErrors()
+{
+    std::lock_guard lock(heldErrorsMutex_);
+    holdingErrors_ = true;
+}
+
+void QdClient::releaseErrors()
+{
+    // Published under the lock, so that an error reported meanwhile comes after these.
+    std::lock_guard lock(heldErrorsMutex_);
+    holdingErrors_ = false;
+    for (const int code : heldErrors_)
+        publishQdFailure(publisher_, code);
+    heldErrors_.clear();
 }
 
 void QdClient::reportEventFailure(int backendResult)

@@ -16,7 +16,9 @@
 
 #include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <optional>
+#include <vector>
 
 namespace Corvane {
 
@@ -39,6 +41,13 @@ public:
     void handleEvent(int event, void* data);
     void handleError(int kind, int primaryCode, int secondaryCode);
 
+    // While the backend starts, the errors its callbacks report wait until the start's
+    // own outcome has been published: a card that fails to open in the backend's first
+    // milliseconds must not read as the library failing to start.
+    void holdErrors();
+    // Publishes the errors held, in the order they came, and stops holding.
+    void releaseErrors();
+
     void readDeviceInfo(Dictionary& record);
     void readRadioInfo(Dictionary& record);
     void readSimInfo(Dictionary& record);
@@ -55,6 +64,10 @@ public:
 
 private:
     using Handler = void (QdClient::*)(void* data);
+
+    std::mutex heldErrorsMutex_; // guards holdingErrors_ and heldErrors_; held while they are published
+    bool holdingErrors_ = false;
+    std::vector<int> heldErrors_;
     static const Handler handlers_[QdEventCount];
 
     // Publishes a backend failure met while handling an event, unless it only says that

@@ -113,12 +113,14 @@ int QdDeviceTrait::initialise(Dictionary&)
         backend.QdSetCardDetectionLogLevel(1);
         if (backend.QdIsInitialized() != 0)
             return;
+        client_.holdErrors();
         // No module handle on this system: the backend needs none.
         const int result = backend.QdInitialize(nullptr, &QdClient::eventCallback, &QdClient::errorCallback);
         if (result < 0)
             publishQdFailure(publisher_, result);
         else
             publisher_.publish(sigLibInitialised, {});
+        client_.releaseErrors();
     }) ? cNoError : cErrorInitFailed;
 }
 

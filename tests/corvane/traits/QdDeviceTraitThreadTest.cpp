@@ -64,6 +64,21 @@ TEST_F(QdDeviceTraitThreads, InitialiseStartsTheBackendOnce)
     EXPECT_EQ(log.published()[0].record.integer(key::lastError), cErrorDeviceNotFound);
 }
 
+TEST_F(QdDeviceTraitThreads, AnErrorReportedWhileTheBackendStartsFollowsTheStart)
+{
+    // The card's port is refused within the backend's first milliseconds: its error
+    // reaches the client before the start has returned, and a library still starting
+    // takes any error for its own failure.
+    backend.duringInitialize = [this] { client.handleError(2, static_cast<int>(0x80070020), 0); };
+    run(&QdDeviceTrait::initialise);
+    EXPECT_EQ(log.signals(), (std::vector<Signal>{sigLibInitialised, sigError}));
+
+    // Once started, errors go out as they come.
+    log.clear();
+    client.handleError(1, static_cast<int>(0x84000002), 0);
+    EXPECT_EQ(log.signals(), std::vector<Signal>{sigError});
+}
+
 TEST_F(QdDeviceTraitThreads, InitDeviceWorksByTheLibrarysMode)
 {
     const std::vector<std::string> full = {"QdSetSmsConcatenationSupport(1)", "QdStartDevice(1000)"};

@@ -109,6 +109,8 @@ int FakeQdBackend::text_(const std::string& call, char* text, std::uint32_t size
 int FakeQdBackend::QdInitialize(void* instance, QdEventCallback eventCallback, QdErrorCallback errorCallback)
 {
     const bool withCallbacks = eventCallback != nullptr && errorCallback != nullptr;
+    if (duringInitialize)
+        duringInitialize();
     return record("QdInitialize", std::string("QdInitialize(") + (instance == nullptr ? "null" : "module") + ", "
                                       + (withCallbacks ? "callbacks" : "none") + ")");
 }

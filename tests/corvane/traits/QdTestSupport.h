@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -36,6 +37,9 @@ public:
     std::vector<std::string> calls() const;
     void clearCalls();
     std::vector<void*> freed() const;
+
+    // Runs inside QdInitialize, as the backend's own threads could while it starts.
+    std::function<void()> duringInitialize;
 
     int QdInitialize(void* instance, QdEventCallback eventCallback, QdErrorCallback errorCallback) override;
     int QdShutdown() override { return plain("QdShutdown"); }
