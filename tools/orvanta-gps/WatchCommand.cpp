@@ -7,6 +7,7 @@
 #include "NoticeText.h"
 #include "ReadingKeeper.h"
 #include "ReceiverCommand.h"
+#include "ReceiverReading.h"
 #include "SleepWitness.h"
 
 #include "corvane/Enumerations.h"
@@ -18,14 +19,11 @@
 namespace Orvanta::gps {
 namespace {
 
-// How long a watch that was ended waits for the receiver to be put back. A card answers
-// within tens of milliseconds; one that does not must not keep the user waiting.
-constexpr auto kStopPatience = std::chrono::seconds(3);
-
 class Watch {
 public:
     Watch(const GpsCommandOptions& options, ClientSession& session)
-        : options_(options), session_(session), receiver_(options, session)
+        : options_(options), session_(session), receiver_(options, session),
+          reading_(options, session, receiver_, options.keepOn)
     {
         receiver_.echo = [this](const Notice& notice) { show(notice); };
     }
@@ -34,100 +32,33 @@ public:
     {
         if (!receiver_.awaitReceiver())
             return session_.interrupted() ? 0 : 1;
-        learnStateFound();
+        reading_.learnStateFound();
         if (session_.interrupted())
             return 0; // nothing was changed yet
-        if (!startReading())
+        lastPositionMark_ = sleep_.mark();
+        if (!reading_.start())
             return 1;
         while (!session_.interrupted())
             if (const std::optional<Notice> notice = session_.next(Clock::now() + std::chrono::hours(1)))
                 receiver_.take(*notice);
         session_.clearInterrupt();
-        return putBack() ? 0 : 1;
+        return reading_.putBack() ? 0 : 1;
     }
 
 private:
-    // The state that the receiver is put back to at the end. A receiver that is on says
-    // so at once; one that is off says nothing, so a quiet second means off.
-    void learnStateFound()
-    {
-        receiver_.settle([this] { return receiver_.view().gpsState == Corvane::gpsActive || receiver_.view().lastError.has_value(); });
-        foundOn_ = receiver_.view().gpsState == Corvane::gpsActive;
-    }
-
-    bool startReading()
-    {
-        // The card may have gone again while the watch looked: then reading is asked for
-        // once it is back.
-        const bool present = receiver_.view().gpsSupport == true;
-        keeper_.emplace(Clock::now(), present);
-        lastPositionMark_ = sleep_.mark();
-        return !present || askToRead();
-    }
-
-    bool askToRead()
-    {
-        if (!receiver_.command(Corvane::cGpsModeRead))
-            return false;
-        readPending_ = true;
-        return true;
-    }
-
-    // Off if it was off, on but not read if it was on; --keep-on leaves it on. A receiver
-    // that went with its card has nothing to be put back to.
-    bool putBack()
-    {
-        ending_ = true;
-        if (!keeper_->receiverPresent())
-            return true;
-        const bool stayOn = options_.keepOn || foundOn_;
-        const std::size_t errorsBefore = errors_;
-        if (!receiver_.command(stayOn ? Corvane::cGpsModeStopReading : Corvane::cGpsModeOff))
-            return false;
-        // Reading that was asked for and not yet begun would begin after the mode just set
-        // has been reported, and the receiver would be read again.
-        const auto isBack = [&] {
-            const long long state = receiver_.view().gpsState;
-            return !readPending_ && (stayOn ? state <= Corvane::gpsActive : state == Corvane::gpsOff);
-        };
-        const Clock::time_point deadline = Clock::now() + kStopPatience;
-        while (!isBack() && errors_ == errorsBefore) {
-            const std::optional<Notice> notice = session_.next(deadline);
-            if (!notice)
-                break;
-            receiver_.take(*notice);
-        }
-        if (errors_ != errorsBefore) {
-            std::fprintf(options_.messages, "orvanta-gps: the receiver could not be switched %s\n",
-                         stayOn ? "to stop reading" : "off");
-            return false;
-        }
-        if (!isBack()) {
-            std::fprintf(options_.messages, "orvanta-gps: the receiver did not answer within %lld s\n",
-                         static_cast<long long>(kStopPatience.count()));
-            return false;
-        }
-        return true;
-    }
-
     void show(const Notice& notice)
     {
-        const bool receiverBack = keeper_ && keeper_->take(notice);
-        if (notice.kind == NoticeKind::traitError) {
-            ++errors_;
-            readPending_ = false;
-        }
-        if (notice.kind == NoticeKind::gpsState && notice.integer(Corvane::key::gpsState).value_or(Corvane::gpsOff) >= Corvane::gpsReading)
-            readPending_ = false;
+        const bool receiverBack = reading_.take(notice);
         print(notice);
-        if (receiverBack && !ending_)
-            askToRead();
+        if (receiverBack)
+            reading_.askToRead();
     }
 
     void print(const Notice& notice)
     {
         // Before reading is asked for, the card's failures are the wait's to explain.
-        if (notice.kind == NoticeKind::traitError && !keeper_)
+        ReadingKeeper* const keeper = reading_.keeper();
+        if (notice.kind == NoticeKind::traitError && !keeper)
             return;
         // Every fix re-enters "reading"; a state is shown when it changes.
         if (notice.kind == NoticeKind::gpsState) {
@@ -139,13 +70,13 @@ private:
         const std::string line = noticeLine(notice);
         if (line.empty())
             return;
-        if (notice.kind == NoticeKind::gpsData && keeper_) {
+        if (notice.kind == NoticeKind::gpsData && keeper) {
             // GGA and RMC of one fix carry the same position: it is shown once, except as
             // the first after a gap.
-            if (line == shownPosition_ && !keeper_->gapOpen())
+            if (line == shownPosition_ && !keeper->gapOpen())
                 return;
             shownPosition_ = line;
-            if (const auto gap = keeper_->positionShown(notice.arrived, sleep_.sleptSince(lastPositionMark_)))
+            if (const auto gap = keeper->positionShown(notice.arrived, sleep_.sleptSince(lastPositionMark_)))
                 write(gapLine(gap->length, gap->cause));
             lastPositionMark_ = sleep_.mark();
         }
@@ -161,13 +92,9 @@ private:
     const GpsCommandOptions& options_;
     ClientSession& session_;
     ReceiverCommand receiver_;
+    ReceiverReading reading_;
     SleepWitness sleep_;
-    std::optional<ReadingKeeper> keeper_; // from the first request to read on
     SleepWitness::Mark lastPositionMark_;
-    bool foundOn_ = false;
-    bool readPending_ = false; // reading was asked for and has not begun
-    bool ending_ = false;      // the receiver is being put back: a card that comes is not read
-    std::size_t errors_ = 0;
     std::optional<long long> shownState_;
     std::string shownPosition_;
 };

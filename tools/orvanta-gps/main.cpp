@@ -6,12 +6,15 @@
 //   orvanta-gps info           the card's identity, read from the card
 //   orvanta-gps status|on|off  the receiver through the client API, as the tray tool
 //   orvanta-gps watch          its states and positions until Ctrl-C
+//   orvanta-gps serve          its positions for map programs, over the position protocol
+//                              on TCP port 2947, until ended
 
 #include "CardsCommand.h"
 #include "DecodeCommand.h"
 #include "ClientSession.h"
 #include "GpsCommands.h"
 #include "InfoCommand.h"
+#include "ServeCommand.h"
 
 #include <log4cplus/initializer.h>
 #include <log4cplus/logger.h>
@@ -23,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -37,6 +41,7 @@ constexpr const char* usage =
     "       orvanta-gps info [SECONDS]\n"
     "       orvanta-gps status|on|off [SECONDS]\n"
     "       orvanta-gps watch [--keep-on] [SECONDS]\n"
+    "       orvanta-gps serve [--listen ADDR:PORT]\n"
     "\n"
     "decode  runs each line of FILE (or of standard input for -) through Orvanta's NMEA\n"
     "        parser and prints one JSON object per published record or signal on standard\n"
@@ -63,12 +68,14 @@ constexpr const char* usage =
     "the reason under each port, and by status, on, off and watch, which then fail.\n"
     "\n"
     "Exit status: 0 on success; 1 when the command failed (no card, no receiver, a card\n"
-    "that refused or could not be used, an unreadable FILE); 2 for a wrong command line.\n";
+    "that refused or could not be used, an unreadable FILE, an address that serve\n"
+    "cannot listen on); 2 for a wrong command line.\n";
 
-// Runs a watch until SIGINT, SIGTERM or SIGHUP. The signals are blocked before the
-// library starts its threads, which inherit the mask, so only the waiting thread takes
-// them and the watch can stop reading and close the library properly.
-int watchUntilInterrupted(const Orvanta::gps::GpsCommandOptions& options)
+// Runs a command that reads the receiver (watch, serve) until SIGINT, SIGTERM or
+// SIGHUP. The signals are blocked before the library starts its threads, which inherit
+// the mask, so only the waiting thread takes them and the command can stop reading and
+// close the library properly.
+int runUntilInterrupted(const std::function<int(Orvanta::gps::ClientSession&)>& command)
 {
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
@@ -82,7 +89,7 @@ int watchUntilInterrupted(const Orvanta::gps::GpsCommandOptions& options)
         sigwait(&stopSignals, &signal);
         session.interrupt();
     });
-    const int rc = Orvanta::gps::watchGps(options, session);
+    const int rc = command(session);
     // SIGUSR1 releases the waiter when the watch ended on its own.
     pthread_kill(waiter.native_handle(), SIGUSR1);
     waiter.join();
@@ -103,6 +110,42 @@ std::optional<std::chrono::seconds> secondsArgument(const char* text, long fallb
     return std::chrono::seconds(seconds);
 }
 
+// "serve [--listen ADDR:PORT]": listens before the library starts, so that an address in
+// use fails at once.
+int serve(int argc, char** argv)
+{
+    std::string addressText = Orvanta::gps::kDefaultListenAddress;
+    for (int i = 2; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--listen" && i + 1 < argc)
+            addressText = argv[++i];
+        else if (argument.starts_with("--listen="))
+            addressText = argument.substr(std::string_view("--listen=").size());
+        else {
+            std::fputs(usage, stderr);
+            return 2;
+        }
+    }
+    const std::optional<Orvanta::gps::ListenAddress> address = Orvanta::gps::parseListenAddress(addressText);
+    if (!address) {
+        std::fprintf(stderr, "orvanta-gps: not an address and port: %s\n", addressText.c_str());
+        std::fputs(usage, stderr);
+        return 2;
+    }
+    std::string problem;
+    std::optional<Orvanta::gps::Listener> listener = Orvanta::gps::listenOn(*address, problem);
+    if (!listener) {
+        std::fprintf(stderr, "orvanta-gps: cannot listen on %s: %s\n", address->text().c_str(), problem.c_str());
+        return 1;
+    }
+    std::fprintf(stderr, "orvanta-gps: serving on %s\n", listener->bound.c_str());
+    std::fflush(stderr);
+    const Orvanta::gps::GpsCommandOptions options;
+    return runUntilInterrupted([&](Orvanta::gps::ClientSession& session) {
+        return Orvanta::gps::serveGps(options, session, std::move(*listener));
+    });
+}
+
 struct CloseFile {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
 };
@@ -119,6 +162,8 @@ int main(int argc, char** argv)
         return 0;
     }
     const std::string_view command = argc >= 2 ? argv[1] : "";
+    if (command == "serve")
+        return serve(argc, argv);
     const bool waitsForCard = command == "cards" || command == "info" || command == "status" || command == "on" ||
                               command == "off" || command == "watch";
     if (waitsForCard) {
@@ -149,7 +194,8 @@ int main(int argc, char** argv)
         if (command == "status")
             return Orvanta::gps::showGpsStatus(options);
         if (command == "watch")
-            return watchUntilInterrupted(options);
+            return runUntilInterrupted(
+                [&](Orvanta::gps::ClientSession& session) { return Orvanta::gps::watchGps(options, session); });
         return Orvanta::gps::switchGps(options, command == "on");
     }
     if (argc != 3 || std::string_view(argv[1]) != "decode") {

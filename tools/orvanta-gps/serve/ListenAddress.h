@@ -1,0 +1,34 @@
+#pragma once
+// Where the position server listens: "127.0.0.1:2947", "[::1]:2947", "localhost:2947",
+// and the listening socket made there.
+
+#include "platform/UniqueFd.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace Orvanta::gps {
+
+inline constexpr char kDefaultListenAddress[] = "127.0.0.1:2947";
+
+struct ListenAddress {
+    std::string host; // without the brackets of an IPv6 address
+    std::uint16_t port = 0;
+
+    std::string text() const; // as given: brackets around an IPv6 address
+};
+
+// None when `text` is not HOST:PORT (PORT 0 to 65535; 0 lets the system choose).
+std::optional<ListenAddress> parseListenAddress(const std::string& text);
+
+struct Listener {
+    Os::UniqueFd socket; // listening, non-blocking
+    std::string bound;   // the address and port it listens on, as ListenAddress::text
+};
+
+// The socket listening on `address`; none, with the system's reason in `problem`, when
+// it cannot be made.
+std::optional<Listener> listenOn(const ListenAddress& address, std::string& problem);
+
+} // namespace Orvanta::gps
