@@ -20,11 +20,15 @@ std::optional<std::chrono::year_month_day> calendarDate(std::int64_t date)
 
 std::string isoText(const std::chrono::year_month_day& day, std::int64_t milliseconds)
 {
+    // A leap second is the 60th second of the day's last minute.
+    const bool leap = milliseconds >= 86'400'000;
+    const std::int64_t clock = leap ? milliseconds - 1000 : milliseconds;
+    const std::int64_t second = clock / 1000 % 60 + (leap ? 1 : 0);
     char text[96];
     std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02lld:%02lld:%02lld.%03lldZ", static_cast<int>(day.year()),
                   static_cast<unsigned>(day.month()), static_cast<unsigned>(day.day()),
-                  static_cast<long long>(milliseconds / 3'600'000), static_cast<long long>(milliseconds / 60'000 % 60),
-                  static_cast<long long>(milliseconds / 1000 % 60), static_cast<long long>(milliseconds % 1000));
+                  static_cast<long long>(clock / 3'600'000), static_cast<long long>(clock / 60'000 % 60),
+                  static_cast<long long>(second), static_cast<long long>(milliseconds % 1000));
     return text;
 }
 

@@ -68,6 +68,11 @@ void TpvAssembler::takePosition(const GpsRecord& record, bool gga)
     if (!valid)
         valid = latitude && longitude && (*latitude != 0.0 || *longitude != 0.0);
     cycle_.fixValid = cycle_.fixValid.value_or(true) && *valid;
+    // A receiver without a fix still knows the time and date.
+    if (!gga) {
+        if (const auto date = record.integer(Corvane::key::gpsDate))
+            cycle_.date = date;
+    }
     if (!*valid)
         return;
     if (latitude && longitude) {
@@ -79,8 +84,6 @@ void TpvAssembler::takePosition(const GpsRecord& record, bool gga)
             cycle_.altitude = altitude;
         return;
     }
-    if (const auto date = record.integer(Corvane::key::gpsDate))
-        cycle_.date = date;
     if (const auto speed = record.real(Corvane::key::gpsSpeed))
         cycle_.speed = speed;
     if (const auto track = record.real(Corvane::key::gpsDirection))
