@@ -1,6 +1,5 @@
 #include "GpsRecord.h"
 
-#include "GpsRecordKeys.h"
 #include "corvane/Keys.h"
 
 #include <cmath>
@@ -36,13 +35,13 @@ bool GpsRecord::has(const char* key) const
 
 GpsRecordKind GpsRecord::kind() const
 {
-    if (has(recordKey::gpsSentence))
+    if (has(Corvane::key::gpsSentence))
         return GpsRecordKind::sentence;
     if (has(Corvane::key::gpsSatInUse) || has(Corvane::key::gpsAltitude) || has(Corvane::key::gpsQuality))
         return GpsRecordKind::gga;
-    if (has(Corvane::key::gpsType) || has(recordKey::gpsSatUsed))
+    if (has(Corvane::key::gpsType) || has(Corvane::key::gpsSatUsed))
         return GpsRecordKind::gsa;
-    if (has(Corvane::key::gpsSatInView) || has(recordKey::gpsSatMessage))
+    if (has(Corvane::key::gpsSatInView) || has(Corvane::key::gpsSatMessage))
         return GpsRecordKind::gsv;
     if (has(Corvane::key::gpsDirection) || has(Corvane::key::gpsDate) || has(Corvane::key::gpsLatitude))
         return GpsRecordKind::rmc;
@@ -91,13 +90,13 @@ std::vector<std::int64_t> GpsRecord::satellitesUsed() const
 {
     std::vector<std::int64_t> prns;
     for (int index = 0; index < kMostArraySlots; ++index) {
-        const OwnedGpsRecord item = arrayItem(record_, recordKey::gpsSatUsed, index);
+        const OwnedGpsRecord item = arrayItem(record_, Corvane::key::gpsSatUsed, index);
         if (!item) {
-            if (!has(recordKey::gpsSatUsed))
+            if (!has(Corvane::key::gpsSatUsed))
                 break;
             continue; // an empty slot; later ones may hold satellites
         }
-        if (const auto prn = GpsRecord(item.get()).integer(recordKey::gpsSatPrn); prn && *prn > 0)
+        if (const auto prn = GpsRecord(item.get()).integer(Corvane::key::gpsSatPrn); prn && *prn > 0)
             prns.push_back(*prn);
     }
     return prns;
@@ -106,18 +105,18 @@ std::vector<std::int64_t> GpsRecord::satellitesUsed() const
 std::vector<SatelliteInView> GpsRecord::satellitesInView() const
 {
     std::vector<SatelliteInView> satellites;
-    if (!has(recordKey::gpsSatellites))
+    if (!has(Corvane::key::gpsSatellites))
         return satellites;
     for (int index = 0; index < kMostArraySlots; ++index) {
-        const OwnedGpsRecord item = arrayItem(record_, recordKey::gpsSatellites, index);
+        const OwnedGpsRecord item = arrayItem(record_, Corvane::key::gpsSatellites, index);
         if (!item)
             continue;
         const GpsRecord slot(item.get());
-        const auto prn = slot.integer(recordKey::gpsSatPrn);
+        const auto prn = slot.integer(Corvane::key::gpsSatPrn);
         if (!prn || *prn <= 0)
             continue;
-        satellites.push_back(SatelliteInView{*prn, slot.integer(recordKey::gpsSatElevation),
-                                             slot.integer(recordKey::gpsSatAzimuth), slot.integer(recordKey::gpsSatSnr)});
+        satellites.push_back(SatelliteInView{*prn, slot.integer(Corvane::key::gpsSatElevation),
+                                             slot.integer(Corvane::key::gpsSatAzimuth), slot.integer(Corvane::key::gpsSatSnr)});
     }
     return satellites;
 }

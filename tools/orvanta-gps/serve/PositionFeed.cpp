@@ -1,7 +1,6 @@
 #include "PositionFeed.h"
 
 #include "GpsRecord.h"
-#include "GpsRecordKeys.h"
 
 #include "corvane/Enumerations.h"
 #include "corvane/Keys.h"
@@ -67,7 +66,7 @@ void PositionFeed::takeRecord(const Notice& notice, std::vector<ServerEvent>& ev
 {
     const GpsRecord record(notice.record.get());
     if (record.kind() == GpsRecordKind::sentence) {
-        if (auto sentence = record.text(recordKey::gpsSentence))
+        if (auto sentence = record.text(Corvane::key::gpsSentence))
             events.push_back(ServerEvent{ServerEvent::Kind::sentence, {}, {}, std::move(*sentence)});
         return;
     }

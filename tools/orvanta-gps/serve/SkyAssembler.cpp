@@ -1,6 +1,5 @@
 #include "SkyAssembler.h"
 
-#include "GpsRecordKeys.h"
 #include "corvane/Keys.h"
 
 namespace Orvanta::gps {
@@ -23,8 +22,8 @@ std::optional<Json> SkyAssembler::take(const GpsRecord& record, const std::strin
     }
     if (record.kind() != GpsRecordKind::gsv)
         return std::nullopt;
-    const std::int64_t message = record.integer(recordKey::gpsSatMessage).value_or(0);
-    const std::int64_t messages = record.integer(recordKey::gpsSatMessages).value_or(0);
+    const std::int64_t message = record.integer(Corvane::key::gpsSatMessage).value_or(0);
+    const std::int64_t messages = record.integer(Corvane::key::gpsSatMessages).value_or(0);
     if (messages < 1 || messages > kMostGsvMessages || message < 1 || message > messages) {
         nextMessage_ = 0;
         return std::nullopt;

@@ -1,6 +1,5 @@
 #include "TpvAssembler.h"
 
-#include "GpsRecordKeys.h"
 #include "corvane/Keys.h"
 
 namespace Orvanta::gps {
@@ -59,7 +58,7 @@ void TpvAssembler::takePosition(const GpsRecord& record, bool gga)
 {
     (gga ? cycle_.hasGga : cycle_.hasRmc) = true;
     std::optional<bool> valid;
-    if (const auto flag = record.integer(recordKey::gpsFixValid))
+    if (const auto flag = record.integer(Corvane::key::gpsFixValid))
         valid = *flag != 0;
     const auto latitude = record.real(Corvane::key::gpsLatitude);
     const auto longitude = record.real(Corvane::key::gpsLongitude);

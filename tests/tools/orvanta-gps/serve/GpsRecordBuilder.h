@@ -3,7 +3,6 @@
 // server's tests: one builder per sentence type, with the keys that type fills.
 
 #include "ClientSession.h"
-#include "GpsRecordKeys.h"
 
 #include "corvane/Corvane.h"
 #include "corvane/Keys.h"
@@ -69,7 +68,7 @@ inline RecordBuilder gga(std::int64_t time, double latitude, double longitude, d
         .integer(Corvane::key::gpsSatInUse, valid ? 9 : 0)
         .integer(Corvane::key::gpsTime, time)
         .text(Corvane::key::gpsQuality, valid ? "1" : "0")
-        .integer(recordKey::gpsFixValid, valid ? 1 : 0);
+        .integer(Corvane::key::gpsFixValid, valid ? 1 : 0);
     return record;
 }
 
@@ -83,7 +82,7 @@ inline RecordBuilder rmc(std::int64_t time, std::int64_t date, double latitude, 
         .real(Corvane::key::gpsSpeed, valid ? speed : 0.0)
         .real(Corvane::key::gpsDirection, valid ? track : 0.0)
         .integer(Corvane::key::gpsTime, time)
-        .integer(recordKey::gpsFixValid, valid ? 1 : 0);
+        .integer(Corvane::key::gpsFixValid, valid ? 1 : 0);
     if (date != 0)
         record.integer(Corvane::key::gpsDate, date);
     return record;
@@ -102,7 +101,7 @@ inline RecordBuilder gsa(const std::string& type, std::initializer_list<int> use
         record.text(Corvane::key::gpsVdop, vdop);
     int index = 0;
     for (const int prn : used)
-        record.item(recordKey::gpsSatUsed, index++, RecordBuilder().integer(recordKey::gpsSatPrn, prn));
+        record.item(Corvane::key::gpsSatUsed, index++, RecordBuilder().integer(Corvane::key::gpsSatPrn, prn));
     return record;
 }
 
@@ -114,16 +113,16 @@ inline RecordBuilder gsv(int message, int messages, int inView, std::initializer
 {
     RecordBuilder record;
     record.integer(Corvane::key::gpsSatInView, inView)
-        .integer(recordKey::gpsSatMessage, message)
-        .integer(recordKey::gpsSatMessages, messages);
+        .integer(Corvane::key::gpsSatMessage, message)
+        .integer(Corvane::key::gpsSatMessages, messages);
     int index = 0;
     for (const Sat& sat : satellites)
-        record.item(recordKey::gpsSatellites, index++,
+        record.item(Corvane::key::gpsSatellites, index++,
                     RecordBuilder()
-                        .integer(recordKey::gpsSatPrn, sat.prn)
-                        .integer(recordKey::gpsSatElevation, sat.elevation)
-                        .integer(recordKey::gpsSatAzimuth, sat.azimuth)
-                        .integer(recordKey::gpsSatSnr, sat.snr));
+                        .integer(Corvane::key::gpsSatPrn, sat.prn)
+                        .integer(Corvane::key::gpsSatElevation, sat.elevation)
+                        .integer(Corvane::key::gpsSatAzimuth, sat.azimuth)
+                        .integer(Corvane::key::gpsSatSnr, sat.snr));
     return record;
 }
 
@@ -137,7 +136,7 @@ inline RecordBuilder vtg(double speed)
 inline RecordBuilder sentence(const std::string& line)
 {
     RecordBuilder record;
-    record.text(recordKey::gpsSentence, line);
+    record.text(Corvane::key::gpsSentence, line);
     return record;
 }
 
