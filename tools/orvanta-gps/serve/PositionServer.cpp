@@ -28,6 +28,9 @@ constexpr std::size_t kMostPendingEvents = 4096;
 constexpr std::size_t kReadChunk = 4096;
 constexpr std::size_t kMostReadPerTurn = 16 * 1024;
 
+// What the system holds for a client beside its queue: a few seconds of reports.
+constexpr int kSocketSendBuffer = 64 * 1024;
+
 } // namespace
 
 PositionServer::PositionServer(Listener listener, std::string release, ServerLimits limits)
@@ -140,6 +143,9 @@ void PositionServer::accept()
         }
         const int yes = 1;
         ::setsockopt(socket.get(), IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+        // The system would otherwise hold megabytes for a client that does not read, long
+        // before the client's own queue reaches its bound.
+        ::setsockopt(socket.get(), SOL_SOCKET, SO_SNDBUF, &kSocketSendBuffer, sizeof kSocketSendBuffer);
         auto client = std::make_unique<Client>();
         client->socket = std::move(socket);
         client->output = ClientOutput(limits_.queuedBytesPerClient);
