@@ -7,122 +7,25 @@
 // One benchmark per rate of sentence groups (GGA, GSA, three GSV, RMC, VTG) a second;
 // the counters give the median and the 99th percentile in microseconds.
 
+#include "CardBench.h"
+
 #include "ClientSession.h"
 
 #include "corvane/Keys.h"
-#include "platform/RuntimeFolder.h"
-#include "sim/cardsim/Profile.h"
-#include "sim/cardsim/Reactor.h"
-#include "sim/cardsim/Track.h"
-#include "sim/cardsim/VirtualCard.h"
-#include "tests/stack/TrackPositions.h"
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <map>
-#include <mutex>
-#include <thread>
-#include <utility>
 #include <vector>
 
 namespace {
 
-using Orvanta::gps::Clock;
-using PositionKey = std::pair<long long, long long>; // micro-degrees
-
-PositionKey keyOf(double latitude, double longitude)
-{
-    return {std::llround(latitude * 1e6), std::llround(longitude * 1e6)};
-}
-
-// When each GGA position left the card.
-class SendTimes {
-public:
-    void sent(std::string_view sentence)
-    {
-        if (const auto position = Orvanta::testing::ggaPosition(sentence)) {
-            const Clock::time_point now = Clock::now();
-            std::lock_guard lock(mutex_);
-            sent_[keyOf(position->latitude, position->longitude)] = now;
-        }
-    }
-    // The send time of `position`, forgotten as it is taken (RMC repeats the position).
-    std::optional<Clock::time_point> take(PositionKey position)
-    {
-        std::lock_guard lock(mutex_);
-        const auto found = sent_.find(position);
-        if (found == sent_.end())
-            return std::nullopt;
-        const Clock::time_point when = found->second;
-        sent_.erase(found);
-        return when;
-    }
-
-private:
-    std::mutex mutex_; // guards sent_: the card's thread writes, the benchmark's reads
-    std::map<PositionKey, Clock::time_point> sent_;
-};
-
-// The virtual card on a thread of its own, in a private simulator folder.
-class CardThread {
-public:
-    CardThread(double rate, SendTimes& times) : folder_(makeFolder())
-    {
-        std::string problem;
-        auto track = Cardsim::Track::parse(Cardsim::bundledTrackText(), problem);
-        const Cardsim::Profile& profile = *Cardsim::findProfile(Cardsim::kDefaultProfile);
-        Cardsim::CardSetup setup;
-        setup.profile = &profile;
-        setup.ids = {profile.vendorId, profile.productId, "BENCH1"};
-        setup.folder = folder_;
-        setup.name = "bench";
-        setup.rate = rate;
-        setup.sentenceSent = [&times](std::string_view sentence) { times.sent(sentence); };
-        thread_ = std::thread([this, setup = std::move(setup), track = std::move(*track)]() mutable {
-            Cardsim::VirtualCard card(reactor_, std::move(setup), std::move(track));
-            card.plug();
-            while (!stopping_)
-                reactor_.runOnce(std::chrono::milliseconds(20));
-            card.unplug();
-        });
-    }
-    ~CardThread()
-    {
-        stopping_ = true;
-        thread_.join();
-        std::filesystem::remove_all(folder_);
-    }
-    const std::filesystem::path& folder() const { return folder_; }
-
-private:
-    static std::filesystem::path makeFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvanta-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            std::abort();
-        return pattern;
-    }
-
-    std::filesystem::path folder_;
-    Cardsim::Reactor reactor_;
-    std::atomic<bool> stopping_{false};
-    std::thread thread_;
-};
-
-double percentile(std::vector<double> samples, double fraction)
-{
-    if (samples.empty())
-        return 0;
-    std::sort(samples.begin(), samples.end());
-    const auto index = static_cast<std::size_t>(fraction * static_cast<double>(samples.size() - 1) + 0.5);
-    return samples[std::min(index, samples.size() - 1)];
-}
+using Orvanta::bench::CardThread;
+using Orvanta::bench::Clock;
+using Orvanta::bench::keyOf;
+using Orvanta::bench::percentile;
+using Orvanta::bench::SendTimes;
 
 void BM_CardLineToGpsData(benchmark::State& state)
 {
