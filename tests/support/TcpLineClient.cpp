@@ -91,6 +91,7 @@ bool TcpLineClient::fill(std::chrono::steady_clock::time_point deadline)
         return false;
     }
     buffered_.append(chunk, static_cast<std::size_t>(got));
+    received_ += static_cast<std::size_t>(got);
     return true;
 }
 

@@ -3,6 +3,7 @@
 // "127.0.0.1:PORT" or "[::1]:PORT", sends text, and reads lines with a time-out.
 
 #include <chrono>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,8 @@ public:
     // True once the server closed the connection, reading (and dropping) what came before.
     bool closedWithin(std::chrono::milliseconds timeout);
     void close();
+    // How many bytes came so far, those of lines taken and dropped included.
+    std::size_t received() const { return received_; }
 
 private:
     // Reads what is there, waiting until `deadline`; false on end or time-out.
@@ -50,6 +53,7 @@ private:
     int fd_ = -1;
     std::string buffered_;
     bool ended_ = false;
+    std::size_t received_ = 0;
 };
 
 } // namespace Orvanta::testing
