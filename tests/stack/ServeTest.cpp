@@ -377,7 +377,10 @@ TEST_F(Serve, AnAddressInUseOrABadOneEndsItAtOnce)
 
     for (const char* bad : {"2947", "127.0.0.1:99999", "::1:2947", "127.0.0.1:"}) {
         Os::Process wrong;
-        ASSERT_EQ(wrong.spawn(ORVANTA_GPS_TOOL, {"serve", "--listen", bad}), 0);
+        ASSERT_EQ(wrong.spawn("sh", {"-c", "exec \"$0\" \"$@\" 2>&1", ORVANTA_GPS_TOOL, "serve", "--listen", bad}, options),
+                  0);
+        const std::optional<std::string> said = readLine(wrong.outputFd(), 10s);
+        EXPECT_EQ(said.value_or(""), std::string("orvanta-gps: not an address and port: ") + bad);
         wrong.waitForExit(10s);
         ASSERT_TRUE(wrong.exitStatus()) << bad;
         EXPECT_EQ(wrong.exitStatus()->code, 2) << bad;
