@@ -148,5 +148,7 @@ inline constexpr char gpsSpeed[] = "gpsSpeed";
 inline constexpr char gpsTrackAngle[] = "gpsTrackAngle";
 inline constexpr char gpsSatInUse[] = "gpsSatInUse";
 inline constexpr char gpsSatInView[] = "gpsSatInView";
+inline constexpr char gpsFixValid[] = "gpsFixValid";
+inline constexpr char gpsSentence[] = "gpsSentence";
 
 } // namespace Corvane::key
