@@ -57,6 +57,43 @@ ErrorCode setGpsMode(const CvParameters* parameters);     // "gpsMode", a GpsMod
 // are left out. Never null unless memory runs out.
 CvParameters* getParameters(const CvParameters* request);
 
+// --- what the GPS trait's "gpsData" callback receives --------------------------------------
+//
+// While the receiver is read, each line the card's data port sends comes first as a record
+// of its own holding only "gpsSentence" (string): the line exactly as received, without its
+// line end, whatever its talker or type, also when the parser ignores or rejects it. Then
+// come the records the parser builds from it, each with the values of that one sentence:
+//
+//   $GPGGA  "gpsLatitude", "gpsLongitude" (double, degrees), "gpsAltitude" (double, metres
+//           above mean sea level), "gpsSatInUse" (integer)
+//   $GPRMC  "gpsLatitude", "gpsLongitude", "gpsSpeed" (double, km/h), "gpsDirection"
+//           (double, degrees from true north)
+//   $GPVTG  "gpsSpeed"
+//   $GPGSV  "gpsSatInView" (integer)
+//
+// A sentence without a fix leaves its fields empty, and they read as zero.
+//
+// An extension carries what a client needs to pass positions on to other programs (a
+// position server, a track file); clients that look only at the keys above, as the tray
+// tool does, see nothing change:
+//
+//   $GPGGA  "gpsTime" (integer, UTC milliseconds since midnight; absent when the sentence
+//           has no time), "gpsQuality" (string, the fix quality digit: "0" no fix, "1" GPS,
+//           "2" differential, ...), "gpsFixValid" (integer, 1 when the sentence reports a
+//           fix, else 0)
+//   $GPRMC  "gpsTime", "gpsDate" (integer, the UTC date as yyyymmdd; absent when the
+//           sentence has none), "gpsFixValid" (1 for status A, 0 for V)
+//   $GPGSA  a record of its own: "gpsType" (string, the fix type: "1" none, "2" 2D, "3"
+//           3D), "gpsPdop", "gpsHdop", "gpsVdop" (strings, decimal; absent when empty),
+//           "gpsSatUsed" (array of records with "gpsSatPrn", the satellites in the fix)
+//   $GPGSV  "gpsSatMessage", "gpsSatMessages" (integers: this message's number, counted
+//           from 1, of how many), "gpsSatellites" (array of up to four records with the
+//           integers "gpsSatPrn", "gpsSatElevation" and "gpsSatAzimuth" in degrees, and
+//           "gpsSatSnr" in dB-Hz, 0 when the satellite is not tracked)
+//
+// An array's records are read with getArrayItem from index 0 until it answers other than
+// 0.
+
 // --- parameter records -------------------------------------------------------------------
 
 // A new, empty record; null when memory runs out.

@@ -148,7 +148,16 @@ inline constexpr char gpsSpeed[] = "gpsSpeed";
 inline constexpr char gpsTrackAngle[] = "gpsTrackAngle";
 inline constexpr char gpsSatInUse[] = "gpsSatInUse";
 inline constexpr char gpsSatInView[] = "gpsSatInView";
-inline constexpr char gpsFixValid[] = "gpsFixValid";
+// Carried besides the values above for clients that pass positions on (see Corvane.h).
 inline constexpr char gpsSentence[] = "gpsSentence";
+inline constexpr char gpsFixValid[] = "gpsFixValid";
+inline constexpr char gpsSatUsed[] = "gpsSatUsed";
+inline constexpr char gpsSatMessage[] = "gpsSatMessage";
+inline constexpr char gpsSatMessages[] = "gpsSatMessages";
+inline constexpr char gpsSatellites[] = "gpsSatellites";
+inline constexpr char gpsSatPrn[] = "gpsSatPrn";
+inline constexpr char gpsSatElevation[] = "gpsSatElevation";
+inline constexpr char gpsSatAzimuth[] = "gpsSatAzimuth";
+inline constexpr char gpsSatSnr[] = "gpsSatSnr";
 
 } // namespace Corvane::key

@@ -1,6 +1,7 @@
 // Arbitrary lines through the NMEA parser. Nothing may crash or read past the text; an
 // accepted sentence publishes exactly what its type promises and a rejected or ignored
-// one nothing. Below the parser, the scanner must count and read as sscanf does and the
+// one nothing. The parser with extended records judges every text alike and publishes
+// the same values, its own beside them, and at most four satellites a message. Below the parser, the scanner must count and read as sscanf does and the
 // empty fields must fill in as the rule, carried out literally, says.
 
 #include "corvane/nmea/NmeaParser.h"
@@ -13,6 +14,7 @@
 #include <log4cplus/logger.h>
 #include <log4cplus/nullappender.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -71,6 +73,35 @@ void checkPublished(NmeaOutcome outcome, const std::vector<PublishedSignal>& eve
     }
 }
 
+// The extended parser's records hold the basic ones as their first keys, with the same
+// values; only GSA publishes where the basic parser does not.
+void checkExtended(NmeaOutcome basicOutcome, const std::vector<PublishedSignal>& basic, NmeaOutcome outcome,
+                   const std::vector<PublishedSignal>& extended, std::string_view text)
+{
+    require(outcome.verdict == basicOutcome.verdict && outcome.type == basicOutcome.type,
+            "extended records judged differently", text);
+    const bool gsa = outcome.verdict == NmeaVerdict::accepted && outcome.type == NmeaSentenceType::gsa;
+    require(extended.size() == basic.size() + (gsa ? 1 : 0), "extended records published differently", text);
+    if (gsa) {
+        require(extended[0].record.string("gpsType") != nullptr, "GSA without its fix type", text);
+        return;
+    }
+    for (std::size_t i = 0; i < basic.size(); ++i) {
+        const Dictionary& mine = extended[i].record;
+        const Dictionary& theirs = basic[i].record;
+        require(extended[i].signal == basic[i].signal && mine.count() >= theirs.count(), "extended record short", text);
+        for (std::uint32_t k = 0; k < theirs.count(); ++k) {
+            const std::string key(theirs.keyAt(k));
+            const auto a = Dictionary::pairOf(mine.pairs().entry(k));
+            const auto b = Dictionary::pairOf(theirs.pairs().entry(k));
+            require(mine.keyAt(k) == key && a.valueLength == b.valueLength &&
+                        std::equal(a.value, a.value + a.valueLength, b.value),
+                    "extended record differs", text);
+        }
+        require(mine.arrayCount("gpsSatellites") <= 4, "more than four satellites in a message", text);
+    }
+}
+
 // The building blocks against their references, on the text as a C string sees it.
 void checkAgainstReferences(std::string_view text)
 {
@@ -106,6 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     RecordingPublisher publisher;
     NmeaParser parser(publisher, discarded);
+    RecordingPublisher extendedPublisher;
+    NmeaParser extendedParser(extendedPublisher, discarded, NmeaRecordDetail::extended);
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     // The whole input as one line (every byte in it), then line by line as the tool reads.
     std::vector<std::string_view> lines{input};
@@ -118,6 +151,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         publisher.published.clear();
         const NmeaOutcome outcome = parser.parse(line);
         checkPublished(outcome, publisher.published, line);
+        extendedPublisher.published.clear();
+        checkExtended(outcome, publisher.published, extendedParser.parse(line), extendedPublisher.published, line);
     }
     // Line ends are white space to a scan, so the whole input tests the scanner as well
     // as its lines would, at a tenth of the cost.

@@ -3,6 +3,7 @@
 #include "corvane/Keys.h"
 #include "corvane/Logging.h"
 #include "corvane/nmea/NmeaChecksum.h"
+#include "corvane/nmea/NmeaFieldValues.h"
 #include "corvane/nmea/NormalisedSentence.h"
 #include "corvane/nmea/ScanfScanner.h"
 
@@ -99,9 +100,10 @@ double nmeaDegrees(double field, bool positive) noexcept
     return std::copysign(wholeDegrees + (value - 100 * wholeDegrees) / 60, value);
 }
 
-NmeaParser::NmeaParser(SignalPublisher& publisher, std::FILE* messages)
+NmeaParser::NmeaParser(SignalPublisher& publisher, std::FILE* messages, NmeaRecordDetail detail)
     : publisher_(publisher),
       messages_(messages),
+      detail_(detail),
       logger_(logging::logger(logging::category::parser)),
       formats_{ScanFormat(kinds_[0].format), ScanFormat(kinds_[1].format), ScanFormat(kinds_[2].format),
                ScanFormat(kinds_[3].format), ScanFormat(kinds_[4].format)}
@@ -187,21 +189,83 @@ bool NmeaParser::deliver(Dictionary& record, bool built, std::string_view text)
 // values of its empty, hence zero, fields.
 bool NmeaParser::publishGga(const ScannedFields& fields, std::string_view text)
 {
-    const bool built = ggaRecord_.setDouble(key::gpsLatitude, nmeaDegrees(fields.real(1), fields.letter(2) == 'N')) &&
-                       ggaRecord_.setDouble(key::gpsLongitude, nmeaDegrees(fields.real(3), fields.letter(4) == 'E')) &&
-                       ggaRecord_.setDouble(key::gpsAltitude, fields.real(8)) &&
-                       ggaRecord_.setInteger(key::gpsSatInUse, fields.integer(6));
+    // Extended records may leave keys out, so they are built afresh each time.
+    if (extended())
+        ggaRecord_.clear();
+    bool built = ggaRecord_.setDouble(key::gpsLatitude, nmeaDegrees(fields.real(1), fields.letter(2) == 'N')) &&
+                 ggaRecord_.setDouble(key::gpsLongitude, nmeaDegrees(fields.real(3), fields.letter(4) == 'E')) &&
+                 ggaRecord_.setDouble(key::gpsAltitude, fields.real(8)) &&
+                 ggaRecord_.setInteger(key::gpsSatInUse, fields.integer(6));
+    if (built && extended()) {
+        const int quality = fields.integer(5);
+        built = addTimeOfDay(ggaRecord_, fields, 0, text, 1) &&
+                ggaRecord_.setString(key::gpsQuality, std::to_string(quality).c_str()) &&
+                ggaRecord_.setInteger(key::gpsFixValid, quality > 0 ? 1 : 0);
+    }
     return deliver(ggaRecord_, built, text);
 }
 
+bool NmeaParser::addTimeOfDay(Dictionary& record, const ScannedFields& fields, int conversion, std::string_view text,
+                              int field)
+{
+    if (nmea::sentenceField(text, field).empty())
+        return true;
+    const std::optional<std::int64_t> milliseconds = nmea::millisecondsOfDay(fields.real(conversion));
+    return !milliseconds || record.setInteger(key::gpsTime, *milliseconds);
+}
+
 // $GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39
-// Checked like the others, but nothing in it is published.
-bool NmeaParser::publishGsa(const ScannedFields&, std::string_view) { return true; }
+// Checked like the others; only extended records publish what it says.
+bool NmeaParser::publishGsa(const ScannedFields& fields, std::string_view text)
+{
+    if (!extended())
+        return true;
+    gsaRecord_.clear();
+    bool built = gsaRecord_.setString(key::gpsType, std::to_string(fields.integer(1)).c_str());
+    constexpr struct {
+        const char* key;
+        int conversion;
+    } dilutions[] = {{key::gpsPdop, 14}, {key::gpsHdop, 15}, {key::gpsVdop, 16}};
+    for (const auto& dilution : dilutions) {
+        if (!built || nmea::sentenceField(text, dilution.conversion + 1).empty())
+            continue;
+        char value[32];
+        std::snprintf(value, sizeof value, "%g", fields.real(dilution.conversion));
+        built = gsaRecord_.setString(dilution.key, value);
+    }
+    std::uint32_t slot = 0;
+    for (int conversion = 2; built && conversion <= 13; ++conversion) {
+        if (const int prn = fields.integer(conversion); prn > 0) {
+            Dictionary satellite;
+            built = satellite.setInteger(key::gpsSatPrn, prn) && gsaRecord_.setArrayItem(key::gpsSatUsed, slot++, satellite);
+        }
+    }
+    return deliver(gsaRecord_, built, text);
+}
 
 // $GPGSV,2,1,08,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45*75
 bool NmeaParser::publishGsv(const ScannedFields& fields, std::string_view text)
 {
-    return deliver(gsvRecord_, gsvRecord_.setInteger(key::gpsSatInView, fields.integer(2)), text);
+    if (extended())
+        gsvRecord_.clear();
+    bool built = gsvRecord_.setInteger(key::gpsSatInView, fields.integer(2));
+    if (built && extended()) {
+        built = gsvRecord_.setInteger(key::gpsSatMessage, fields.integer(1)) &&
+                gsvRecord_.setInteger(key::gpsSatMessages, fields.integer(0));
+        // The shape check has made sure that the carried satellites were all scanned.
+        const std::int64_t carried =
+            std::clamp<std::int64_t>(std::int64_t{fields.integer(2)} - 4 * (std::int64_t{fields.integer(1)} - 1), 0, 4);
+        for (int index = 0; built && index < carried; ++index) {
+            const int first = 3 + 4 * index;
+            Dictionary satellite;
+            built = satellite.setInteger(key::gpsSatPrn, fields.integer(first)) &&
+                    satellite.setInteger(key::gpsSatElevation, fields.integer(first + 1)) &&
+                    satellite.setInteger(key::gpsSatAzimuth, fields.integer(first + 2)) &&
+                    satellite.setInteger(key::gpsSatSnr, fields.integer(first + 3)) &&
+                    gsvRecord_.setArrayItem(key::gpsSatellites, static_cast<std::uint32_t>(index), satellite);
+        }
+    }
+    return deliver(gsvRecord_, built, text);
 }
 
 // $GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,A*07
@@ -209,11 +273,20 @@ bool NmeaParser::publishGsv(const ScannedFields& fields, std::string_view text)
 // position arrives; a sentence without a fix still delivers its (possibly zero) values.
 bool NmeaParser::publishRmc(const ScannedFields& fields, std::string_view text)
 {
-    const bool built =
+    if (extended())
+        rmcRecord_.clear();
+    bool built =
         rmcRecord_.setDouble(key::gpsLatitude, nmeaDegrees(fields.real(2), fields.letter(3) == 'N')) &&
         rmcRecord_.setDouble(key::gpsLongitude, nmeaDegrees(fields.real(4), fields.letter(5) == 'E')) &&
         rmcRecord_.setDouble(key::gpsSpeed, fields.real(6) * kilometresPerNauticalMile) &&
         rmcRecord_.setDouble(key::gpsDirection, fields.real(7));
+    if (built && extended()) {
+        built = addTimeOfDay(rmcRecord_, fields, 0, text, 1) &&
+                rmcRecord_.setInteger(key::gpsFixValid, fields.letter(1) == 'A' ? 1 : 0);
+        if (built && !nmea::sentenceField(text, 9).empty())
+            if (const std::optional<std::int64_t> date = nmea::calendarDate(fields.integer(8)))
+                built = rmcRecord_.setInteger(key::gpsDate, *date);
+    }
     static const Dictionary noRecord;
     if (built)
         publisher_.publish(fields.letter(1) == 'A' ? sigReadGps : sigGpsSearch, noRecord);

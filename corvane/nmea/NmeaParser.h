@@ -9,6 +9,10 @@
 // Every sentence stands alone: a record holds only the values of the sentence it came
 // from. A parser serves one thread at a time (the backend's communicator); it keeps its
 // records' buffers from one sentence to the next, so a steady stream allocates nothing.
+//
+// With NmeaRecordDetail::extended the records also carry the fix's time, date and
+// validity, the satellites, and $GPGSA's fix type and dilutions (see Corvane.h), for
+// clients that pass positions on to other programs.
 
 #include "corvane/nmea/ScanfScanner.h"
 #include "corvane/traits/SignalPublisher.h"
@@ -32,6 +36,8 @@ std::string_view nmeaSentenceName(NmeaSentenceType type) noexcept;
 // The scanf-style format a type's sentences are read with.
 std::string_view nmeaScanFormat(NmeaSentenceType type) noexcept;
 
+enum class NmeaRecordDetail : std::uint8_t { basic, extended };
+
 enum class NmeaVerdict : std::uint8_t { ignored, accepted, rejected };
 
 struct NmeaOutcome {
@@ -43,7 +49,8 @@ class NmeaParser {
 public:
     // Rejection lines go to `messages`, the process's standard error unless a caller
     // wants them elsewhere.
-    explicit NmeaParser(SignalPublisher& publisher = SignalPublisher::middleware(), std::FILE* messages = stderr);
+    explicit NmeaParser(SignalPublisher& publisher = SignalPublisher::middleware(), std::FILE* messages = stderr,
+                        NmeaRecordDetail detail = NmeaRecordDetail::basic);
     NmeaParser(const NmeaParser&) = delete;
     NmeaParser& operator=(const NmeaParser&) = delete;
 
@@ -64,6 +71,11 @@ private:
     bool parseKind(const SentenceKind& kind, std::string_view text);
     bool reject(std::string_view message, std::string_view text);
     bool deliver(Dictionary& record, bool built, std::string_view text);
+    bool extended() const noexcept { return detail_ == NmeaRecordDetail::extended; }
+    // The extension's time field (field `field` of the text, scanned as conversion
+    // `conversion`), left out when the sentence has none.
+    bool addTimeOfDay(Dictionary& record, const ScannedFields& fields, int conversion, std::string_view text,
+                      int field);
 
     // Per-type checks and output, after checksum and shape have passed.
     bool publishGga(const ScannedFields& fields, std::string_view text);
@@ -74,10 +86,12 @@ private:
 
     SignalPublisher& publisher_;
     std::FILE* messages_;
+    NmeaRecordDetail detail_;
     log4cplus::Logger logger_;
     std::array<ScanFormat, nmeaSentenceTypeCount> formats_; // kinds_' formats, taken apart
     // Reused from sentence to sentence: every value is written anew each time.
     Dictionary ggaRecord_;
+    Dictionary gsaRecord_; // extended records only
     Dictionary gsvRecord_;
     Dictionary rmcRecord_;
     Dictionary vtgRecord_;

@@ -73,7 +73,7 @@ QdClient& QdClient::instance()
 }
 
 QdClient::QdClient(SignalPublisher& publisher, QdConnectionStatistics& statistics, std::FILE* nmeaMessages)
-    : publisher_(publisher), statistics_(statistics), parser_(publisher, nmeaMessages)
+    : publisher_(publisher), statistics_(statistics), parser_(publisher, nmeaMessages, NmeaRecordDetail::extended)
 {
 }
 
@@ -336,6 +336,11 @@ void QdClient::onGpsData(void* data)
         return;
     const char* text = static_cast<const char*>(data);
     LOG4CPLUS_DEBUG(clientLogger(), text);
+    // The line as the card wrote it goes first, so that a client relaying sentences sends
+    // each before anything made of it, and also those the parser does not read.
+    Dictionary sentence;
+    if (sentence.setString(key::gpsSentence, text))
+        publisher_.publish(sigGpsUpdate, sentence);
     parser_.parseSentence(text);
     qdBackend().QdFreeMemory(data);
 }

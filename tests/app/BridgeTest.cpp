@@ -213,6 +213,15 @@ void BridgeTest::callbacksBecomeSignals_data()
     QTest::newRow("longitude only") << "gpsData" << "d:gpsLongitude=151.25" << QStringList{"longitudeChanged(151.25)"};
     QTest::newRow("record without the key") << "libraryState" << "i:deviceState=1" << QStringList{};
     QTest::newRow("empty GPS data") << "gpsData" << "" << QStringList{};
+    // What the library adds for clients that pass positions on changes nothing here.
+    QTest::newRow("sentence as received")
+        << "gpsData" << "s:gpsSentence=$GPGGA,074213.00,4807.03652,N,01131.00519,E,1,09,1.11,521.5,M,47.4,M,,*55"
+        << QStringList{};
+    QTest::newRow("position with its extension")
+        << "gpsData" << "d:gpsLatitude=-33.5;d:gpsLongitude=151.25;i:gpsTime=27733000;s:gpsQuality=1;i:gpsFixValid=1"
+        << QStringList{"latitudeChanged(-33.5)", "longitudeChanged(151.25)"};
+    QTest::newRow("fix type and dilutions") << "gpsData" << "s:gpsType=3;s:gpsHdop=1.11;s:gpsPdop=1.96"
+                                            << QStringList{};
 }
 
 void BridgeTest::callbacksBecomeSignals()

@@ -227,10 +227,27 @@ TEST_F(QdClientEvents, GpsDataIsParsedLoggedAndReleased)
     char sentence[] = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,A*07";
     client.handleEvent(QdEventGpsData, sentence);
 
-    EXPECT_EQ(log.signals(), (std::vector<Signal>{sigReadGps, sigGpsUpdate}));
-    EXPECT_NEAR(log.published()[1].record.real(key::gpsLatitude), 48.1173, 1e-9);
+    // The sentence itself first, then the fix signal and the position parsed from it.
+    EXPECT_EQ(log.signals(), (std::vector<Signal>{sigGpsUpdate, sigReadGps, sigGpsUpdate}));
+    EXPECT_STREQ(log.published()[0].record.string(key::gpsSentence), sentence);
+    EXPECT_EQ(log.published()[0].record.count(), 1u);
+    EXPECT_NEAR(log.published()[2].record.real(key::gpsLatitude), 48.1173, 1e-9);
+    // The library's parser gives the records their extension.
+    EXPECT_EQ(log.published()[2].record.integer(key::gpsDate), 19940323);
     EXPECT_EQ(backend.freed(), std::vector<void*>{sentence});
     EXPECT_EQ(capture.messages(log4cplus::DEBUG_LOG_LEVEL), std::vector<std::string>{sentence});
+}
+
+TEST_F(QdClientEvents, SentencesTheParserDoesNotReadStillReachTheClient)
+{
+    for (std::string text : {"$GPGLL,4916.45,N,12311.12,W,225444,A,*1D", "$BDGSV,1,1,01,07,40,083,46*6A",
+                             "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,A*00", "@#garbage"}) {
+        SCOPED_TRACE(text);
+        log.clear();
+        client.handleEvent(QdEventGpsData, text.data());
+        ASSERT_EQ(log.signals(), std::vector<Signal>{sigGpsUpdate});
+        EXPECT_EQ(std::string(log.published()[0].record.string(key::gpsSentence)), text);
+    }
 }
 
 TEST_F(QdClientEvents, BackendErrorsAreLoggedAndPublished)

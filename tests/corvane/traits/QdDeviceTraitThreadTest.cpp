@@ -382,12 +382,12 @@ TEST(QdProcessInstances, TheBackendsCallbacksAndTheTraitReachTheLibrary)
     FakeQdBackend backend;
     ScopedQdBackend installed(backend);
     std::vector<CvEventPtr> events;
+    char sentence[] = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,A*07";
     {
         testing::SignalRecorder recorder(CorvaneController::instance().hub(), {sigReadGps, sigGpsUpdate, sigError});
         Dictionary read;
         read.setInteger(key::gpsMode, 4);
         EXPECT_EQ(QdDeviceTrait::instance().configureGps(read), cNoError);
-        char sentence[] = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W,A*07";
         QdClient::eventCallback(QdEventGpsData, sentence);
         QdClient::errorCallback(1, static_cast<int>(0x84000002), 0);
         // The hub delivers on the publisher's thread: everything is there already.
@@ -395,12 +395,14 @@ TEST(QdProcessInstances, TheBackendsCallbacksAndTheTraitReachTheLibrary)
     }
     CorvaneController::destroyInstance();
 
-    ASSERT_EQ(events.size(), 4u);
+    ASSERT_EQ(events.size(), 5u);
     EXPECT_EQ(events[0]->sig, sigReadGps); // the receiver switched on
-    EXPECT_EQ(events[1]->sig, sigReadGps); // the sentence has a fix
-    EXPECT_EQ(events[2]->sig, sigGpsUpdate);
-    EXPECT_EQ(events[3]->sig, sigError);
-    EXPECT_EQ(events[3]->parameters.integer(key::lastError), cErrorInternalTimeout);
+    EXPECT_EQ(events[1]->sig, sigGpsUpdate); // the sentence as received
+    EXPECT_STREQ(events[1]->parameters.string(key::gpsSentence), sentence);
+    EXPECT_EQ(events[2]->sig, sigReadGps); // the sentence has a fix
+    EXPECT_EQ(events[3]->sig, sigGpsUpdate);
+    EXPECT_EQ(events[4]->sig, sigError);
+    EXPECT_EQ(events[4]->parameters.integer(key::lastError), cErrorInternalTimeout);
 }
 
 } // namespace
