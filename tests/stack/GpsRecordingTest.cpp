@@ -326,6 +326,59 @@ TEST_F(GpsRecording, AnNmeaCapturePlaysBackOnAnotherCardWithTheSamePositions)
     EXPECT_TRUE(showsFixes(recorded, *start, replayed));
 }
 
+// Positions stop for a while and come again: the track goes on in a segment of its own.
+struct PositionBreak {
+    const char* name;
+    // Control commands, each sent once the watch printed a line starting with its prefix
+    // after the one before ("" for at once).
+    std::vector<std::pair<std::string, std::string>> commands;
+};
+
+class GpxSegments : public GpsRecording, public ::testing::WithParamInterface<PositionBreak> {};
+
+TEST_P(GpxSegments, BeginAgainWherePositionsStopped)
+{
+    const std::filesystem::path gpx = files / "walk.gpx";
+    Os::Process tool;
+    ToolRun watch;
+    spawnGpsTool(tool, card.simDir(), runtime.path(), {"watch", "--gpx", gpx.string()});
+    ASSERT_TRUE(readToolWithin(tool, watch, [](const ToolRun& r) { return r.count("position: ") >= 5; }, 30s))
+        << ::testing::PrintToString(watch.lines);
+    std::size_t from = watch.lines.size();
+    for (const auto& [command, after] : GetParam().commands) {
+        if (!after.empty()) {
+            ASSERT_TRUE(readToolWithin(
+                tool, watch, [&](const ToolRun& r) { return r.find(after, from) < r.lines.size(); }, 15s))
+                << after << ": " << ::testing::PrintToString(watch.lines);
+        }
+        from = watch.lines.size();
+        ASSERT_NE(card.control(command).find("OK"), std::string::npos) << command;
+    }
+    ASSERT_TRUE(readToolWithin(tool, watch, [&](const ToolRun& r) { return r.count("position: ", from) >= 5; }, 30s))
+        << ::testing::PrintToString(watch.lines);
+    ASSERT_EQ(tool.sendSignal(SIGTERM), 0);
+    finishTool(tool, watch);
+    EXPECT_EQ(watch.exitCode, 0) << ::testing::PrintToString(watch.lines);
+
+    const std::string text = wholeFile(gpx);
+    EXPECT_TRUE(text.ends_with("    </trkseg>\n  </trk>\n</gpx>\n"));
+    EXPECT_EQ(occurrences(text, "<trkseg>"), 2u) << text;
+    EXPECT_EQ(occurrences(text, "</trkseg>"), 2u);
+    EXPECT_EQ(occurrences(text, "<trkseg>\n    </trkseg>"), 0u);
+    if (::access(kGpsbabel, X_OK) == 0) {
+        const std::optional<std::vector<BabelPoint>> points = gpsbabelPoints(gpx);
+        ASSERT_TRUE(points);
+        EXPECT_EQ(points->size(), occurrences(text, "<trkpt "));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    GpsRecording, GpxSegments,
+    ::testing::Values(PositionBreak{"FixLost", {{"lose-fix", ""}, {"regain-fix", "gps: searching"}}},
+                      PositionBreak{"CardReplugged", {{"replug", ""}}},
+                      PositionBreak{"SystemSuspended", {{"suspend", ""}, {"resume", "device: removed"}}}),
+    [](const ::testing::TestParamInfo<PositionBreak>& info) { return std::string(info.param.name); });
+
 TEST_F(GpsRecording, WithoutACardTheTrackIsAWholeDocumentAndTheCaptureEmpty)
 {
     ASSERT_NE(card.control("unplug").find("OK"), std::string::npos);
