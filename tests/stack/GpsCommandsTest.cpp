@@ -2,6 +2,7 @@
 // terminal, through the same client interface as the tray tool.
 
 #include "tests/sim/SimTestSupport.h"
+#include "tests/stack/GpsToolRun.h"
 
 #include "platform/Process.h"
 
@@ -22,50 +23,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct ToolRun {
-    std::vector<std::string> lines;
-    int exitCode = -1;
-
-    bool has(const std::string& line) const
-    {
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
-    // Whether the receiver state shown is `state`. A receiver that is on shows "active",
-    // or "reading" when sentences with a fix came while the library asked it for its
-    // state (the query opens the data port for a moment).
-    bool showsReceiver(const std::string& state) const
-    {
-        if (state == "gps: active")
-            return has("gps: active") || has("gps: reading");
-        return has(state);
-    }
-    std::size_t count(const std::string& prefix, std::size_t from = 0) const
-    {
-        return static_cast<std::size_t>(std::count_if(lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end(),
-                                                      [&](const std::string& line) { return line.rfind(prefix, 0) == 0; }));
-    }
-    // The first line from `from` on that starts with `prefix`; lines.size() when none does.
-    std::size_t find(const std::string& prefix, std::size_t from = 0) const
-    {
-        for (std::size_t i = from; i < lines.size(); ++i)
-            if (lines[i].rfind(prefix, 0) == 0)
-                return i;
-        return lines.size();
-    }
-    bool mentions(const std::string& fragment) const
-    {
-        return std::any_of(lines.begin(), lines.end(),
-                           [&](const std::string& line) { return line.find(fragment) != std::string::npos; });
-    }
-};
-
-// How the tool is started besides its arguments: more environment, and a program that
-// runs it (as another user, say).
-struct Launch {
-    std::vector<std::string> environment;
-    std::vector<std::string> runner;
-};
-
 class GpsCommands : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(card.start({"--ttff", "0", "--rate", "4"})); }
@@ -73,53 +30,21 @@ protected:
     // Starts the tool on the card; standard output and error both come through the pipe.
     void spawn(Os::Process& tool, const std::vector<std::string>& arguments, const Launch& launch = {})
     {
-        Os::Process::Options options;
-        options.pipeOutput = true;
-        std::vector<std::string> command{"ORVANTA_DEVICES=sim", "ORVANTA_SIM_DIR=" + card.simDir().string(),
-                                         "XDG_RUNTIME_DIR=" + runtime.path().string()};
-        command.insert(command.end(), launch.environment.begin(), launch.environment.end());
-        command.insert(command.end(), launch.runner.begin(), launch.runner.end());
-        command.insert(command.end(), {"sh", "-c", "exec \"$0\" \"$@\" 2>&1", ORVANTA_GPS_TOOL});
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        ASSERT_EQ(tool.spawn("env", command, options), 0);
+        spawnGpsTool(tool, card.simDir(), runtime.path(), arguments, launch);
     }
 
-    // Reads lines until `enough` holds; false when it did not within `patience`.
     static bool readWithin(Os::Process& tool, ToolRun& run, const std::function<bool(const ToolRun&)>& enough,
                            std::chrono::milliseconds patience)
     {
-        const auto deadline = std::chrono::steady_clock::now() + patience;
-        while (!enough(run)) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                                    std::chrono::steady_clock::now());
-            if (left <= 0ms)
-                return false;
-            const std::optional<std::string> line = readLine(tool.outputFd(), left);
-            if (!line)
-                return false;
-            run.lines.push_back(*line);
-        }
-        return true;
+        return readToolWithin(tool, run, enough, patience);
     }
 
-    // Reads lines until `enough` holds or the output ends.
     static void read(Os::Process& tool, ToolRun& run, const std::function<bool(const ToolRun&)>& enough = nullptr)
     {
-        while (!(enough && enough(run))) {
-            const std::optional<std::string> line = readLine(tool.outputFd(), 30s);
-            if (!line)
-                break;
-            run.lines.push_back(*line);
-        }
+        readTool(tool, run, enough);
     }
 
-    static void finish(Os::Process& tool, ToolRun& run)
-    {
-        read(tool, run);
-        tool.waitForExit(30s);
-        if (const auto status = tool.exitStatus(); status && !status->bySignal)
-            run.exitCode = status->code;
-    }
+    static void finish(Os::Process& tool, ToolRun& run) { finishTool(tool, run); }
 
     ToolRun run(const std::vector<std::string>& arguments, const Launch& launch = {})
     {

@@ -6,10 +6,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <vector>
 
 namespace Orvanta::gps {
 
 class ClientSession;
+class NoticeRecorder;
 
 struct GpsCommandOptions {
     std::FILE* output = stdout;
@@ -18,6 +20,9 @@ struct GpsCommandOptions {
     std::chrono::milliseconds patience = std::chrono::seconds(10);
     // watch: leave the receiver on at the end, whatever it was at the start.
     bool keepOn = false;
+    // watch: what keeps a record of the notices besides the lines printed (the caller's);
+    // each takes every notice and is finished when the watch ends.
+    std::vector<NoticeRecorder*> recorders;
     // How a card that came without its receiver is examined.
     AccessCheck portAccess = checkPortAccess;
 };
@@ -26,7 +31,8 @@ int showGpsStatus(const GpsCommandOptions& options);
 int switchGps(const GpsCommandOptions& options, bool on);
 // Reads positions until `session.interrupt()` is called (by the caller's signal thread),
 // also across the card being pulled and put back, then puts the receiver back as it was
-// found. The session is the caller's so that it can be interrupted.
+// found. The session is the caller's so that it can be interrupted. A recording that
+// could not be written fails the watch.
 int watchGps(const GpsCommandOptions& options, ClientSession& session);
 
 } // namespace Orvanta::gps

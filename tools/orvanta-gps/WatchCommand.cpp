@@ -4,6 +4,7 @@
 #include "GpsCommands.h"
 
 #include "ClientSession.h"
+#include "NoticeRecorder.h"
 #include "NoticeText.h"
 #include "ReadingKeeper.h"
 #include "ReceiverCommand.h"
@@ -48,6 +49,8 @@ public:
 private:
     void show(const Notice& notice)
     {
+        for (NoticeRecorder* recorder : options_.recorders)
+            recorder->take(notice);
         const bool receiverBack = reading_.take(notice);
         print(notice);
         if (receiverBack)
@@ -104,7 +107,11 @@ private:
 int watchGps(const GpsCommandOptions& options, ClientSession& session)
 {
     Watch watch(options, session);
-    return watch.run();
+    const int rc = watch.run();
+    bool recorded = true;
+    for (NoticeRecorder* recorder : options.recorders)
+        recorded = recorder->finish() && recorded;
+    return recorded ? rc : 1;
 }
 
 } // namespace Orvanta::gps

@@ -5,16 +5,20 @@
 //   orvanta-gps cards          what card detection sees
 //   orvanta-gps info           the card's identity, read from the card
 //   orvanta-gps status|on|off  the receiver through the client API, as the tray tool
-//   orvanta-gps watch          its states and positions until Ctrl-C
+//   orvanta-gps watch          its states and positions until Ctrl-C, also into a GPX
+//                              track or an NMEA capture
 //   orvanta-gps serve          its positions for map programs, over the position protocol
 //                              on TCP port 2947, until ended
 
 #include "CardsCommand.h"
-#include "DecodeCommand.h"
 #include "ClientSession.h"
+#include "DecodeCommand.h"
 #include "GpsCommands.h"
+#include "GpxTrackWriter.h"
 #include "InfoCommand.h"
 #include "ServeCommand.h"
+#include "NmeaRecorder.h"
+#include "RecordingFile.h"
 
 #include <log4cplus/initializer.h>
 #include <log4cplus/logger.h>
@@ -27,8 +31,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -40,7 +46,7 @@ constexpr const char* usage =
     "       orvanta-gps cards [SECONDS]\n"
     "       orvanta-gps info [SECONDS]\n"
     "       orvanta-gps status|on|off [SECONDS]\n"
-    "       orvanta-gps watch [--keep-on] [SECONDS]\n"
+    "       orvanta-gps watch [--keep-on] [--gpx FILE] [--nmea FILE] [SECONDS]\n"
     "       orvanta-gps serve [--listen ADDR:PORT]\n"
     "\n"
     "decode  runs each line of FILE (or of standard input for -) through Orvanta's NMEA\n"
@@ -61,8 +67,29 @@ constexpr const char* usage =
     "        SIGTERM or SIGHUP, also across the card being pulled and plugged in again or\n"
     "        the system sleeping; when positions come again, a \"gap:\" line tells how long\n"
     "        there were none and why. SECONDS is how long to wait for the card at the\n"
-    "        start. At the end the receiver is put back as watch found it: off, or on but\n"
-    "        not read; with --keep-on it is left on.\n"
+    "        start (default 10). At the end the receiver is put back as watch found it:\n"
+    "        off, or on but not read.\n"
+    "        --keep-on    leave the receiver on at the end, as the tray tool would find\n"
+    "                     it.\n"
+    "        --gpx FILE   also write the positions to FILE as a GPX 1.1 track: one point\n"
+    "                     per fix, with its latitude and longitude, and its altitude and\n"
+    "                     UTC time when the receiver sent them; a new track segment\n"
+    "                     begins whenever positions stopped for a while (the fix lost,\n"
+    "                     the card pulled, the system asleep). Each point is flushed to\n"
+    "                     FILE once both sentences of its fix (GGA and RMC) came, so a\n"
+    "                     crash loses at most the last point. The document is completed\n"
+    "                     however watch ends: a signal, no card coming, an error. The\n"
+    "                     track is named after FILE, without its extension.\n"
+    "        --nmea FILE  also write every line the receiver sent to FILE, exactly as it\n"
+    "                     came, each ended with CR LF and flushed at once: sentences of\n"
+    "                     every kind, also those without a fix. Decode it with\n"
+    "                     \"orvanta-gps decode FILE\", or play it back as the virtual\n"
+    "                     card's receiver with \"orvanta-cardsim --track FILE\" (which\n"
+    "                     cuts it into fixes at each sentence of the first one's type).\n"
+    "        FILE (also given as --gpx=FILE, --nmea=FILE) is created, or overwritten,\n"
+    "        as watch starts and written in place; a FILE that cannot be written ends\n"
+    "        watch before it looks for the card, with status 1. --gpx and --nmea may\n"
+    "        be given together, for two different files, with --keep-on or not.\n"
     "serve   serves the receiver's positions to map programs (cgps, gpspipe, xgps, QGIS,\n"
     "        ...) over the JSON position protocol (release 3.14) on TCP port 2947 of the\n"
     "        loopback address, until SIGTERM, SIGINT or SIGHUP. Once it listens it prints\n"
@@ -101,8 +128,8 @@ constexpr const char* usage =
     "the reason under each port, and by status, on, off and watch, which then fail.\n"
     "\n"
     "Exit status: 0 on success; 1 when the command failed (no card, no receiver, a card\n"
-    "that refused or could not be used, an unreadable FILE, an address that serve\n"
-    "cannot listen on); 2 for a wrong command line.\n";
+    "that refused or could not be used, an unreadable FILE, a recording that could not be\n"
+    "written, an address that serve cannot listen on); 2 for a wrong command line.\n";
 
 // Runs a command that reads the receiver (watch, serve) until SIGINT, SIGTERM or
 // SIGHUP. The signals are blocked before the library starts its threads, which inherit
@@ -183,6 +210,66 @@ struct CloseFile {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
 };
 
+// What watch writes besides its lines, from --gpx and --nmea.
+struct WatchRecordings {
+    std::optional<std::string> gpxPath;
+    std::optional<std::string> nmeaPath;
+    std::optional<Orvanta::gps::GpxTrackWriter> gpx;
+    std::optional<Orvanta::gps::NmeaRecorder> nmea;
+
+    // Takes "--gpx FILE", "--gpx=FILE" and the same for --nmea at argv[i], moving i past
+    // them; false when argv[i] is none of these. `wrong` is set when the FILE is missing
+    // or given twice.
+    bool takeOption(int argc, char** argv, int& i, bool& wrong)
+    {
+        const std::string_view argument = argv[i];
+        using Option = std::pair<std::string_view, std::optional<std::string>*>;
+        for (const auto& [name, path] : {Option{"--gpx", &gpxPath}, Option{"--nmea", &nmeaPath}}) {
+            std::optional<std::string_view> value;
+            if (argument == name && i + 1 < argc)
+                value = argv[++i];
+            else if (argument.starts_with(name) && argument.substr(name.size()).starts_with('='))
+                value = argument.substr(name.size() + 1);
+            else if (argument != name)
+                continue;
+            wrong = wrong || !value || value->empty() || path->has_value();
+            if (value)
+                *path = std::string(*value);
+            return true;
+        }
+        return false;
+    }
+
+    // Creates the files and hands their recorders to the watch. The exit status, after
+    // saying why, when one cannot be written (1) or both options name the same file (2).
+    std::optional<int> open(Orvanta::gps::GpsCommandOptions& options)
+    {
+        using namespace Orvanta::gps;
+        if (gpxPath) {
+            std::optional<RecordingFile> file = RecordingFile::create(*gpxPath, options.messages);
+            if (!file)
+                return 1;
+            const GpxHeader header{std::string("orvanta-gps ") + ORVANTA_VERSION,
+                                   std::filesystem::path(*gpxPath).stem().string(), std::chrono::system_clock::now()};
+            gpx.emplace(std::move(*file), header);
+            options.recorders.push_back(&*gpx);
+        }
+        if (nmeaPath) {
+            std::error_code error;
+            if (gpxPath && std::filesystem::equivalent(*gpxPath, *nmeaPath, error)) {
+                std::fprintf(options.messages, "orvanta-gps: --gpx and --nmea name the same file\n");
+                return 2;
+            }
+            std::optional<RecordingFile> file = RecordingFile::create(*nmeaPath, options.messages);
+            if (!file)
+                return 1;
+            nmea.emplace(std::move(*file));
+            options.recorders.push_back(&*nmea);
+        }
+        return std::nullopt;
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -201,11 +288,13 @@ int main(int argc, char** argv)
                               command == "off" || command == "watch";
     if (waitsForCard) {
         bool keepOn = false;
+        bool wrong = false;
+        WatchRecordings recordings;
         std::vector<const char*> rest;
         for (int i = 2; i < argc; ++i) {
             if (command == "watch" && std::string_view(argv[i]) == "--keep-on")
                 keepOn = true;
-            else
+            else if (command != "watch" || !recordings.takeOption(argc, argv, i, wrong))
                 rest.push_back(argv[i]);
         }
         // "cards" may look just once; the others need at least a second for a card to come.
@@ -213,7 +302,7 @@ int main(int argc, char** argv)
             rest.size() > 1 ? std::nullopt
                             : secondsArgument(rest.empty() ? nullptr : rest[0], command == "cards" ? 5 : 10,
                                               command == "cards" ? 0 : 1);
-        if (!patience) {
+        if (!patience || wrong) {
             std::fputs(usage, stderr);
             return 2;
         }
@@ -226,9 +315,12 @@ int main(int argc, char** argv)
         options.keepOn = keepOn;
         if (command == "status")
             return Orvanta::gps::showGpsStatus(options);
-        if (command == "watch")
+        if (command == "watch") {
+            if (const std::optional<int> failed = recordings.open(options))
+                return *failed;
             return runUntilInterrupted(
                 [&](Orvanta::gps::ClientSession& session) { return Orvanta::gps::watchGps(options, session); });
+        }
         return Orvanta::gps::switchGps(options, command == "on");
     }
     if (argc != 3 || std::string_view(argv[1]) != "decode") {
