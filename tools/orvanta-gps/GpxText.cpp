@@ -1,5 +1,7 @@
 #include "GpxText.h"
 
+#include "tools/orvanta-gps/FixDate.h"
+
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -53,18 +55,6 @@ std::size_t xmlCharacterLength(std::string_view text)
     return length;
 }
 
-std::optional<std::chrono::sys_days> dayOf(std::int64_t date)
-{
-    if (date < 10000101 || date > 99991231)
-        return std::nullopt;
-    const std::chrono::year_month_day day{std::chrono::year(static_cast<int>(date / 10000)),
-                                          std::chrono::month(static_cast<unsigned>(date / 100 % 100)),
-                                          std::chrono::day(static_cast<unsigned>(date % 100))};
-    if (!day.ok())
-        return std::nullopt;
-    return std::chrono::sys_days(day);
-}
-
 } // namespace
 
 std::string xmlEscaped(std::string_view text)
@@ -97,10 +87,11 @@ std::string xmlEscaped(std::string_view text)
 
 std::optional<std::int64_t> fixMilliseconds(std::int64_t date, std::int64_t millisecondsOfDay)
 {
-    const std::optional<std::chrono::sys_days> day = dayOf(date);
+    const std::optional<std::chrono::year_month_day> day = fixCalendarDay(date);
     if (!day || millisecondsOfDay < 0 || millisecondsOfDay >= kLongestDay)
         return std::nullopt;
-    return std::chrono::duration_cast<std::chrono::milliseconds>(day->time_since_epoch()).count() + millisecondsOfDay;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::sys_days(*day).time_since_epoch()).count() +
+           millisecondsOfDay;
 }
 
 std::optional<std::string> isoFixTime(std::int64_t date, std::int64_t millisecondsOfDay)

@@ -1,22 +1,12 @@
 #include "ProtocolReports.h"
 
+#include "tools/orvanta-gps/FixDate.h"
+
 #include <cmath>
 #include <cstdio>
 
 namespace Orvanta::gps {
 namespace {
-
-std::optional<std::chrono::year_month_day> calendarDate(std::int64_t date)
-{
-    if (date <= 0 || date > 99991231)
-        return std::nullopt;
-    const std::chrono::year_month_day day{std::chrono::year(static_cast<int>(date / 10000)),
-                                          std::chrono::month(static_cast<unsigned>(date / 100 % 100)),
-                                          std::chrono::day(static_cast<unsigned>(date % 100))};
-    if (!day.ok())
-        return std::nullopt;
-    return day;
-}
 
 std::string isoText(const std::chrono::year_month_day& day, std::int64_t milliseconds)
 {
@@ -36,7 +26,7 @@ std::string isoText(const std::chrono::year_month_day& day, std::int64_t millise
 
 std::string fixTimeText(std::int64_t date, std::int64_t milliseconds)
 {
-    const auto day = calendarDate(date);
+    const auto day = fixCalendarDay(date);
     // A leap second reads 23:59:60.
     if (!day || milliseconds < 0 || milliseconds >= 86'401'000)
         return {};
@@ -45,7 +35,7 @@ std::string fixTimeText(std::int64_t date, std::int64_t milliseconds)
 
 std::int64_t dayAfter(std::int64_t date)
 {
-    const auto day = calendarDate(date);
+    const auto day = fixCalendarDay(date);
     if (!day)
         return 0;
     const std::chrono::year_month_day next{std::chrono::sys_days(*day) + std::chrono::days(1)};
