@@ -247,8 +247,9 @@ std::string helpText()
         "Plays a WWAN card of the maker with a GPS receiver on pseudo-terminals, and plugs it\n"
         "into the simulated device tree (the folder of ORVANTA_SIM_DIR, read by the libraries\n"
         "when ORVANTA_DEVICES=sim). Its AT ports answer the card's AT commands; while the\n"
-        "receiver is on, its GPS data port carries NMEA sentences from a track. The card is\n"
-        "unplugged when the program ends (also on SIGTERM and SIGINT).\n"
+        "receiver is on, its GPS data port carries NMEA sentences from a track. It meets a\n"
+        "network of its own making, which the network options and control commands set. The\n"
+        "card is unplugged when the program ends (also on SIGTERM and SIGINT).\n"
         "\n"
         "Options:\n";
     auto column = [&](std::string left, std::string_view right) {
