@@ -114,9 +114,11 @@ void TrackFixes::takePosition(const Notice& notice, std::vector<TrackEvent>& eve
         (fromGga ? pending_->fromGga : pending_->fromRmc) = true;
     } else {
         give(events);
-        // One more sentence of the fix just given out adds nothing to the track.
-        if (last_ && point.timeOfDay && last_->timeOfDay == point.timeOfDay &&
-            (!point.date || !last_->date || last_->date == point.date))
+        // One more sentence of the fix just given out adds nothing to the track, also when
+        // its stretch ended in between (the state machine can report the fix lost, or the
+        // system going to sleep, between the GGA and the RMC of one fix).
+        if (lastGiven_ && point.timeOfDay && lastGiven_->timeOfDay == point.timeOfDay &&
+            (!point.date || !lastGiven_->date || lastGiven_->date == point.date))
             return;
         pending_ = Pending{point, fromGga, !fromGga, notice.arrived};
     }
@@ -134,6 +136,7 @@ void TrackFixes::give(std::vector<TrackEvent>& events)
         events.push_back({TrackEvent::Kind::stretchEnd, {}});
     events.push_back({TrackEvent::Kind::point, next.point});
     last_ = Written{next.point.timeOfDay, next.point.date, next.arrived};
+    lastGiven_ = last_;
 }
 
 void TrackFixes::endStretch(std::vector<TrackEvent>& events)

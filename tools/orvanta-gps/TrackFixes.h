@@ -62,6 +62,7 @@ private:
 
     std::optional<Pending> pending_;
     std::optional<Written> last_; // the stretch's last point given out; none between stretches
+    std::optional<Written> lastGiven_; // the last point given out, whatever stretch it ended
 };
 
 } // namespace Orvanta::gps
