@@ -28,9 +28,10 @@ class ClientRecorder {
 public:
     struct Event {
         int id;
-        std::string text; // the data of events that carry text
+        std::string text; // the data of events that carry text (GPS data, USSD)
         std::thread::id thread;
         int deviceState; // QdGetDeviceState during the call, when `readState`
+        int value;       // the USSD status, the index of event 15
     };
     struct Error {
         int kind, code, extra;
