@@ -33,8 +33,10 @@ int CheckedNetworkState(int state);
 //   +CGREG: 1,"1A2B","00C3"        the report with LAC and CellID (hex, quoted or bare)
 //   +CGREG: 2,1,"1A2B","00C3"      the answer to "AT+CGREG?": the report mode first
 // After the first int and its comma, the number of commas left tells them apart: none
-// or two, and the first int was the mode. A line that goes on past the CellID (the
-// access technology of later firmware) reads as the report with a location.
+// or two, and the first int was the mode; one or more, and there is a location. So a
+// report that goes on past the CellID with the access technology and the routing area
+// (three commas left) reads right, but one with the technology alone (two) would be
+// taken for the answer with the mode first: the cards this backend drives send neither.
 struct PacketSwitchedReport {
     int state = 0;
     std::optional<CellLocation> location;

@@ -119,6 +119,12 @@ std::vector<GSM::QueueEntry> RecordingWork::Entries() const
     return entries_;
 }
 
+void RecordingWork::Clear()
+{
+    std::lock_guard lock(mutex_);
+    entries_.clear();
+}
+
 std::size_t RecordingWork::Count(std::uint32_t message) const
 {
     std::lock_guard lock(mutex_);

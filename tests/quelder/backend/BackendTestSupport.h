@@ -72,6 +72,7 @@ public:
     };
     void Run(const GSM::QueueEntry& entry) override;
     std::vector<GSM::QueueEntry> Entries() const;
+    void Clear();
     std::size_t Count(std::uint32_t message) const;
     bool WaitForCount(std::uint32_t message, std::size_t count, std::chrono::milliseconds timeout = 5s) const;
 
