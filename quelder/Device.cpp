@@ -219,6 +219,9 @@ void Device::ResetValues(bool bulk, DeviceState state)
 {
     SetIdleText({}, bulk);
     SetCallerNumber({});
+    // What the start-up learnt of the card and its SIM belongs to that card alone.
+    SetFeatures({});
+    registration_.SetHomeNumbers({});
     SetFirmware(std::nullopt);
     for (std::size_t i = 0; i < kValueCount; ++i) {
         const Value value = static_cast<Value>(i);

@@ -394,16 +394,27 @@ QdResult GenericPlatform::QdSetBandStates(const char* bands)
 {
     return Run(Needs::initialized, [&](Modem& modem) {
         RequireOutput(bands);
-        // The names of the bands to use, comma-separated ("GSM900,WCDMA2100"): they go
-        // between quotes, so a quote or a control character would end the command's text.
-        const std::string_view names = bands;
-        if (names.empty() || std::any_of(names.begin(), names.end(), [](char c) {
-                return c == '"' || static_cast<unsigned char>(c) < 0x20;
-            }))
-            Raise(kInvalidParameter);
-        modem.Command("AT_TPBM=\"").Append(names).Append("\",1");
-        modem.Send();
-        modem.WaitFinal();
+        // The bands to use, comma-separated ("EGSM900,WCDMA2100"); each band the card offers
+        // is switched on or off by a command of its own: AT_TPBM="EGSM900",1. A band the
+        // card does not offer is refused before anything is sent.
+        std::vector<std::string> wanted;
+        for (std::string_view rest = bands; !rest.empty();) {
+            const std::size_t comma = std::min(rest.find(','), rest.size());
+            wanted.emplace_back(rest.substr(0, comma));
+            rest.remove_prefix(std::min(comma + 1, rest.size()));
+        }
+        std::vector<BandState> offered;
+        for (const std::string& line : AskBandLines())
+            offered.push_back(BandStateOf(line));
+        for (const std::string& band : wanted)
+            if (std::none_of(offered.begin(), offered.end(), [&](const BandState& b) { return b.name == band; }))
+                Raise(kInvalidParameter);
+        for (const BandState& band : offered) {
+            const bool on = std::find(wanted.begin(), wanted.end(), band.name) != wanted.end();
+            modem.Command("AT_TPBM=").Append(QuotedString(band.name)).AppendChar(',').AppendInt(on ? 1 : 0);
+            modem.Send();
+            modem.WaitFinal();
+        }
     });
 }
 

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -318,6 +319,114 @@ TEST_F(RegistrationTest, RoamingCheckThatCannotAskTheCardKeepsRoaming)
     device.Registration().SetHomeNumbers(GSM::HomeNumbersOf("302370123456789"));
     device.Registration().ReportCircuitSwitched(GSM::kRegisteredRoaming);
     EXPECT_EQ(device.Get(Value::csNetworkState), GSM::kRegisteredRoaming);
+}
+
+// --- the device's queued work for the registration -------------------------------------------
+
+TEST_F(RegistrationTest, EnableErrorsRequestSwitchesTheRegistrationReportsOnAgain)
+{
+    OpenCard({{"ATE0", "\r\nOK\r\n"},
+              {"AT+CMEE=1", "\r\nOK\r\n"},
+              {"AT+CREG=1", "\r\nOK\r\n"},
+              {"AT+CGREG=2", "\r\nOK\r\n"},
+              {"AT_TCTI=1", "\r\nOK\r\n"},
+              {"AT+CREG?", OkAnswer({"+CREG: 1,1"})},
+              {"AT+CGREG?", OkAnswer({"+CGREG: 2,1,\"1A2B\",\"00C3\""})},
+              {"AT_TCTI?", OkAnswer({"_TCTI: 1,2"})}});
+    work.Clear();
+    device.Run({GSM::WM_ENABLE_EX_ERRORS, 0, 0});
+    EXPECT_EQ(card->card.Commands(), (std::vector<std::string>{"ATE0", "AT+CMEE=1", "AT+CREG=1", "AT+CGREG=2",
+                                                               "AT_TCTI=1", "AT+CREG?", "AT+CGREG?", "AT_TCTI?"}));
+    // The answers of the queries came as reports, moved to the communicator.
+    Drain();
+    EXPECT_EQ(work.Count(GSM::WM_QD_CS_REGISTRATION), 1u);
+    EXPECT_EQ(work.Count(GSM::WM_QD_PS_REGISTRATION), 1u);
+    EXPECT_EQ(device.Get(Value::cellType2g), 2);
+    EXPECT_FALSE(log.Contains("initiated by WM_ENABLE_EX_ERRORS failed"));
+}
+
+TEST_F(RegistrationTest, EnableErrorsRequestThatFailsIsLogged)
+{
+    OpenCard({{"ATE0", "\r\nOK\r\n"}, {"AT+CMEE=1", "\r\nOK\r\n"}});
+    device.Run({GSM::WM_ENABLE_EX_ERRORS, 0, 0});
+    EXPECT_TRUE(log.Contains("Qd: QdEnableRegistrationEvents() initiated by WM_ENABLE_EX_ERRORS failed with 0x84000003"));
+}
+
+TEST_F(RegistrationTest, SignalPollOfAZteCardStoresSignalCellTypesAndTechnology)
+{
+    OpenCard({{"AT+CSQ", OkAnswer({"+CSQ: 21,0"})}, {"AT+ZPAS?", OkAnswer({"+ZPAS: \"HSDPA\",\"CS_PS\""})}}, 0x8900);
+    device.Set(Value::csNetworkState, GSM::kRegistered, true);
+    device.Run({GSM::WM_QD_SIGNAL_POLL, 0, 0});
+    EXPECT_EQ(device.Get(Value::signalStrength), 21);
+    EXPECT_EQ(device.Get(Value::cellType3g), 2);
+    EXPECT_EQ(device.Get(Value::accessTechnology), kUmts);
+    EXPECT_EQ(device.Get(Value::psNetworkState), GSM::kRegistered);
+    EXPECT_EQ(device.Get(Value::hsdpaRegistered), 1);
+}
+
+TEST_F(RegistrationTest, CellTypePollStoresTheWcdmaCellTypeOrLogsItsFailure)
+{
+    OpenCard({{"AT_TWCTI?", OkAnswer({"_TWCTI: 3"})}});
+    device.Run({GSM::WM_QD_CELL_TYPE_POLL, 0, 0});
+    EXPECT_EQ(device.Get(Value::cellType3g), 3);
+    card->HangUp();
+    device.Run({GSM::WM_QD_CELL_TYPE_POLL, 0, 0});
+    EXPECT_TRUE(log.Contains("Qd: Querying WCDMA cell type failed with 0x"));
+}
+
+TEST_F(RegistrationTest, PollsWaitForAnInitialisedCard)
+{
+    OpenCard({});
+    device.SetDeviceState(DeviceState::found, true);
+    device.Run({GSM::WM_QD_CELL_TYPE_POLL, 0, 0});
+    device.Run({GSM::WM_QD_SIGNAL_POLL, 0, 0});
+    EXPECT_TRUE(card->card.Commands().empty());
+}
+
+// What the data connections are told, recorded.
+class RecordingPacketData final : public GSM::PacketDataEvents {
+public:
+    void UpdateTcpWindow(int technology) override
+    {
+        std::lock_guard lock(mutex_);
+        technologies_.push_back(technology);
+    }
+    void PdpContextChanged(int context, bool activated) override
+    {
+        std::lock_guard lock(mutex_);
+        contexts_.emplace_back(context, activated);
+    }
+    std::vector<int> Technologies() const
+    {
+        std::lock_guard lock(mutex_);
+        return technologies_;
+    }
+    std::vector<std::pair<int, bool>> Contexts() const
+    {
+        std::lock_guard lock(mutex_);
+        return contexts_;
+    }
+
+private:
+    mutable std::mutex mutex_; // guards both lists: the device's threads write, the test reads
+    std::vector<int> technologies_;
+    std::vector<std::pair<int, bool>> contexts_;
+};
+
+TEST_F(RegistrationTest, DataConnectionsHearTheTechnologyAndTheContexts)
+{
+    RecordingPacketData packetData;
+    device.SetPacketDataEvents(&packetData);
+    SetCard(kGx750, 0);
+    device.Registration().SetAccessTechnology(kUmts);
+    device.Registration().ReportCircuitSwitched(GSM::kRegistered);
+    device.Run({GSM::WM_QD_PDP_CONTEXT, 1, 1});
+    device.Run({GSM::WM_QD_PDP_CONTEXT, 1, 0});
+    EXPECT_EQ(packetData.Technologies(), (std::vector<int>{kUmts, kUmts}));
+    EXPECT_EQ(packetData.Contexts(), (std::vector<std::pair<int, bool>>{{1, true}, {1, false}}));
+    device.SetPacketDataEvents(nullptr);
+    device.Registration().SetAccessTechnology(kGprs);
+    EXPECT_TRUE(log.Contains("Qd: UpdateTcpWindowSize(): no data connection to tune for PacketSwitchedTechnologyGprs"));
 }
 
 // The whole way of a report: the card's line, the receiver's handler, the communicator,
