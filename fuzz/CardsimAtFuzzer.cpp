@@ -1,11 +1,31 @@
 // Feeds arbitrary bytes to an AT port of the virtual card, as any program that opens the
-// port may write them. The first byte picks the forced answers in force.
+// port may write them. The first byte picks the forced answers in force. The card's
+// alarms ring between the two halves and at the end, so deferred answers (a network
+// scan), registrations after a radio switch-on, calls and USSD answers complete.
 
 #include "sim/cardsim/AtSession.h"
+#include "sim/cardsim/CardState.h"
 #include "sim/cardsim/Receiver.h"
 
 #include <cstddef>
 #include <cstdint>
+
+namespace {
+
+// An answer line never holds a line end: it would split into lines the host cannot place.
+void checkLines(const std::vector<Cardsim::Emission>& out, std::size_t& echoed)
+{
+    for (const Cardsim::Emission& emission : out) {
+        if (emission.kind == Cardsim::Emission::Kind::echo) {
+            echoed += emission.text.size();
+            continue;
+        }
+        if (emission.text.find_first_of("\r\n") != std::string::npos || emission.text.empty())
+            __builtin_trap();
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -21,23 +41,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             faults.set("AT+CGMR", FinalResult::error(), {});
         ++data, --size;
     }
-    AtSession session(dialect, facts, &receiver, faults);
+    ManualAlarms alarms;
+    CardState state(alarms.maker());
     std::vector<Emission> out;
+    AtSession session(dialect, facts, &receiver, faults, &state, alarms.maker());
+    session.onLateOutput([&out](const std::vector<Emission>& late) { out.insert(out.end(), late.begin(), late.end()); });
+    state.onEvent([&](CardEvent event) { session.report(event, out); });
     // In two pieces, as a read may cut a command anywhere.
     const std::size_t half = size / 2;
     session.feed({data, half}, out);
+    alarms.runAll(50);
     session.feed({data + half, size - half}, out);
+    alarms.runAll(50);
 
     std::size_t echoed = 0;
-    for (const Emission& emission : out) {
-        if (emission.kind == Emission::Kind::echo) {
-            echoed += emission.text.size();
-            continue;
-        }
-        // An answer line never holds a line end: it would split into lines the host cannot place.
-        if (emission.text.find_first_of("\r\n") != std::string::npos || emission.text.empty())
-            __builtin_trap();
-    }
+    checkLines(out, echoed);
     if (echoed > size)
         __builtin_trap();
     return 0;

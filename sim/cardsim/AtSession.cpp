@@ -1,5 +1,9 @@
 #include "sim/cardsim/AtSession.h"
 
+#include <algorithm>
+#include <cassert>
+#include <iterator>
+
 namespace Cardsim {
 namespace {
 
@@ -15,12 +19,38 @@ void echo(char c, std::vector<Emission>& out)
     out.back().text += c;
 }
 
+void emitLines(std::vector<std::string>& lines, std::vector<Emission>& out)
+{
+    for (std::string& line : lines)
+        out.push_back({Emission::Kind::line, std::move(line)});
+    lines.clear();
+}
+
 } // namespace
+
+AtSession::AtSession(const Dialect& dialect, const CardFacts& facts, Receiver* receiver, FaultRules& faults,
+                     CardState* card, const AlarmMaker& alarms)
+    : dialect_(dialect), facts_(facts), receiver_(receiver), faults_(faults), card_(card)
+{
+    if (alarms)
+        alarm_ = alarms([this] { finishDeferred(); });
+}
+
+CommandContext AtSession::contextFor(std::vector<std::string>& lines)
+{
+    return CommandContext{settings_, facts_, receiver_, card_, lines};
+}
 
 void AtSession::feed(std::span<const std::uint8_t> bytes, std::vector<Emission>& out)
 {
-    for (const std::uint8_t byte : bytes) {
-        const char c = static_cast<char>(byte);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (busy()) {
+            const std::size_t room = kMaxHeldInput - std::min(held_.size(), kMaxHeldInput);
+            const std::size_t take = std::min(room, bytes.size() - i);
+            held_.append(reinterpret_cast<const char*>(bytes.data() + i), take);
+            return;
+        }
+        const char c = static_cast<char>(bytes[i]);
         if (c == kLineFeed)
             continue;
         // The echo follows the setting in force when the byte came, so the echo of
@@ -44,27 +74,73 @@ void AtSession::endOfLine(std::vector<Emission>& out)
 {
     const bool overlong = overlong_;
     const auto commands = parseCommandLine(line_);
-    dropPartialLine();
+    line_.clear();
+    overlong_ = false;
     if (!commands && !overlong)
         return; // no "AT": not meant for the modem
     std::vector<std::string> lines;
-    CommandContext context{settings_, facts_, receiver_, lines};
-    const FinalResult result = overlong ? FinalResult::error() : dialect_.run(*commands, context, faults_);
-    for (std::string& line : lines)
-        out.push_back({Emission::Kind::line, std::move(line)});
-    out.push_back({Emission::Kind::line, resultText(result, settings_.errorReporting)});
+    if (overlong)
+        proceed({}, FinalResult::error(), lines, out);
+    else
+        proceed(*commands, FinalResult::ok(), lines, out);
 }
 
-void AtSession::report(CardEvent event, std::vector<Emission>& out) const
+void AtSession::proceed(std::span<const AtCommand> commands, FinalResult result, std::vector<std::string>& lines,
+                        std::vector<Emission>& out)
 {
-    for (std::string& line : dialect_.unsolicited(event, settings_, facts_, receiver_))
-        out.push_back({Emission::Kind::line, std::move(line)});
+    CommandContext context = contextFor(lines);
+    if (!result.failed()) {
+        inCommand_ = true;
+        result = dialect_.run(commands, context, faults_);
+        inCommand_ = false;
+    }
+    emitLines(lines, out);
+    if (context.deferral && !result.failed()) {
+        assert(alarm_ && "a deferred answer in a session without alarms");
+        deferred_ = Deferred{context.deferral->finish, {commands.begin(), commands.end()}};
+        alarm_->set(context.deferral->delay);
+    } else {
+        out.push_back({Emission::Kind::line, resultText(result, settings_.errorReporting)});
+    }
+    out.insert(out.end(), std::make_move_iterator(heldReports_.begin()), std::make_move_iterator(heldReports_.end()));
+    heldReports_.clear();
+}
+
+void AtSession::finishDeferred()
+{
+    if (!deferred_)
+        return;
+    const Deferred deferred = std::move(*deferred_);
+    deferred_.reset();
+    std::vector<Emission> out;
+    std::vector<std::string> lines;
+    CommandContext context = contextFor(lines);
+    inCommand_ = true;
+    const FinalResult result = deferred.finish(context, {});
+    inCommand_ = false;
+    proceed(deferred.rest, result, lines, out);
+    if (!busy()) {
+        const std::string held = std::move(held_);
+        held_.clear();
+        feed({reinterpret_cast<const std::uint8_t*>(held.data()), held.size()}, out);
+    }
+    if (lateOutput_)
+        lateOutput_(out);
+}
+
+void AtSession::report(CardEvent event, std::vector<Emission>& out)
+{
+    const ReportContext context{settings_, facts_, receiver_, card_};
+    std::vector<Emission>& into = inCommand_ ? heldReports_ : out;
+    for (std::string& line : dialect_.unsolicited(event, context))
+        into.push_back({Emission::Kind::line, std::move(line)});
 }
 
 void AtSession::dropPartialLine()
 {
     line_.clear();
     overlong_ = false;
+    held_.clear();
 }
 
 } // namespace Cardsim

@@ -6,10 +6,18 @@
 //
 // Line feeds are not echoed: a host ends its commands with CR LF and expects the echo of
 // the command followed by CR alone, so an echoed LF would turn up in front of the answer.
+//
+// A command whose answer comes later (a network scan) keeps the port busy: the lines it
+// has written so far go out at once, its final result and the rest of the command line
+// when its alarm rings, through the late output. What the host sends meanwhile is held
+// and read once the answer is complete, as a modem reads its buffer after a long command.
 
+#include "sim/cardsim/Alarm.h"
 #include "sim/cardsim/Dialect.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -28,30 +36,58 @@ class AtSession {
 public:
     // The longest command line the card takes; a longer one is answered with ERROR.
     static constexpr std::size_t kMaxCommandLine = 1024;
+    // What the port holds while busy; more is dropped.
+    static constexpr std::size_t kMaxHeldInput = 4 * kMaxCommandLine;
 
-    AtSession(const Dialect& dialect, const CardFacts& facts, Receiver* receiver, FaultRules& faults)
-        : dialect_(dialect), facts_(facts), receiver_(receiver), faults_(faults)
-    {
-    }
+    using LateOutput = std::function<void(const std::vector<Emission>& emissions)>;
+
+    // `card` and `alarms` may be left out by dialects without network rows.
+    AtSession(const Dialect& dialect, const CardFacts& facts, Receiver* receiver, FaultRules& faults,
+              CardState* card = nullptr, const AlarmMaker& alarms = {});
+    AtSession(const AtSession&) = delete;
+    AtSession& operator=(const AtSession&) = delete;
+
+    // Where what the card sends after a deferred answer's alarm goes.
+    void onLateOutput(LateOutput output) { lateOutput_ = std::move(output); }
 
     // Appends to `out` what the card sends in answer to `bytes`.
     void feed(std::span<const std::uint8_t> bytes, std::vector<Emission>& out);
-    // Appends the unsolicited results that `event` raises on this port.
-    void report(CardEvent event, std::vector<Emission>& out) const;
-    // Forgets a command line that has not ended yet.
+    // Appends the unsolicited results that `event` raises on this port. Those that a
+    // command of this port raises wait for the command's final result, as on a modem.
+    void report(CardEvent event, std::vector<Emission>& out);
+    // Forgets a command line that has not ended yet, and what a busy port holds.
     void dropPartialLine();
     const SessionSettings& settings() const { return settings_; }
+    // A deferred answer is on its way.
+    bool busy() const { return deferred_.has_value(); }
 
 private:
+    struct Deferred {
+        Handler finish;
+        std::vector<AtCommand> rest; // of the command line, carried out after it
+    };
+
     void endOfLine(std::vector<Emission>& out);
+    // Carries out `commands` and answers with the final result, unless one defers.
+    void proceed(std::span<const AtCommand> commands, FinalResult result, std::vector<std::string>& lines,
+                 std::vector<Emission>& out);
+    void finishDeferred();
+    CommandContext contextFor(std::vector<std::string>& lines);
 
     const Dialect& dialect_;
     const CardFacts& facts_;
     Receiver* const receiver_;
     FaultRules& faults_;
+    CardState* const card_;
     SessionSettings settings_;
     std::string line_;
     bool overlong_ = false;
+    std::optional<Deferred> deferred_;
+    bool inCommand_ = false;
+    std::vector<Emission> heldReports_; // raised by the command being carried out
+    std::string held_;
+    LateOutput lateOutput_;
+    std::unique_ptr<Alarm> alarm_; // last: its ring uses everything above
 };
 
 } // namespace Cardsim

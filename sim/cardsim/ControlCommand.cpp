@@ -1,6 +1,7 @@
 #include "sim/cardsim/ControlCommand.h"
 
 #include "sim/cardsim/AtCommandLine.h"
+#include "sim/cardsim/Dialect.h"
 
 #include <algorithm>
 #include <array>
@@ -162,13 +163,213 @@ bool urc(const Words& words, ControlCommand& command, std::string& problem)
     return true;
 }
 
+// Words of which one in double quotes may hold blanks: `00101 "Orvanta Test Net" OTN`.
+// Nothing when a quote is not closed or a word goes on after its closing quote.
+std::optional<std::vector<std::string>> quotedWords(std::string_view text)
+{
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (isBlank(text[i])) {
+            ++i;
+            continue;
+        }
+        if (text[i] == '"') {
+            const std::size_t close = text.find('"', i + 1);
+            if (close == std::string_view::npos || (close + 1 < text.size() && !isBlank(text[close + 1])))
+                return std::nullopt;
+            words.emplace_back(text.substr(i + 1, close - i - 1));
+            i = close + 1;
+            continue;
+        }
+        const std::size_t start = i;
+        while (i < text.size() && !isBlank(text[i]))
+            ++i;
+        words.emplace_back(text.substr(start, i - start));
+    }
+    return words;
+}
+
+bool noControlCharacters(std::string_view text)
+{
+    return std::none_of(text.begin(), text.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+}
+
+bool parseRegistration(const Words& words, ControlCommand& command, std::string& problem)
+{
+    problem = "wants home|roaming|searching|denied|unknown|none [cs|ps|both]";
+    if (words.words.size() < 2 || words.words.size() > 3)
+        return false;
+    const auto state = registrationFromName(words.words[1]);
+    const auto domain = words.words.size() == 3 ? domainFromName(words.words[2]) : std::optional<Domain>(Domain::both);
+    if (!state || !domain)
+        return false;
+    command.registration = *state;
+    command.domain = *domain;
+    return true;
+}
+
+// MCCMNC LONG SHORT [home|roaming] from word `first` of `words` on.
+bool operatorRow(const std::vector<std::string>& words, std::size_t first, bool homeByDefault,
+                 OperatorInfo& info, std::string& problem)
+{
+    problem = "wants MCCMNC LONG SHORT [home|roaming] (quote names with blanks)";
+    if (words.size() < first + 3 || words.size() > first + 4)
+        return false;
+    info = {words[first], words[first + 1], words[first + 2], homeByDefault};
+    if (words.size() == first + 4) {
+        if (words[first + 3] != "home" && words[first + 3] != "roaming")
+            return false;
+        info.home = words[first + 3] == "home";
+    }
+    if (!isOperatorNumber(info.numeric)) {
+        problem = "MCCMNC must be 5 or 6 digits";
+        return false;
+    }
+    if (!isOperatorName(info.longName) || !isOperatorName(info.shortName)) {
+        problem = "names are 1 to 32 printable characters without '\"'";
+        return false;
+    }
+    return true;
+}
+
+bool parseOperator(const Words& words, ControlCommand& command, std::string& problem)
+{
+    const auto all = quotedWords(words.restFrom(0));
+    return all && operatorRow(*all, 1, true, command.operatorInfo, problem);
+}
+
+bool parseOperators(const Words& words, ControlCommand& command, std::string& problem)
+{
+    const auto all = quotedWords(words.restFrom(0));
+    if (all && all->size() == 2 && (*all)[1] == "clear") {
+        command.on = true;
+        return true;
+    }
+    if (all && all->size() > 1 && (*all)[1] == "add")
+        return operatorRow(*all, 2, false, command.operatorInfo, problem);
+    problem = "wants add MCCMNC LONG SHORT [home|roaming], or clear";
+    return false;
+}
+
+bool parseSignal(const Words& words, ControlCommand& command, std::string& problem)
+{
+    const auto value = words.words.size() == 2 ? number(words.words[1], 0, 99) : std::nullopt;
+    if (!value || (*value > 31 && *value != 99)) {
+        problem = "wants an RSSI from 0 to 31, or 99 for none";
+        return false;
+    }
+    command.value = *value;
+    return true;
+}
+
+bool parseTechnology(const Words& words, ControlCommand& command, std::string& problem)
+{
+    const auto value = words.words.size() == 2 ? technologyFromName(words.words[1]) : std::nullopt;
+    if (!value) {
+        problem = "wants gsm, gprs, edge, umts or hsdpa";
+        return false;
+    }
+    command.technology = *value;
+    return true;
+}
+
+std::optional<std::uint32_t> hexNumber(std::string_view text, std::uint32_t highest)
+{
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > highest)
+        return std::nullopt;
+    return value;
+}
+
+bool parseCell(const Words& words, ControlCommand& command, std::string& problem)
+{
+    const auto lac = words.words.size() == 3 ? hexNumber(words.words[1], 0xFFFF) : std::nullopt;
+    const auto ci = words.words.size() == 3 ? hexNumber(words.words[2], 0xFFFFFFF) : std::nullopt;
+    if (!lac || !ci) {
+        problem = "wants LAC (hexadecimal, at most FFFF) and CI (hexadecimal, at most FFFFFFF)";
+        return false;
+    }
+    command.cell = {*lac, *ci};
+    return true;
+}
+
+bool parseAntenna(const Words& words, ControlCommand& command, std::string& problem)
+{
+    if (words.words.size() == 2 && (words.words[1] == "in" || words.words[1] == "out")) {
+        command.on = words.words[1] == "out";
+        return true;
+    }
+    problem = "wants in or out";
+    return false;
+}
+
+bool parseUssd(const Words& words, ControlCommand& command, std::string& problem)
+{
+    command.text = words.restFrom(1);
+    if (command.text.empty() || command.text.size() > 160 || !noControlCharacters(command.text) ||
+        command.text.find('"') != std::string::npos) {
+        problem = "wants TEXT, 1 to 160 characters without '\"' or control characters";
+        return false;
+    }
+    return true;
+}
+
+bool parseRing(const Words& words, ControlCommand& command, std::string& problem)
+{
+    const std::string_view digits = words.words.size() == 2 ? words.words[1] : std::string_view();
+    const std::string_view body = digits.starts_with('+') ? digits.substr(1) : digits;
+    if (body.empty() || body.size() > 20 ||
+        !std::all_of(body.begin(), body.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        problem = "wants the caller's NUMBER: digits, '+' in front for an international one";
+        return false;
+    }
+    command.text = digits;
+    return true;
+}
+
+bool parseTemperature(const Words& words, ControlCommand& command, std::string& problem)
+{
+    const auto value = words.words.size() == 2 ? number(words.words[1], -40, 125) : std::nullopt;
+    if (!value) {
+        problem = "wants degrees Celsius from -40 to 125";
+        return false;
+    }
+    command.value = *value;
+    return true;
+}
+
+bool parseScanDelay(const Words& words, ControlCommand& command, std::string& problem)
+{
+    const auto value = words.words.size() == 2 ? number(words.words[1], 0, 600'000) : std::nullopt;
+    if (!value) {
+        problem = "wants milliseconds from 0 to 600000";
+        return false;
+    }
+    command.delay = std::chrono::milliseconds(*value);
+    return true;
+}
+
+bool parseImsi(const Words& words, ControlCommand& command, std::string& problem)
+{
+    const std::string_view digits = words.words.size() == 2 ? words.words[1] : std::string_view();
+    if (!isImsi(digits)) {
+        problem = "wants 6 to 15 digits, the first five or six the SIM's home network";
+        return false;
+    }
+    command.text = digits;
+    return true;
+}
+
 struct VerbRow {
     ControlVerb verb;
     Verb value;
     Parser parse;
 };
 
-const std::array<VerbRow, 17> kVerbs{{
+const std::array<VerbRow, 31> kVerbs{{
     {{"status", "", "one line with the card's state and its ports"}, Verb::status, noArguments},
     {{"unplug", "", "pull the card: its ports close (hosts reading them see the card go) and its description "
                     "leaves the device tree"},
@@ -199,6 +400,34 @@ const std::array<VerbRow, 17> kVerbs{{
     {{"suspend", "", "signal a system suspend to the simulated device tree (a \"suspend\" line in its power file)"},
      Verb::suspend, noArguments},
     {{"resume", "", "signal the resume from suspend"}, Verb::resume, noArguments},
+    {{"register", "home|roaming|searching|denied|unknown|none [cs|ps|both]",
+      "what the network grants the selected network, in both domains or one; at once, while the radio is on "
+      "(+CREG and +CGREG report it)"},
+     Verb::registration, parseRegistration},
+    {{"operator", "MCCMNC LONG SHORT [home|roaming]",
+      "the network the card camps on in the present selection mode, e.g. operator 302720 \"Orvanta Partner "
+      "North\" OPN; names with blanks in double quotes"},
+     Verb::servingOperator, parseOperator},
+    {{"operators", "add MCCMNC LONG SHORT [home|roaming] | clear",
+      "the networks a scan (AT+COPS=?) finds besides the serving one, and which manual selection takes; "
+      "registering on a roaming one (the default) is roaming"},
+     Verb::operators, parseOperators},
+    {{"signal", "N", "the RSSI, 0 to 31 or 99 (none): +CSQ, _TSIGQ and _TEANT follow"}, Verb::signal, parseSignal},
+    {{"tech", "gsm|gprs|edge|umts|hsdpa", "the radio access on the cell: _TSSYSI, _TCTI and _TUWCTI follow"},
+     Verb::technology, parseTechnology},
+    {{"cell", "LAC CI", "the serving cell, hexadecimal (as +CREG and +CGREG report it)"}, Verb::cell, parseCell},
+    {{"radio-switch", "on|off", "the hardware radio switch; off holds the radio off (_TWSTAT: 1)"},
+     Verb::radioSwitch, onOff},
+    {{"ussd", "TEXT", "a USSD message from the network (+CUSD: 0,\"TEXT\",15)"}, Verb::ussd, parseUssd},
+    {{"ring", "NUMBER", "an incoming voice call: RING (again every 5 s) and, after AT+CLIP=1, +CLIP"},
+     Verb::ring, parseRing},
+    {{"hangup", "", "the other side ends the call (NO CARRIER)"}, Verb::hangup, noArguments},
+    {{"temperature", "T", "the power amplifier's temperature in degrees Celsius (_TPATEMP)"}, Verb::temperature,
+     parseTemperature},
+    {{"antenna", "in|out", "push the antenna in or pull it out (_TANTPOSI)"}, Verb::antenna, parseAntenna},
+    {{"scan-delay", "MS", "how long AT+COPS=? takes to answer; default 3000"}, Verb::scanDelay, parseScanDelay},
+    {{"imsi", "DIGITS", "the SIM's IMSI (AT+CIMI); its first five or six digits are the home network"},
+     Verb::imsi, parseImsi},
     {{"stop", "", "unplug and end the program"}, Verb::stop, noArguments},
     {{"help", "", "list the commands"}, Verb::help, noArguments},
 }};

@@ -1,34 +1,14 @@
 #include "sim/cardsim/Dialect.h"
 
 #include "sim/cardsim/Receiver.h"
+#include "sim/cardsim/RowSupport.h"
 
 #include <algorithm>
 #include <cassert>
-#include <charconv>
 #include <cstdio>
 
 namespace Cardsim {
 namespace {
-
-// A whole decimal number and nothing else.
-std::optional<int> number(std::string_view text)
-{
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
-}
-
-FinalResult answer(CommandContext& context, std::string line)
-{
-    context.lines.push_back(std::move(line));
-    return FinalResult::ok();
-}
-
-// A parameter that the command does not take: extended commands say why, basic ones
-// ("ATE7") only ERROR.
-FinalResult badParameter() { return FinalResult::cme(kCmeIncorrectParameters); }
 
 FinalResult echo(CommandContext& context, std::string_view arguments)
 {
@@ -57,7 +37,7 @@ FinalResult information(CommandContext& context, std::string_view)
 
 FinalResult setErrorReporting(CommandContext& context, std::string_view arguments)
 {
-    const auto mode = number(arguments);
+    const auto mode = wholeNumber(arguments);
     // Verbose error texts (2) are not part of this card's firmware.
     if (!mode || (*mode != kCmeeOff && *mode != kCmeeNumeric))
         return badParameter();
@@ -89,22 +69,7 @@ FinalResult pinState(CommandContext& context, std::string_view) { return answer(
 // What the card reports about itself at start-up and on request.
 FinalResult ok(CommandContext&, std::string_view) { return FinalResult::ok(); }
 
-// A report the card can switch on ("AT_TSQI=1"): only 1 and 0 are settings.
-FinalResult switchReport(CommandContext&, std::string_view arguments)
-{
-    if (arguments != "0" && arguments != "1")
-        return badParameter();
-    return FinalResult::ok();
-}
-
-FinalResult technologyChoices(CommandContext& context, std::string_view)
-{
-    return answer(context, "_TPSYS: (0-3),(0-2)");
-}
-FinalResult accessTechnology(CommandContext& context, std::string_view) { return answer(context, "_TSSYS: 2"); }
 FinalResult voiceSupport(CommandContext& context, std::string_view) { return answer(context, "_TPCMENABLE: 0"); }
-FinalResult radioSwitch(CommandContext& context, std::string_view) { return answer(context, "_TWIND: 1"); }
-FinalResult idleText(CommandContext& context, std::string_view) { return answer(context, "_TIDLETEXT: \"Test Network\""); }
 FinalResult hsxpaCategory(CommandContext& context, std::string_view) { return answer(context, "_THSPACAT: 8,6"); }
 FinalResult rxCode(CommandContext& context, std::string_view) { return answer(context, "_TRXC: 3"); }
 FinalResult oisov(CommandContext& context, std::string_view) { return answer(context, "_TISOV: " + context.facts.firmware); }
@@ -136,7 +101,6 @@ FinalResult restrictedSimAccess(CommandContext& context, std::string_view argume
     }
     return answer(context, "+CRSM: 144,0,\"" + swapped + "\"");
 }
-FinalResult radioState(CommandContext& context, std::string_view) { return answer(context, "+CFUN: 1"); }
 
 // The receiver reports 2 when on, 0 when off; 2 and 0 are also what switches it.
 constexpr int kReceiverOn = 2;
@@ -151,7 +115,7 @@ FinalResult readReceiver(CommandContext& context, std::string_view)
 FinalResult switchReceiver(CommandContext& context, std::string_view arguments)
 {
     assert(context.receiver != nullptr && "receiver rows on a card without a receiver");
-    const auto state = number(arguments);
+    const auto state = wholeNumber(arguments);
     if (state == kReceiverOn)
         context.receiver->switchOn();
     else if (state == kReceiverOff)
@@ -169,8 +133,8 @@ FinalResult setReceiverParameters(CommandContext& context, std::string_view argu
     const std::size_t comma = arguments.find(',');
     if (comma == std::string_view::npos)
         return badParameter();
-    const auto mode = number(arguments.substr(0, comma));
-    const auto accuracy = number(arguments.substr(comma + 1));
+    const auto mode = wholeNumber(arguments.substr(0, comma));
+    const auto accuracy = wholeNumber(arguments.substr(comma + 1));
     if (!mode || !accuracy)
         return badParameter();
     context.receiver->setParameters(*mode, *accuracy);
@@ -193,22 +157,11 @@ const CommandRow kCommonRows[] = {
     {"AT_THWV", hardware},
     {"AT+CIMI", imsi},
     {"AT+CPIN?", pinState},
-    {"AT+CFUN?", radioState},
     {"AT+CNUM", ownNumber},
     {"AT+CPMS?", messageStorage},
     {"AT+CRSM=", restrictedSimAccess},
     {"AT+CEER", extendedError},
-    {"AT_TPSYS=?", technologyChoices},
-    {"AT_TSSYS=", switchReport},
-    {"AT_TSSYS?", accessTechnology},
-    {"AT_TSQI=", switchReport},
-    {"AT_TEANT=", switchReport},
-    {"AT_TGACT=", switchReport},
     {"AT_TPCMENABLE?", voiceSupport},
-    {"AT_TWIND=", switchReport},
-    {"AT_TWIND?", radioSwitch},
-    {"AT_TIDLETEXT=", switchReport},
-    {"AT_TIDLETEXT?", idleText},
     {"AT_THSPACAT?", hsxpaCategory},
     {"AT_TRXC?", rxCode},
     {"AT_TISOV?", oisov},
@@ -261,12 +214,21 @@ CardFacts factsFor(const Profile& profile, std::string_view serial)
                      "00101" + subscriber, std::move(iccid), "+1555" + subscriber.substr(3)};
 }
 
+bool isImsi(std::string_view text)
+{
+    return text.size() >= 6 && text.size() <= 15 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 Dialect Dialect::forCard(bool withReceiver)
 {
     std::vector<CommandRow> rows(std::begin(kCommonRows), std::end(kCommonRows));
+    const std::span<const CommandRow> network = networkCommandRows();
+    rows.insert(rows.end(), network.begin(), network.end());
     if (withReceiver)
         rows.insert(rows.end(), std::begin(kReceiverRows), std::end(kReceiverRows));
-    return Dialect(std::move(rows));
+    const std::span<const UnsolicitedRow> reports = networkUnsolicitedRows();
+    return Dialect(std::move(rows), std::vector<UnsolicitedRow>(reports.begin(), reports.end()));
 }
 
 const CommandRow* Dialect::find(std::string_view key) const
@@ -283,26 +245,29 @@ std::vector<std::string_view> Dialect::keys() const
     return all;
 }
 
-std::vector<std::string> Dialect::unsolicited(CardEvent event, const SessionSettings& session, const CardFacts& facts,
-                                              const Receiver* receiver) const
+std::vector<std::string> Dialect::unsolicited(CardEvent event, const ReportContext& context) const
 {
     std::vector<std::string> lines;
     for (const UnsolicitedRow& row : unsolicited_)
-        if (row.event == event && (row.report.empty() || session.reports.contains(row.report)))
-            lines.push_back(row.text(facts, receiver));
+        if (row.event == event && (row.report.empty() || context.session.reports.contains(row.report)))
+            if (std::string line = row.text(context); !line.empty())
+                lines.push_back(std::move(line));
     return lines;
 }
 
-FinalResult Dialect::run(std::span<const AtCommand> commands, CommandContext& context, FaultRules& faults) const
+FinalResult Dialect::run(std::span<const AtCommand>& commands, CommandContext& context, FaultRules& faults) const
 {
-    for (const AtCommand& command : commands) {
+    while (!commands.empty()) {
+        const AtCommand& command = commands.front();
+        commands = commands.subspan(1);
         if (const auto forced = faults.take(command.key))
             return *forced;
         const CommandRow* row = find(command.key);
         if (row == nullptr)
             return FinalResult::error();
+        context.key = command.key;
         const FinalResult result = row->handler(context, command.arguments);
-        if (result.failed())
+        if (result.failed() || context.deferral)
             return result;
     }
     return FinalResult::ok();

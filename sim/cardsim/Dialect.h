@@ -7,11 +7,14 @@
 // and the text it sends. New commands and reports are new rows.
 
 #include "sim/cardsim/AtCommandLine.h"
+#include "sim/cardsim/CardEvent.h"
 #include "sim/cardsim/FaultRules.h"
 #include "sim/cardsim/FinalResult.h"
 #include "sim/cardsim/Profile.h"
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -20,6 +23,7 @@
 
 namespace Cardsim {
 
+class CardState;
 class Receiver;
 
 // What the card answers about itself.
@@ -36,6 +40,9 @@ struct CardFacts {
     std::string phoneNumber;  // the subscriber's own number
 };
 
+// What the subscriber's IMSI may be: 6 to 15 digits, the first five or six the home network.
+bool isImsi(std::string_view text);
+
 // The facts of a card of `profile` with serial number `serial`; IMEI and IMSI follow
 // from the serial, so one card answers the same every time.
 CardFacts factsFor(const Profile& profile, std::string_view serial);
@@ -44,31 +51,57 @@ CardFacts factsFor(const Profile& profile, std::string_view serial);
 struct SessionSettings {
     bool echo = true;
     int errorReporting = kCmeeOff;
-    std::set<std::string, std::less<>> reports; // unsolicited reports switched on
+    // Unsolicited reports switched on, by the name of the command that switches them
+    // ("_TSQI" for AT_TSQI=1, "+CREG" for AT+CREG=1).
+    std::set<std::string, std::less<>> reports;
+    int circuitReporting = 0; // AT+CREG=<n>: 1 the state, 2 with the cell
+    int packetReporting = 0;  // AT+CGREG=<n>
+    int operatorFormat = 0;   // AT+COPS=3,<format>: 0 long, 1 short, 2 numeric
+};
+
+struct CommandContext;
+using Handler = FinalResult (*)(CommandContext& context, std::string_view arguments);
+
+// An answer that comes later: `finish` writes it (called without arguments) once `delay`
+// has passed, and the commands after it on the line wait for it.
+struct Deferral {
+    std::chrono::milliseconds delay;
+    Handler finish;
 };
 
 struct CommandContext {
     SessionSettings& session;
     const CardFacts& facts;
     Receiver* receiver; // null on a card without GPS
+    CardState* card;    // null only in dialects without network rows
     std::vector<std::string>& lines; // information lines of the answer, in order
+    std::string_view key = {};       // of the command being carried out
+    std::optional<Deferral> deferral = {}; // set by a handler whose answer comes later
 };
-
-using Handler = FinalResult (*)(CommandContext& context, std::string_view arguments);
 
 struct CommandRow {
     std::string_view key;
     Handler handler;
 };
 
-// What happens on the card by itself, for unsolicited results to report.
-enum class CardEvent { receiverSwitched, fixLost, fixRegained };
+// What an unsolicited result is written from.
+struct ReportContext {
+    const SessionSettings& session;
+    const CardFacts& facts;
+    const Receiver* receiver;
+    const CardState* card;
+};
 
 struct UnsolicitedRow {
     CardEvent event;
     std::string_view report; // in SessionSettings::reports; empty: always sent
-    std::string (*text)(const CardFacts& facts, const Receiver* receiver);
+    // The line; an empty one is not sent (a report that has nothing to say this time).
+    std::string (*text)(const ReportContext& context);
 };
+
+// The rows of the card's network side, its calls, USSD and hardware.
+std::span<const CommandRow> networkCommandRows();
+std::span<const UnsolicitedRow> networkUnsolicitedRows();
 
 class Dialect {
 public:
@@ -76,17 +109,18 @@ public:
         : rows_(std::move(rows)), unsolicited_(std::move(unsolicited))
     {
     }
-    // The commands of every card, and the GPS commands when it has a receiver.
+    // The commands and reports of every card, and the GPS commands when it has a receiver.
     static Dialect forCard(bool withReceiver);
 
     const CommandRow* find(std::string_view key) const;
     std::vector<std::string_view> keys() const;
     // Carries out the commands of one line in order and stops at the first that fails,
-    // as a modem does. A rule in `faults` answers for its command instead of the row.
-    FinalResult run(std::span<const AtCommand> commands, CommandContext& context, FaultRules& faults) const;
-    // The unsolicited lines that `event` sends on a port with `session`, in row order.
-    std::vector<std::string> unsolicited(CardEvent event, const SessionSettings& session, const CardFacts& facts,
-                                         const Receiver* receiver) const;
+    // as a modem does, or at one that defers its answer (context.deferral): `commands`
+    // is left holding the commands not yet carried out. A rule in `faults` answers for
+    // its command instead of the row.
+    FinalResult run(std::span<const AtCommand>& commands, CommandContext& context, FaultRules& faults) const;
+    // The unsolicited lines that `event` sends on a port, in row order.
+    std::vector<std::string> unsolicited(CardEvent event, const ReportContext& context) const;
 
 private:
     std::vector<CommandRow> rows_;

@@ -19,6 +19,7 @@ struct FinalResult {
 
 // Equipment error codes the card uses.
 inline constexpr int kCmeOperationNotAllowed = 3;
+inline constexpr int kCmeNoNetworkService = 30;
 inline constexpr int kCmeIncorrectParameters = 50;
 
 // Extended error reporting (AT+CMEE): 0 reports every error as "ERROR", 1 numerically.

@@ -52,7 +52,19 @@ std::optional<double> decimal(std::string_view text)
     return value;
 }
 
-const std::array<Row, 17> kRows{{
+// Checks `line` as a control command and keeps it for the card to carry out at start.
+bool keepNetworkCommand(Options& options, const std::string& line, std::string& problem)
+{
+    const ParsedControl parsed = parseControlLine(line);
+    if (!parsed.command) {
+        problem = parsed.problem;
+        return false;
+    }
+    options.networkCommands.push_back(line);
+    return true;
+}
+
+const std::array<Row, 23> kRows{{
     {{"--profile", "NAME", "the card to play (see Profiles below); default gps"},
      [](Options& o, std::string_view v, std::string& problem) {
          if (findProfile(v) == nullptr) {
@@ -139,6 +151,33 @@ const std::array<Row, 17> kRows{{
          o.faults.emplace_back(v);
          return parsed.command.has_value();
      }},
+    {{"--network", "home|roaming|searching|denied|none", "the registration the network grants at start, in both "
+                                                         "domains (as the control command register); default home"},
+     [](Options& o, std::string_view v, std::string& problem) {
+         return keepNetworkCommand(o, "register " + std::string(v), problem);
+     }},
+    {{"--operator", "'MCCMNC LONG SHORT [home|roaming]'",
+      "the network the card camps on (as the control command operator); default 00101 \"Orvanta Test Net\" OTN"},
+     [](Options& o, std::string_view v, std::string& problem) {
+         return keepNetworkCommand(o, "operator " + std::string(v), problem);
+     }},
+    {{"--tech", "gsm|gprs|edge|umts|hsdpa", "the radio access on the cell at start; default hsdpa"},
+     [](Options& o, std::string_view v, std::string& problem) {
+         return keepNetworkCommand(o, "tech " + std::string(v), problem);
+     }},
+    {{"--signal", "N", "the RSSI at start, 0 to 31 or 99; default 20"},
+     [](Options& o, std::string_view v, std::string& problem) {
+         return keepNetworkCommand(o, "signal " + std::string(v), problem);
+     }},
+    {{"--imsi", "DIGITS", "the SIM's IMSI (6 to 15 digits; the first five or six are its home network, e.g. "
+                          "302370 for a virtual home network on 302720); default 00101 and digits from the serial"},
+     [](Options& o, std::string_view v, std::string& problem) {
+         return keepNetworkCommand(o, "imsi " + std::string(v), problem);
+     }},
+    {{"--scan-delay", "MS", "how long AT+COPS=? takes to answer, in milliseconds; default 3000"},
+     [](Options& o, std::string_view v, std::string& problem) {
+         return keepNetworkCommand(o, "scan-delay " + std::string(v), problem);
+     }},
     {{"--verbose", "", "log the AT dialogue, the control commands and plugging to standard error"},
      [](Options& o, std::string_view, std::string&) { return o.verbose = true; }},
     {{"--send", "'COMMAND'", "do not play a card: send COMMAND to the running card named by --name (in the same "
@@ -208,8 +247,9 @@ std::string helpText()
         "Plays a WWAN card of the maker with a GPS receiver on pseudo-terminals, and plugs it\n"
         "into the simulated device tree (the folder of ORVANTA_SIM_DIR, read by the libraries\n"
         "when ORVANTA_DEVICES=sim). Its AT ports answer the card's AT commands; while the\n"
-        "receiver is on, its GPS data port carries NMEA sentences from a track. The card is\n"
-        "unplugged when the program ends (also on SIGTERM and SIGINT).\n"
+        "receiver is on, its GPS data port carries NMEA sentences from a track. It meets a\n"
+        "network of its own making, which the network options and control commands set. The\n"
+        "card is unplugged when the program ends (also on SIGTERM and SIGINT).\n"
         "\n"
         "Options:\n";
     auto column = [&](std::string left, std::string_view right) {

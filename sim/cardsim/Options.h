@@ -27,6 +27,8 @@ struct Options {
     bool silent = false;
     bool unplugged = false;
     std::vector<std::string> faults; // control-command arguments of "fail"
+    // Control commands that set the network the card meets at start: "register roaming".
+    std::vector<std::string> networkCommands;
     bool verbose = false;
     std::optional<std::string> send;
     bool help = false;

@@ -1,5 +1,7 @@
 #include "sim/cardsim/VirtualCard.h"
 
+#include "sim/cardsim/NetworkControl.h"
+
 #include "platform/SimDeviceTree.h"
 #include "platform/SystemError.h"
 
@@ -47,8 +49,11 @@ VirtualCard::VirtualCard(Reactor& reactor, CardSetup setup, Track track)
       player_(std::move(track)),
       silent_(setup_.startSilent),
       openers_(reactor),
-      pace_(reactor, [this] { onTick(); })
+      pace_(reactor, [this] { onTick(); }),
+      alarms_(reactorAlarms(reactor)),
+      state_(alarms_)
 {
+    state_.onEvent([this](CardEvent event) { raise(event); });
     if (setup_.profile->hasReceiver) {
         receiver_.emplace(setup_.timeToFirstFix);
         receiver_->onSwitch([this](bool on) { onReceiverSwitched(on); });
@@ -58,6 +63,9 @@ VirtualCard::VirtualCard(Reactor& reactor, CardSetup setup, Track track)
     for (const std::string& fault : setup_.faults)
         if (const ParsedControl parsed = parseControlLine("fail " + fault); parsed.command)
             faults_.set(parsed.command->commandKey, parsed.command->answer, parsed.command->times);
+    for (const std::string& line : setup_.networkCommands)
+        if (const ParsedControl parsed = parseControlLine(line); parsed.command && isNetworkVerb(parsed.command->verb))
+            executeNetworkCommand(*parsed.command, state_, facts_);
 }
 
 VirtualCard::~VirtualCard() { unplug(); }
@@ -87,6 +95,7 @@ int VirtualCard::plug()
         silent_ = false;
     if (receiver_ && setup_.receiverOnAtPowerOn)
         receiver_->switchOn();
+    state_.powerOn();
     log("plugged: %s", description_.path().c_str());
     for (const auto& plugged : ports_)
         log("  %-11s %s", std::string(roleName(plugged->port->role())).c_str(), plugged->port->terminal().path().c_str());
@@ -105,9 +114,12 @@ int VirtualCard::openPorts()
         PluggedPort* self = plugged.get();
         plugged->port = std::make_unique<CardPort>(function.role, std::move(terminal).value(), reactor_,
                                                    [this, self](std::span<const std::uint8_t> bytes) { onInput(*self, bytes); });
-        if (answersAt(function.role))
-            plugged->session =
-                std::make_unique<AtSession>(dialect_, facts_, receiver_ ? &*receiver_ : nullptr, faults_);
+        if (answersAt(function.role)) {
+            plugged->session = std::make_unique<AtSession>(dialect_, facts_, receiver_ ? &*receiver_ : nullptr,
+                                                           faults_, &state_, alarms_);
+            plugged->session->onLateOutput(
+                [this, self](const std::vector<Emission>& emissions) { onLateOutput(*self, emissions); });
+        }
         CardPort* port = plugged->port.get();
         plugged->openerHandle =
             openers_.follow(port->terminal().path(), [port](int openers) { port->setOpeners(openers); });
@@ -169,6 +181,13 @@ void VirtualCard::onInput(PluggedPort& plugged, std::span<const std::uint8_t> by
     std::vector<Emission> emissions;
     plugged.session->feed(bytes, emissions);
     send(plugged, emissions);
+}
+
+void VirtualCard::onLateOutput(PluggedPort& plugged, const std::vector<Emission>& emissions)
+{
+    // A silenced card finishes what it was doing without a word.
+    if (!silent_)
+        send(plugged, emissions);
 }
 
 void VirtualCard::send(PluggedPort& plugged, const std::vector<Emission>& emissions)
@@ -264,6 +283,7 @@ std::string VirtualCard::status() const
     }
     text += silent_ ? " silent=yes" : " silent=no";
     text += " faults=" + std::to_string(faults_.size()) + " garble=" + std::to_string(garbler_.pending());
+    text += networkStatus(state_, facts_);
     for (const auto& plugged : ports_) {
         text += " " + std::string(roleName(plugged->port->role())) + "=" + plugged->port->terminal().path();
         text += "(openers=" + std::to_string(plugged->port->openers()) +
@@ -275,6 +295,8 @@ std::string VirtualCard::status() const
 std::string VirtualCard::execute(const ControlCommand& command)
 {
     using Verb = ControlCommand::Verb;
+    if (isNetworkVerb(command.verb))
+        return executeNetworkCommand(command, state_, facts_);
     auto result = [](int error, const char* what) {
         return error == 0 ? std::string("OK") : "ERROR " + std::string(what) + " failed (error " + std::to_string(error) + ")";
     };
@@ -331,6 +353,7 @@ std::string VirtualCard::execute(const ControlCommand& command)
         if (stop_)
             stop_();
         return "OK";
+    default: break;
     }
     return "ERROR";
 }

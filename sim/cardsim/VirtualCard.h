@@ -3,9 +3,11 @@
 // per port, answers AT on its AT ports, streams the track on its GPS data port while the
 // receiver is on, and does what the control commands say. Runs on the reactor's thread.
 
+#include "sim/cardsim/Alarm.h"
 #include "sim/cardsim/AtSession.h"
 #include "sim/cardsim/CardDescription.h"
 #include "sim/cardsim/CardPort.h"
+#include "sim/cardsim/CardState.h"
 #include "sim/cardsim/ControlCommand.h"
 #include "sim/cardsim/Dialect.h"
 #include "sim/cardsim/FaultRules.h"
@@ -36,6 +38,9 @@ struct CardSetup {
     bool startWithoutFix = false;
     bool startSilent = false;
     std::vector<std::string> faults; // arguments of "fail"
+    // Control commands for the network the card meets ("register roaming", "signal 12"),
+    // carried out before the first plug.
+    std::vector<std::string> networkCommands;
     bool verbose = false;
     // Told of every sentence right after it was handed to the GPS data port, on the
     // reactor's thread; for measuring how long the host takes to deliver it.
@@ -66,6 +71,7 @@ public:
 
     // The path of a port while plugged ("/dev/pts/4"); empty when there is none.
     std::string portPath(PortRole role) const;
+    const CardState& state() const { return state_; }
 
 private:
     struct PluggedPort {
@@ -87,12 +93,13 @@ private:
     PluggedPort* find(PortRole role);
     std::string status() const;
     std::string commandReceiver(const ControlCommand& command);
+    void onLateOutput(PluggedPort& plugged, const std::vector<Emission>& emissions);
     int signalPower(const char* event) const;
     void log(const char* format, ...) const __attribute__((format(printf, 2, 3)));
 
     Reactor& reactor_;
     const CardSetup setup_;
-    const CardFacts facts_;
+    CardFacts facts_; // the IMSI may be changed by a control command
     const Dialect dialect_;
     const DescriptionFile description_;
     FaultRules faults_;
@@ -105,6 +112,8 @@ private:
     std::function<void()> stop_;
     OpenerWatch openers_;
     Timer pace_;
+    const AlarmMaker alarms_;
+    CardState state_;
     std::vector<std::unique_ptr<PluggedPort>> ports_; // last: their handlers use everything above
 };
 

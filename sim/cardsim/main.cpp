@@ -77,6 +77,7 @@ int playCard(const Options& options, const std::filesystem::path& folder)
     setup.startWithoutFix = options.noFix;
     setup.startSilent = options.silent;
     setup.faults = options.faults;
+    setup.networkCommands = options.networkCommands;
     setup.verbose = options.verbose;
 
     Reactor reactor;

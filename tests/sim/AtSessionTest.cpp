@@ -1,5 +1,7 @@
 #include "sim/cardsim/AtSession.h"
+#include "sim/cardsim/CardState.h"
 #include "sim/cardsim/Receiver.h"
+#include "tests/sim/SimTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -10,21 +12,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// What goes over the wire: echo as it is, answer lines between CR LF pairs.
-std::string wire(const std::vector<Emission>& emissions)
-{
-    std::string text;
-    for (const Emission& emission : emissions)
-        text += emission.kind == Emission::Kind::echo ? emission.text : "\r\n" + emission.text + "\r\n";
-    return text;
-}
+using testing::wire;
 
 struct Card {
     explicit Card(bool withReceiver = true)
         : facts(factsFor(*findProfile(withReceiver ? "gps" : "no-gps"), "RX0001")),
           dialect(Dialect::forCard(withReceiver)),
           receiver(0ms),
-          session(dialect, facts, withReceiver ? &receiver : nullptr, faults)
+          state(alarms.maker()),
+          session(dialect, facts, withReceiver ? &receiver : nullptr, faults, &state, alarms.maker())
     {
     }
 
@@ -39,6 +35,8 @@ struct Card {
     Dialect dialect;
     FaultRules faults;
     Receiver receiver;
+    ManualAlarms alarms;
+    CardState state;
     AtSession session;
 };
 
@@ -66,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         DialogueCase{"EchoIsCommandAndCarriageReturn", {}, "AT\r\n", "AT\r\r\nOK\r\n"},
         DialogueCase{"EchoOfEchoOffStillShows", {}, "ATE0\r\nAT\r\n", "ATE0\r\r\nOK\r\n\r\nOK\r\n"},
         DialogueCase{"InformationLineBeforeOk", {}, "ATE0\rAT+CGMR\r", "ATE0\r\r\nOK\r\n\r\n4.2.17\r\n\r\nOK\r\n"},
-        DialogueCase{"UnknownCommandIsError", {}, "ATE0\rAT+COPS?\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},
+        DialogueCase{"UnknownCommandIsError", {}, "ATE0\rAT^SYSINFO\r", "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},
         DialogueCase{"BadParameterWithoutCmeeIsPlainError", {}, "ATE0\rAT_TGPS=1\r",
                      "ATE0\r\r\nOK\r\n\r\nERROR\r\n"},
         DialogueCase{"BadParameterWithCmeeIsCode50", {}, "ATE0\rAT+CMEE=1\rAT_TGPS=1\r",
@@ -83,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
         DialogueCase{"ForcedErrorMatchesEverySetOfTheCommand",
                      [](FaultRules& f) { f.set("AT_TGPS=", FinalResult::error(), {}); }, "ATE0\rAT_TGPS=2\rAT_TGPS?\r",
                      "ATE0\r\r\nOK\r\n\r\nERROR\r\n\r\n_TGPS: 0\r\n\r\nOK\r\n"},
-        DialogueCase{"ConcatenationStopsAtTheFirstFailure", {}, "ATE0\rAT+CGMM;+COPS?;+CGMR\r",
+        DialogueCase{"ConcatenationStopsAtTheFirstFailure", {}, "ATE0\rAT+CGMM;^SYSINFO;+CGMR\r",
                      "ATE0\r\r\nOK\r\n\r\nGX750\r\n\r\nERROR\r\n"},
         DialogueCase{"BackspaceEditsTheLine", {}, "ATE0\rAT+CGMX\bM\r", "ATE0\r\r\nOK\r\n\r\nGX750\r\n\r\nOK\r\n"},
         DialogueCase{"LineWithoutPrefixIsOnlyEchoed", {}, "hello\r", "hello\r"},
@@ -139,9 +137,9 @@ FinalResult enableReceiverReport(CommandContext& context, std::string_view argum
     return FinalResult::ok();
 }
 
-std::string receiverReport(const CardFacts&, const Receiver* receiver)
+std::string receiverReport(const ReportContext& context)
 {
-    return receiver->on() ? "_TGPSR: 2" : "_TGPSR: 0";
+    return context.receiver->on() ? "_TGPSR: 2" : "_TGPSR: 0";
 }
 
 TEST(AtSession, UnsolicitedResultsGoOnlyWhereTheirReportIsOn)
@@ -149,7 +147,7 @@ TEST(AtSession, UnsolicitedResultsGoOnlyWhereTheirReportIsOn)
     const Dialect dialect({{"ATE", [](CommandContext& c, std::string_view) { return c.session.echo = false, FinalResult::ok(); }},
                            {"AT_TGPSR=", enableReceiverReport}},
                           {{CardEvent::receiverSwitched, "_TGPSR", receiverReport},
-                           {CardEvent::fixLost, "", [](const CardFacts&, const Receiver*) { return std::string("_TFIX: 0"); }}});
+                           {CardEvent::fixLost, "", [](const ReportContext&) { return std::string("_TFIX: 0"); }}});
     const CardFacts facts = factsFor(*findProfile("gps"), "RX0001");
     FaultRules faults;
     Receiver receiver(0ms);

@@ -258,5 +258,34 @@ TEST(CardProcess, SecondCardOfTheSameNameIsRefused)
     EXPECT_EQ(card.control("status").rfind("OK plugged", 0), 0u) << "the first card runs on";
 }
 
+TEST(CardProcess, StartUpNetworkOptionsAndReportsOnTheApplicationPort)
+{
+    CardsimProcess card;
+    ASSERT_TRUE(card.start({"--profile", "no-gps", "--network", "roaming", "--operator",
+                            "302720 \"Orvanta Partner North\" OPN roaming", "--imsi", "302370123456789",
+                            "--scan-delay", "200"}));
+    HostSerialPort app;
+    ASSERT_TRUE(app.open(card.portOf("Application Interface")));
+    ASSERT_TRUE(app.command("ATE0", "OK"));
+    ASSERT_TRUE(app.command("AT+CIMI", "OK"));
+    EXPECT_TRUE(app.answered("302370123456789"));
+    ASSERT_TRUE(app.command("AT+COPS=3,2;+COPS?;+CREG?", "OK"));
+    EXPECT_TRUE(app.answered("+COPS: 0,2,\"302720\",4"));
+    EXPECT_TRUE(app.answered("+CREG: 0,5"));
+
+    ASSERT_TRUE(app.command("AT+CREG=1;_TSQI=1", "OK"));
+    EXPECT_EQ(card.control("register home cs"), "OK");
+    EXPECT_TRUE(app.lines.waitForLine([](const std::string& line) { return line == "+CREG: 1"; }));
+    EXPECT_EQ(card.control("signal 5"), "OK");
+    EXPECT_TRUE(app.lines.waitForLine([](const std::string& line) { return line == "_TSIGQ: 5,99"; }));
+
+    ASSERT_TRUE(app.command("AT+COPS=?", "OK"));
+    EXPECT_TRUE(app.lines.waitForLine(
+        [](const std::string& line) { return line.rfind("+COPS: (2,\"Orvanta Partner North\",\"OPN\",\"302720\",2),", 0) == 0; },
+        0s));
+    const std::string status = card.control("status");
+    EXPECT_NE(status.find(" cs=home ps=roaming"), std::string::npos) << status;
+}
+
 } // namespace
 } // namespace Cardsim

@@ -1,4 +1,5 @@
 #include "sim/cardsim/ControlCommand.h"
+#include "sim/cardsim/Dialect.h"
 #include "sim/cardsim/Options.h"
 
 #include <gtest/gtest.h>
@@ -77,6 +78,82 @@ INSTANTIATE_TEST_SUITE_P(
         ControlCase{"UrcOnTheDataPort", "urc gps-data $GPRMC", {}}, ControlCase{"UrcWithoutText", "urc app", {}}),
     [](const ::testing::TestParamInfo<ControlCase>& info) { return std::string(info.param.name); });
 
+INSTANTIATE_TEST_SUITE_P(
+    NetworkLines, ControlLine,
+    ::testing::Values(
+        ControlCase{"RegisterRoamingInBothDomains", "register roaming",
+                    [](const ControlCommand& c) {
+                        EXPECT_EQ(c.verb, Verb::registration);
+                        EXPECT_EQ(c.registration, Registration::roaming);
+                        EXPECT_EQ(c.domain, Domain::both);
+                    }},
+        ControlCase{"RegisterDeniedForPackets", "register denied ps",
+                    [](const ControlCommand& c) {
+                        EXPECT_EQ(c.registration, Registration::denied);
+                        EXPECT_EQ(c.domain, Domain::packet);
+                    }},
+        ControlCase{"RegisterNone", "register none cs",
+                    [](const ControlCommand& c) {
+                        EXPECT_EQ(c.registration, Registration::notRegistered);
+                        EXPECT_EQ(c.domain, Domain::circuit);
+                    }},
+        ControlCase{"OperatorWithQuotedLongName", "operator 302720 \"Orvanta Partner North\" OPN",
+                    [](const ControlCommand& c) {
+                        EXPECT_EQ(c.verb, Verb::servingOperator);
+                        EXPECT_EQ(c.operatorInfo, (OperatorInfo{"302720", "Orvanta Partner North", "OPN", true}));
+                    }},
+        ControlCase{"OperatorRoaming", "operator 00102 Partner P roaming",
+                    [](const ControlCommand& c) { EXPECT_FALSE(c.operatorInfo.home); }},
+        ControlCase{"OperatorsAddIsRoamingByDefault", "operators add 00103 \"Third Net\" TN",
+                    [](const ControlCommand& c) {
+                        EXPECT_EQ(c.verb, Verb::operators);
+                        EXPECT_FALSE(c.on);
+                        EXPECT_EQ(c.operatorInfo, (OperatorInfo{"00103", "Third Net", "TN", false}));
+                    }},
+        ControlCase{"OperatorsAddHome", "operators add 00103 Third TN home",
+                    [](const ControlCommand& c) { EXPECT_TRUE(c.operatorInfo.home); }},
+        ControlCase{"OperatorsClear", "operators clear", [](const ControlCommand& c) { EXPECT_TRUE(c.on); }},
+        ControlCase{"Signal", "signal 31", [](const ControlCommand& c) { EXPECT_EQ(c.value, 31); }},
+        ControlCase{"NoSignal", "signal 99", [](const ControlCommand& c) { EXPECT_EQ(c.value, 99); }},
+        ControlCase{"Technology", "tech edge",
+                    [](const ControlCommand& c) { EXPECT_EQ(c.technology, Technology::edge); }},
+        ControlCase{"CellInHex", "cell 1a2b 0FFFFFFF",
+                    [](const ControlCommand& c) { EXPECT_EQ(c.cell, (CellLocation{0x1A2B, 0xFFFFFFF})); }},
+        ControlCase{"RadioSwitchOff", "radio-switch off", [](const ControlCommand& c) { EXPECT_FALSE(c.on); }},
+        ControlCase{"UssdKeepsItsBlanks", "ussd  Your balance:  5 EUR",
+                    [](const ControlCommand& c) { EXPECT_EQ(c.text, "Your balance:  5 EUR"); }},
+        ControlCase{"RingInternational", "ring +15551234", [](const ControlCommand& c) { EXPECT_EQ(c.text, "+15551234"); }},
+        ControlCase{"Hangup", "hangup", [](const ControlCommand& c) { EXPECT_EQ(c.verb, Verb::hangup); }},
+        ControlCase{"TemperatureBelowZero", "temperature -12", [](const ControlCommand& c) { EXPECT_EQ(c.value, -12); }},
+        ControlCase{"AntennaOut", "antenna out", [](const ControlCommand& c) { EXPECT_TRUE(c.on); }},
+        ControlCase{"ScanDelay", "scan-delay 250",
+                    [](const ControlCommand& c) { EXPECT_EQ(c.delay, std::chrono::milliseconds(250)); }},
+        ControlCase{"Imsi", "imsi 302370123456789", [](const ControlCommand& c) { EXPECT_EQ(c.text, "302370123456789"); }},
+        ControlCase{"RegisterWhat", "register", {}}, ControlCase{"RegisterMaybe", "register maybe", {}},
+        ControlCase{"RegisterNoSuchDomain", "register home lte", {}},
+        ControlCase{"RegisterTooMuch", "register home cs ps", {}},
+        ControlCase{"OperatorNumberTooShort", "operator 0010 Name N", {}},
+        ControlCase{"OperatorNumberNotDigits", "operator 00A01 Name N", {}},
+        ControlCase{"OperatorWithoutShortName", "operator 00101 Name", {}},
+        ControlCase{"OperatorUnclosedQuote", "operator 00101 \"Orvanta Test OTN", {}},
+        ControlCase{"OperatorTextAfterQuote", "operator 00101 \"Orvanta\"Net OTN", {}},
+        ControlCase{"OperatorEmptyName", "operator 00101 \"\" OTN", {}},
+        ControlCase{"OperatorNameTooLong", "operator 00101 ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFG X", {}},
+        ControlCase{"OperatorNeitherHomeNorRoaming", "operator 00101 Name N abroad", {}},
+        ControlCase{"OperatorsWhat", "operators", {}}, ControlCase{"OperatorsRemove", "operators remove 00101", {}},
+        ControlCase{"OperatorsClearTooMuch", "operators clear all", {}},
+        ControlCase{"SignalTooStrong", "signal 32", {}}, ControlCase{"SignalNegative", "signal -1", {}},
+        ControlCase{"TechnologyUnknown", "tech lte", {}}, ControlCase{"CellLacTooLarge", "cell 10000 1", {}},
+        ControlCase{"CellCiTooLarge", "cell 1 10000000", {}}, ControlCase{"CellNotHex", "cell 1G 2", {}},
+        ControlCase{"CellMissingCi", "cell 1A2B", {}}, ControlCase{"RadioSwitchMaybe", "radio-switch maybe", {}},
+        ControlCase{"UssdEmpty", "ussd", {}}, ControlCase{"UssdWithQuote", "ussd say \"hi\"", {}},
+        ControlCase{"RingWithoutNumber", "ring", {}}, ControlCase{"RingWithLetters", "ring 555ABC", {}},
+        ControlCase{"RingPlusOnly", "ring +", {}}, ControlCase{"HangupTooMuch", "hangup now", {}},
+        ControlCase{"TemperatureTooHot", "temperature 126", {}}, ControlCase{"AntennaSideways", "antenna side", {}},
+        ControlCase{"ScanDelayTooLong", "scan-delay 600001", {}}, ControlCase{"ImsiTooShort", "imsi 30237", {}},
+        ControlCase{"ImsiTooLong", "imsi 3023701234567890", {}}, ControlCase{"ImsiNotDigits", "imsi 30237X123", {}}),
+    [](const ::testing::TestParamInfo<ControlCase>& info) { return std::string(info.param.name); });
+
 struct OptionsCase {
     const char* name;
     std::vector<std::string_view> arguments;
@@ -137,6 +214,27 @@ INSTANTIATE_TEST_SUITE_P(
         OptionsCase{"BadFault", {"--fail", "AT+CGMR maybe"}, {}}),
     [](const ::testing::TestParamInfo<OptionsCase>& info) { return std::string(info.param.name); });
 
+INSTANTIATE_TEST_SUITE_P(
+    NetworkArguments, CommandLineOptions,
+    ::testing::Values(
+        OptionsCase{"NoNetworkCommandsByDefault", {}, [](const Options& o) { EXPECT_TRUE(o.networkCommands.empty()); }},
+        OptionsCase{"StartNetworkInOrder",
+                    {"--network", "roaming", "--operator", "302720 \"Orvanta Partner North\" OPN", "--imsi",
+                     "302370123456789", "--tech=umts", "--signal", "5", "--scan-delay", "100"},
+                    [](const Options& o) {
+                        EXPECT_EQ(o.networkCommands,
+                                  (std::vector<std::string>{"register roaming",
+                                                            "operator 302720 \"Orvanta Partner North\" OPN",
+                                                            "imsi 302370123456789", "tech umts", "signal 5",
+                                                            "scan-delay 100"}));
+                    }},
+        OptionsCase{"NetworkUnknown", {"--network", "abroad"}, {}},
+        OptionsCase{"OperatorIncomplete", {"--operator", "00101"}, {}},
+        OptionsCase{"ImsiBad", {"--imsi", "12"}, {}}, OptionsCase{"TechUnknown", {"--tech", "5g"}, {}},
+        OptionsCase{"SignalTooHigh", {"--signal", "40"}, {}},
+        OptionsCase{"ScanDelayNotANumber", {"--scan-delay", "soon"}, {}}),
+    [](const ::testing::TestParamInfo<OptionsCase>& info) { return std::string(info.param.name); });
+
 TEST(Help, NamesEveryOptionProfileAndControlCommand)
 {
     const std::string help = helpText();
@@ -146,6 +244,18 @@ TEST(Help, NamesEveryOptionProfileAndControlCommand)
         EXPECT_NE(help.find("\n  " + std::string(profile.name) + " "), std::string::npos) << profile.name;
     for (const ControlVerb& verb : controlVerbs())
         EXPECT_NE(help.find("\n  " + std::string(verb.name)), std::string::npos) << verb.name;
+    // Each key as a word of its own: "AT+CSQ" is not found in "AT+CSQ=?".
+    auto listed = [&help](std::string_view key) {
+        for (std::size_t at = help.find(" " + std::string(key)); at != std::string::npos;
+             at = help.find(" " + std::string(key), at + 1)) {
+            const char after = help[at + 1 + key.size()];
+            if (after == ' ' || after == '\n')
+                return true;
+        }
+        return false;
+    };
+    for (const CommandRow& row : networkCommandRows())
+        EXPECT_TRUE(listed(row.key)) << row.key;
 }
 
 } // namespace

@@ -16,6 +16,14 @@
 
 namespace Cardsim::testing {
 
+std::string wire(const std::vector<Emission>& emissions)
+{
+    std::string text;
+    for (const Emission& emission : emissions)
+        text += emission.kind == Emission::Kind::echo ? emission.text : "\r\n" + emission.text + "\r\n";
+    return text;
+}
+
 HostPort::HostPort(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {}
 
 void HostPort::write(std::string_view text)

@@ -3,6 +3,7 @@
 // a line collector for ports read through the platform layer, and the card as a process
 // with folders of its own.
 
+#include "sim/cardsim/AtSession.h"
 #include "sim/cardsim/Reactor.h"
 
 #include "platform/ByteStream.h"
@@ -23,6 +24,9 @@
 namespace Cardsim::testing {
 
 using namespace std::chrono_literals;
+
+// What goes over the wire: echo as it is, answer lines between CR LF pairs.
+std::string wire(const std::vector<Emission>& emissions);
 
 // The host's side of a port of the in-process card, opened raw and without blocking.
 class HostPort {

@@ -292,5 +292,120 @@ TEST_F(InProcessCard, DataOnlyCardStreamsWithoutAControlPort)
     ASSERT_TRUE(pumpUntil(reactor, [&] { return data.received().find("$GPRMC") != std::string::npos; }));
 }
 
+TEST_F(InProcessCard, NetworkReportsGoOnlyToThePortThatSwitchedThemOn)
+{
+    start();
+    HostPort app = open(PortRole::application);
+    HostPort modem = open(PortRole::modem);
+    ASSERT_TRUE(ask(app, "ATE0;+CREG=1;+CGREG=2", "OK\r\n"));
+    ASSERT_TRUE(ask(modem, "ATE0", "OK\r\n"));
+    app.forget();
+    modem.forget();
+    EXPECT_EQ(control("register roaming"), "OK");
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return app.received().find("+CGREG") != std::string::npos; }));
+    EXPECT_EQ(app.received(), "\r\n+CREG: 5\r\n\r\n+CGREG: 5,\"2F1E\",\"5A03\"\r\n");
+    EXPECT_EQ(modem.received(), "") << "written in the same turn, had it been meant for this port";
+}
+
+TEST_F(InProcessCard, ScanAnswersLateWhileTheOtherPortsAnswerAtOnce)
+{
+    start();
+    EXPECT_EQ(control("scan-delay 400"), "OK");
+    HostPort app = open(PortRole::application);
+    HostPort modem = open(PortRole::modem);
+    ASSERT_TRUE(ask(app, "ATE0", "OK\r\n"));
+    app.forget();
+    app.write("AT+COPS=?\r\n");
+    app.write("AT+CSQ\r\n");
+    ASSERT_TRUE(ask(modem, "AT+CGMM", "GX750\r\n\r\nOK\r\n")) << "the card goes on answering";
+    EXPECT_EQ(app.received(), "") << "the scan takes its time";
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return app.received().ends_with("+CSQ: 20,99\r\n\r\nOK\r\n"); }));
+    EXPECT_EQ(app.received().rfind("\r\n+COPS: (2,\"Orvanta Test Net\",\"OTN\",\"00101\",2),", 0), 0u)
+        << app.received();
+    EXPECT_NE(app.received().find(",,(0,1,2,3,4),(0,1,2)\r\n\r\nOK\r\n\r\n+CSQ"), std::string::npos)
+        << "what came meanwhile is answered after the scan";
+}
+
+TEST_F(InProcessCard, RadioOffAndOnDropsAndRestoresTheRegistrationOnTheCardsTimers)
+{
+    start();
+    HostPort app = open(PortRole::application);
+    ASSERT_TRUE(ask(app, "ATE0;+CREG=1", "OK\r\n"));
+    app.forget();
+    ASSERT_TRUE(ask(app, "AT+CFUN=0", "+CREG: 0\r\n"));
+    EXPECT_EQ(app.received(), "\r\nOK\r\n\r\n+CREG: 0\r\n");
+    EXPECT_NE(control("status").find(" cs=none ps=none"), std::string::npos);
+    app.forget();
+    ASSERT_TRUE(ask(app, "AT+CFUN=1", "+CREG: 2\r\n"));
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return app.received().ends_with("+CREG: 1\r\n"); }));
+    EXPECT_EQ(app.received(), "\r\nOK\r\n\r\n+CREG: 2\r\n\r\n+CREG: 1\r\n");
+}
+
+TEST_F(InProcessCard, StartUpNetworkCommandsSetTheNetworkBeforeThePlug)
+{
+    start("gps", [](CardSetup& setup) {
+        setup.networkCommands = {"register roaming", "operator 302720 \"Orvanta Partner North\" OPN roaming",
+                                 "imsi 302370123456789", "signal 9", "tech edge"};
+    });
+    const std::string status = control("status");
+    EXPECT_NE(status.find(" cs=roaming ps=roaming mode=0 operator=302720 tech=edge"), std::string::npos) << status;
+    EXPECT_NE(status.find(" rssi=9 cfun=1 radio-switch=on call=idle"), std::string::npos) << status;
+    EXPECT_NE(status.find(" imsi=302370123456789"), std::string::npos) << status;
+    HostPort app = open(PortRole::application);
+    ASSERT_TRUE(ask(app, "ATE0;+CIMI;+COPS=3,2;+COPS?;+CSQ", "+CSQ: 9,99\r\n\r\nOK\r\n"));
+    EXPECT_NE(app.received().find("\r\n302370123456789\r\n\r\n+COPS: 0,2,\"302720\",3\r\n"), std::string::npos)
+        << app.received();
+}
+
+TEST_F(InProcessCard, IncomingCallRingsOnEveryPortWithTheNumberWhereAskedFor)
+{
+    start();
+    HostPort app = open(PortRole::application);
+    HostPort modem = open(PortRole::modem);
+    ASSERT_TRUE(ask(app, "ATE0;+CLIP=1", "OK\r\n"));
+    ASSERT_TRUE(ask(modem, "ATE0", "OK\r\n"));
+    app.forget();
+    modem.forget();
+    EXPECT_EQ(control("ring +15551234"), "OK");
+    EXPECT_EQ(control("ring +15559999").rfind("ERROR", 0), 0u) << "one call at a time";
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return !app.received().empty() && !modem.received().empty(); }));
+    EXPECT_EQ(app.received(), "\r\nRING\r\n\r\n+CLIP: \"+15551234\",145\r\n");
+    EXPECT_EQ(modem.received(), "\r\nRING\r\n");
+    EXPECT_NE(control("status").find(" call=ringing"), std::string::npos);
+    app.forget();
+    EXPECT_EQ(control("hangup"), "OK");
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return app.received() == "\r\nNO CARRIER\r\n"; }));
+    EXPECT_EQ(control("hangup").rfind("ERROR", 0), 0u) << "no call left";
+}
+
+TEST_F(InProcessCard, ReplugPowersTheRadioOnAgainButKeepsTheNetwork)
+{
+    start();
+    HostPort app = open(PortRole::application);
+    ASSERT_TRUE(ask(app, "AT+CFUN=0", "OK\r\n"));
+    EXPECT_EQ(control("operator 00105 Five F5"), "OK");
+    EXPECT_EQ(control("replug"), "OK");
+    HostPort again = open(PortRole::application);
+    ASSERT_TRUE(ask(again, "ATE0;+CFUN?;+COPS=3,1;+COPS?", "OK\r\n"));
+    ASSERT_TRUE(pumpUntil(reactor, [&] { return again.received().ends_with("\",4\r\n\r\nOK\r\n"); }));
+    EXPECT_EQ(again.received(), "ATE0;+CFUN?;+COPS=3,1;+COPS?\r\r\n+CFUN: 1\r\n\r\n+COPS: 0,1,\"F5\",4\r\n\r\nOK\r\n");
+}
+
+TEST_F(InProcessCard, SilencedCardLetsItsLateAnswerGo)
+{
+    start();
+    EXPECT_EQ(control("scan-delay 100"), "OK");
+    HostPort app = open(PortRole::application);
+    // The echo tells that the card has taken the command.
+    ASSERT_TRUE(ask(app, "AT+COPS=?", "AT+COPS=?\r"));
+    app.forget();
+    EXPECT_EQ(control("silence"), "OK");
+    // Give the scan time to end, and show that nothing comes of it.
+    EXPECT_FALSE(pumpUntil(reactor, [&] { return !app.received().empty(); }, 400ms));
+    EXPECT_EQ(control("unsilence"), "OK");
+    ASSERT_TRUE(ask(app, "AT", "\r\nOK\r\n"));
+    EXPECT_EQ(app.received(), "AT\r\r\nOK\r\n");
+}
+
 } // namespace
 } // namespace Cardsim

@@ -1,0 +1,44 @@
+#pragma once
+// What all ports of the card share besides its facts and its receiver: the network side,
+// the voice call, the USSD session and the hardware. Their events reach one listener;
+// a call does not outlive the circuit-switched registration it needs.
+
+#include "sim/cardsim/CardHardware.h"
+#include "sim/cardsim/Network.h"
+#include "sim/cardsim/UssdService.h"
+#include "sim/cardsim/VoiceCall.h"
+
+namespace Cardsim {
+
+class CardState {
+public:
+    explicit CardState(const AlarmMaker& alarms);
+    CardState(const CardState&) = delete;
+    CardState& operator=(const CardState&) = delete;
+
+    void onEvent(CardEventListener listener) { listener_ = std::move(listener); }
+
+    Network& network() { return network_; }
+    const Network& network() const { return network_; }
+    VoiceCall& call() { return call_; }
+    const VoiceCall& call() const { return call_; }
+    UssdService& ussd() { return ussd_; }
+    const UssdService& ussd() const { return ussd_; }
+    CardHardware& hardware() { return hardware_; }
+    const CardHardware& hardware() const { return hardware_; }
+
+    // The card was plugged in: the radio at full function on the automatic selection, no
+    // call and no USSD session.
+    void powerOn();
+
+private:
+    void forward(CardEvent event);
+
+    CardEventListener listener_;
+    CardHardware hardware_;
+    VoiceCall call_;
+    UssdService ussd_;
+    Network network_; // last: its first events may end the call
+};
+
+} // namespace Cardsim
