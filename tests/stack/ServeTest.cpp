@@ -119,7 +119,8 @@ protected:
                 return true;
             if (std::chrono::steady_clock::now() > deadline)
                 return false;
-            // The card is asked again; its answer is what is waited for.
+            // Paces the questions to the card, a process of its own that tells its state
+            // only when asked; no thread of this test is waited for here.
             std::this_thread::sleep_for(50ms);
         }
     }

@@ -3,6 +3,7 @@
 
 #include "PositionServer.h"
 
+#include "tests/platform/PlatformTestSupport.h"
 #include "tests/support/TcpLineClient.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,8 @@
 
 namespace Orvanta::gps {
 namespace {
+
+using Orvanta::testing::waitUntil;
 
 using namespace std::chrono_literals;
 using Orvanta::testing::TcpLineClient;
@@ -68,17 +71,6 @@ protected:
     static ServerEvent sentence(const std::string& text)
     {
         return ServerEvent{ServerEvent::Kind::sentence, {}, {}, text};
-    }
-
-    static bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds patience = 5s)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + patience;
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            std::this_thread::sleep_for(5ms); // polls a flag of the server's thread
-        }
-        return true;
     }
 
     std::string address_;
