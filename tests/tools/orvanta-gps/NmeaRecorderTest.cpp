@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace Orvanta::gps {
 namespace {
 
@@ -14,15 +16,25 @@ using testing::fileText;
 using testing::MessageCapture;
 using testing::NoticeScript;
 
-TEST(NmeaRecording, HoldsEveryLineAsItCameEachWithCrLfAndOnDiskAtOnce)
-{
+class NmeaRecording : public ::testing::Test {
+protected:
+    NmeaRecorder recorderOn(const std::string& name)
+    {
+        std::optional<RecordingFile> file = RecordingFile::create((folder / name).string(), messages.stream());
+        if (!file)
+            throw std::runtime_error("cannot create " + name);
+        return NmeaRecorder(std::move(*file));
+    }
+
     Orvanta::testing::TestFolder folder;
     MessageCapture messages;
-    std::optional<RecordingFile> file = RecordingFile::create((folder / "walk.nmea").string(), messages.stream());
-    ASSERT_TRUE(file);
-    NmeaRecorder recorder(std::move(*file));
     NoticeScript script;
+};
 
+TEST_F(NmeaRecording, HoldsEveryLineAsItCameEachWithCrLfAndOnDiskAtOnce)
+{
+
+    NmeaRecorder recorder = recorderOn("walk.nmea");
     // Lines the parser ignores or rejects are the card's output too; the records built
     // from the lines and the other notices are not.
     const std::vector<std::pair<std::string, std::string>> steps{
@@ -49,14 +61,9 @@ TEST(NmeaRecording, HoldsEveryLineAsItCameEachWithCrLfAndOnDiskAtOnce)
     EXPECT_EQ(messages.text(), "");
 }
 
-TEST(NmeaRecording, TakesNothingOnceFinished)
+TEST_F(NmeaRecording, TakesNothingOnceFinished)
 {
-    Orvanta::testing::TestFolder folder;
-    MessageCapture messages;
-    std::optional<RecordingFile> file = RecordingFile::create((folder / "walk.nmea").string(), messages.stream());
-    ASSERT_TRUE(file);
-    NmeaRecorder recorder(std::move(*file));
-    NoticeScript script;
+    NmeaRecorder recorder = recorderOn("walk.nmea");
     recorder.take(script.notice("sentence $GPVTG,109.25,T,,M,2.870,N,5.315,K,A*3D"));
     EXPECT_TRUE(recorder.finish());
     recorder.take(script.notice("sentence $GPVTG,108.99,T,,M,2.904,N,5.378,K,A*32"));
