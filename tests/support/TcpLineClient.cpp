@@ -12,7 +12,7 @@
 
 namespace Orvanta::testing {
 
-TcpLineClient::TcpLineClient(const std::string& address, int receiveBuffer)
+TcpLineClient::TcpLineClient(const std::string& address)
 {
     const std::size_t colon = address.rfind(':');
     if (colon == std::string::npos)
@@ -40,8 +40,6 @@ TcpLineClient::TcpLineClient(const std::string& address, int receiveBuffer)
     fd_ = ::socket(target.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd_ < 0)
         return;
-    if (receiveBuffer > 0)
-        ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     if (::connect(fd_, reinterpret_cast<const sockaddr*>(&target), length) != 0)
         close();
 }

@@ -12,9 +12,10 @@ namespace Orvanta::testing {
 
 class TcpLineClient {
 public:
-    // Connects at once; connected() tells whether it did. `receiveBuffer` > 0 makes the
-    // socket's receive buffer that small, for a client that is to fall behind.
-    explicit TcpLineClient(const std::string& address, int receiveBuffer = 0);
+    // Connects at once; connected() tells whether it did. A client that is to fall behind
+    // keeps the system's buffer sizes: on loopback a tiny receive buffer stalls a full
+    // stream until the sender's backed-off probes, seconds apart under load.
+    explicit TcpLineClient(const std::string& address);
     ~TcpLineClient();
     TcpLineClient(const TcpLineClient&) = delete;
     TcpLineClient& operator=(const TcpLineClient&) = delete;
