@@ -116,6 +116,13 @@ constexpr bool reportsServingCell(std::uint32_t typeCode) noexcept
     return speaksMakersDialect(typeCode) && typeCode >= 0x0B00 && typeCode != 0x0D00;
 }
 
+// The card whose registration comes without signal and cell-type reports: while it is
+// registered, the backend asks for both.
+constexpr bool pollsSignalWhileRegistered(std::uint32_t typeCode) noexcept { return isZte(typeCode); }
+
+// From the maker's first stick on, cards tell EDGE and HSDPA cells apart.
+constexpr bool tellsHighSpeedRegistration(std::uint32_t typeCode) noexcept { return typeCode >= 0x0800; }
+
 // --- questions on the card-information record ------------------------------------------
 
 // Data-interface kinds the record distinguishes.
@@ -169,6 +176,15 @@ constexpr bool hasOwnApplicationPort(const NkCardInfo& card) noexcept
 }
 constexpr bool hasWwanNdisPort(const NkCardInfo& card) noexcept { return hasCapability(card, NkCapWwanNdisPort); }
 constexpr bool hasGps(const NkCardInfo& card) noexcept { return hasCapability(card, NkCapGps); }
+
+// The maker's cards of data-interface kinds 2 and 5 do not report their 3G cell type: it
+// is asked for ("_TWCTI") while they are registered on a 3G cell. Not so in Mobile
+// Broadband mode, where the service reports it.
+constexpr bool pollsWcdmaCellType(const NkCardInfo& card) noexcept
+{
+    return speaksMakersDialect(card) && (card.dataInterfaceKind == 2 || card.dataInterfaceKind == 5) &&
+           !isMobileBroadband(card);
+}
 
 // The card's subdevices name modem and adapter "_MDM\" and "_NET\".
 constexpr bool listsMdmAndNetSubdevices(const NkCardInfo& card) noexcept

@@ -42,11 +42,19 @@ inline constexpr std::size_t kValueCount = 27;
 
 inline constexpr int kNoEvent = -1;
 
+// How a change of a value reads in the log.
+enum class ChangeLog {
+    hasChanged, // "Qd: <name> has changed to <value>"
+    changed,    // "Qd: <name> changed to <value>": the registration values
+    byOwner,    // nothing here: whoever sets it logs a line of its own (LAC and CellID together)
+};
+
 struct ValueInfo {
-    const char* name;                    // for the log: "<name> has changed to <value>"
+    const char* name;
     int event;                           // raised when the value changes, or kNoEvent
     int zero;                            // what a reset sets
     const char* (*print)(int) noexcept;  // names of the values, or null for numbers
+    ChangeLog log = ChangeLog::hasChanged;
 };
 
 const ValueInfo& InfoOf(Value value) noexcept;
@@ -60,6 +68,12 @@ public:
     int Get(Value value) const noexcept { return values_[Index(value)].load(); }
     // The previous value.
     int Exchange(Value value, int newValue) noexcept { return values_[Index(value)].exchange(newValue); }
+    // Stores `newValue` only while the value is still `expected`; otherwise `expected`
+    // becomes what it is now.
+    bool CompareExchange(Value value, int& expected, int newValue) noexcept
+    {
+        return values_[Index(value)].compare_exchange_strong(expected, newValue);
+    }
 
 private:
     static std::size_t Index(Value value) noexcept { return static_cast<std::size_t>(value); }

@@ -4,6 +4,7 @@
 #include "quelder/BackendLog.h"
 #include "quelder/Names.h"
 #include "quelder/Quelder.h"
+#include "quelder/unsolicited/UnsolicitedHandlers.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -23,8 +24,6 @@ bool OffersChannel(const NkCardInfo& card) noexcept
     return Nodekin::offersApplicationPort(card) || isGobi(card) || isZeroFootprint(card) ||
            Nodekin::isGenericMobileBroadband(card);
 }
-
-constexpr int kRegistered = 1, kRegisteredRoaming = 5;
 
 } // namespace
 
@@ -62,6 +61,15 @@ void Device::EnableEvent(int event, bool enabled)
 
 void Device::LogChange(const ValueInfo& info, int value) const
 {
+    switch (info.log) {
+    case ChangeLog::byOwner:
+        return;
+    case ChangeLog::changed:
+        xlog(logNormal, "Qd: %s changed to %s", info.name, info.print(value));
+        return;
+    case ChangeLog::hasChanged:
+        break;
+    }
     if (info.print != nullptr)
         xlog(logVerbose, "Qd: %s has changed to %s", info.name, info.print(value));
     else
@@ -89,6 +97,33 @@ void Device::Set(Value first, int firstValue, Value second, int secondValue, boo
     const int event = InfoOf(first).event;
     if (!silent && (firstChanged || secondChanged) && event != kNoEvent)
         RaiseEvent(event);
+}
+
+bool Device::SetIf(Value value, bool (*when)(int current), int newValue)
+{
+    int current = values_.Get(value);
+    do {
+        if (!when(current))
+            return false;
+        if (current == newValue)
+            return true;
+    } while (!values_.CompareExchange(value, current, newValue));
+    const ValueInfo& info = InfoOf(value);
+    LogChange(info, newValue);
+    if (info.event != kNoEvent)
+        RaiseEvent(info.event);
+    return true;
+}
+
+void Device::SetCellLocation(int lac, int cellId)
+{
+    const bool lacChanged = values_.Exchange(Value::lac, lac) != lac;
+    const bool cellChanged = values_.Exchange(Value::cellId, cellId) != cellId;
+    if (!lacChanged && !cellChanged)
+        return;
+    xlog(logNormal, "Qd: New cell location information: LAC=0x%x CellID=0x%x", static_cast<unsigned>(lac),
+         static_cast<unsigned>(cellId));
+    RaiseEvent(InfoOf(Value::lac).event);
 }
 
 void Device::SetDeviceState(DeviceState state, bool silent)
@@ -151,9 +186,42 @@ void Device::SetFirmware(std::optional<FirmwareVersion> version)
     firmware_ = version;
 }
 
+std::string Device::CallerNumber() const
+{
+    std::lock_guard lock(textMutex_);
+    return callerNumber_;
+}
+
+void Device::SetCallerNumber(const std::string& number)
+{
+    std::lock_guard lock(textMutex_);
+    callerNumber_ = number;
+}
+
+CardFeatures Device::Features() const
+{
+    std::lock_guard lock(textMutex_);
+    return features_;
+}
+
+void Device::SetFeatures(const CardFeatures& features)
+{
+    std::lock_guard lock(textMutex_);
+    features_ = features;
+}
+
+void Device::SetPacketDataEvents(PacketDataEvents* events) noexcept
+{
+    packetData_ = events != nullptr ? events : &loggedPacketData_;
+}
+
 void Device::ResetValues(bool bulk, DeviceState state)
 {
     SetIdleText({}, bulk);
+    SetCallerNumber({});
+    // What the start-up learnt of the card and its SIM belongs to that card alone.
+    SetFeatures({});
+    registration_.SetHomeNumbers({});
     SetFirmware(std::nullopt);
     for (std::size_t i = 0; i < kValueCount; ++i) {
         const Value value = static_cast<Value>(i);
@@ -486,6 +554,8 @@ void Device::RequestSafeExit(int kind)
         exitScheduled_ = false;
 }
 
+void Device::OnUnsolicited(Line& line) { HandleUnsolicited(line, *line.UnsolicitedType(), *this); }
+
 void Device::OnReceiverFailed(int /*error*/)
 {
     if (present_.exchange(false))
@@ -537,6 +607,22 @@ void Device::AfterPinOperation()
     SetSimState(simRc == kQdSuccess && ready != 0, false, true);
 }
 
+void Device::EnableReports()
+{
+    if (State() != DeviceState::initialized || ChannelBusy())
+        return;
+    int rc = CurrentPlatform().QdEnableExtendedErrorReporting();
+    if (rc != kQdSuccess) {
+        xlog(logError, "Qd: QdEnableExtendedErrorReporting() initiated by WM_ENABLE_EX_ERRORS failed with 0x%x",
+             static_cast<unsigned>(rc));
+        return;
+    }
+    rc = CurrentPlatform().QdEnableRegistrationEvents();
+    if (rc != kQdSuccess)
+        xlog(logError, "Qd: QdEnableRegistrationEvents() initiated by WM_ENABLE_EX_ERRORS failed with 0x%x",
+             static_cast<unsigned>(rc));
+}
+
 void Device::PollSimState()
 {
     if (State() != DeviceState::initialized || ChannelBusy())
@@ -562,25 +648,23 @@ void Device::Run(const QueueEntry& entry)
         Exit(static_cast<int>(entry.wParam));
         break;
     case WM_ENABLE_EX_ERRORS:
-        if (State() == DeviceState::initialized && !ChannelBusy()) {
-            const int rc = CurrentPlatform().QdEnableExtendedErrorReporting();
-            if (rc != kQdSuccess)
-                xlog(logError, "Qd: QdEnableExtendedErrorReporting() initiated by WM_ENABLE_EX_ERRORS failed with 0x%x",
-                     static_cast<unsigned>(rc));
-        }
+        EnableReports();
+        break;
+    case WM_QD_PDP_CONTEXT:
+        PacketData().PdpContextChanged(static_cast<int>(entry.wParam), entry.lParam != 0);
         break;
     case WM_QD_CS_REGISTRATION:
-        Set(Value::csNetworkState, static_cast<int>(entry.wParam));
+        registration_.ReportCircuitSwitched(static_cast<int>(entry.wParam));
         break;
-    case WM_QD_PS_REGISTRATION: {
-        const int state = static_cast<int>(entry.wParam);
-        Set(Value::psAttachState, state);
-        const bool registered = state == kRegistered || state == kRegisteredRoaming;
-        const auto location = static_cast<std::uint32_t>(entry.lParam);
-        Set(Value::lac, registered ? static_cast<int>(location & 0xFFFFu) : -1, Value::cellId,
-            registered ? static_cast<int>(location >> 16) : -1);
+    case WM_QD_PS_REGISTRATION:
+        registration_.ReportPacketSwitched(static_cast<int>(entry.wParam), entry.lParam);
         break;
-    }
+    case WM_QD_SIGNAL_POLL:
+        registration_.PollSignal();
+        break;
+    case WM_QD_CELL_TYPE_POLL:
+        registration_.PollCellType();
+        break;
     case WM_QD_SIM_STATE:
         SetSimState(entry.wParam != 0, false, entry.wParam == 0);
         break;
@@ -588,8 +672,7 @@ void Device::Run(const QueueEntry& entry)
         PollSimState();
         break;
     default:
-        // PDP contexts, new messages and the data-call, cell-type, Gobi and signal polls
-        // belong to work that is not built yet.
+        // New messages and the data-call and Gobi polls belong to work that is not built yet.
         xlog(logVerbose, "Qd: Queued message 0x%x has no handler yet", static_cast<unsigned>(entry.message));
         break;
     }

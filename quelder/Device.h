@@ -12,12 +12,15 @@
 #include "nodekin/Nodekin.h"
 #include "quelder/CachedValues.h"
 #include "quelder/Communicator.h"
+#include "quelder/ModemStates.h"
 #include "quelder/QueueMessages.h"
 #include "quelder/at/Modem.h"
 #include "quelder/connections/Connection.h"
+#include "quelder/connections/PacketDataEvents.h"
 #include "quelder/platforms/Answers.h"
 #include "quelder/platforms/PendingPlatforms.h"
 #include "quelder/platforms/SerialPlatform.h"
+#include "quelder/registration/NetworkRegistration.h"
 
 #include <array>
 #include <atomic>
@@ -79,12 +82,30 @@ public:
     void Set(Value value, int newValue, bool silent = false);
     // Two values that share one event: one event when either changed.
     void Set(Value first, int firstValue, Value second, int secondValue, bool silent = false);
+    // Sets `value` to `newValue` only while `when` holds for what it is, with nothing
+    // changing it in between; true when it did.
+    bool SetIf(Value value, bool (*when)(int current), int newValue);
+    // LAC and CellID together (event 23), -1 for unknown.
+    void SetCellLocation(int lac, int cellId);
+    NetworkRegistration& Registration() noexcept { return registration_; }
     int ConnectionState() const;
     void SetConnectionState(int state, bool silent = false);
     std::string IdleText() const;
     void SetIdleText(const std::string& text, bool silent = false);
     std::optional<FirmwareVersion> Firmware() const;
     void SetFirmware(std::optional<FirmwareVersion> version);
+    // The number of the call that rings, empty when it is not known.
+    std::string CallerNumber() const;
+    void SetCallerNumber(const std::string& number);
+    // What the last start-up learnt about the card, for the code that runs outside a card
+    // operation (the unsolicited handlers, the communicator's work).
+    CardFeatures Features() const;
+    void SetFeatures(const CardFeatures& features);
+
+    // Where the registration tells the data connections what they need to know; the
+    // logging stand-in until a data connection plugs its own in (null: the stand-in).
+    PacketDataEvents& PacketData() const noexcept { return *packetData_.load(); }
+    void SetPacketDataEvents(PacketDataEvents* events) noexcept;
 
     // Raises `event` to the client while it is enabled; an event's buffer goes to the
     // client with it, or is released here.
@@ -106,6 +127,7 @@ public:
     Platform& CurrentPlatform() const noexcept { return *platform_.load(); }
     Connection& CurrentConnection() const noexcept { return *connection_.load(); }
     std::recursive_mutex& LibraryLock() { return host_.LibraryLock(); }
+    Communicator& Queue() { return host_.Queue(); }
     void WatchPort(const std::string& port) { host_.WatchPort(port); }
     void UnwatchPort(const std::string& port) { host_.UnwatchPort(port); }
 
@@ -116,7 +138,8 @@ public:
     void Run(const QueueEntry& entry) override;
 
 private:
-    // ModemEvents: the card went.
+    // ModemEvents: a result the card sent on its own; the card went.
+    void OnUnsolicited(Line& line) override;
     void OnReceiverFailed(int error) override;
     bool BeginInit();
     // Ends an initialisation; the exit asked for meanwhile, if any.
@@ -127,6 +150,8 @@ private:
     void LogChange(const ValueInfo& info, int value) const;
     void WakePauses();
     void PollSimState();
+    // WM_ENABLE_EX_ERRORS: the card's error codes and registration reports, switched on again.
+    void EnableReports();
 
     DeviceHost& host_;
     CachedValues values_;
@@ -149,9 +174,11 @@ private:
     NkCardInfo card_{};
     std::atomic<std::uint32_t> cardState_{NkCardStopped};
 
-    mutable std::mutex textMutex_; // guards idleText_ and firmware_, which are no single words
+    mutable std::mutex textMutex_; // guards idleText_, callerNumber_, firmware_ and features_, which are no single words
     std::string idleText_;
+    std::string callerNumber_;
     std::optional<FirmwareVersion> firmware_;
+    CardFeatures features_;
 
     mutable std::mutex connectionMutex_; // guards connectionState_ and its change
     int connectionState_ = 0;
@@ -171,6 +198,10 @@ private:
     BroadcomNdisConnection broadcomConnection_;
     std::atomic<Platform*> platform_;
     std::atomic<Connection*> connection_;
+
+    LoggedPacketDataEvents loggedPacketData_;
+    std::atomic<PacketDataEvents*> packetData_{&loggedPacketData_};
+    NetworkRegistration registration_{*this};
 
     // Last: the port closes before anything the receiver's failure report touches goes.
     ModemReceiverGuard receiverGuard_{*this, *this};

@@ -82,6 +82,8 @@ const char* AccessTechnologyName(int value) noexcept
     return NameIn(kAccessTechnologies, value, "<unknown AccessTechnology>");
 }
 
+const char* RegistrationName(int value) noexcept { return value != 0 ? "registered" : "not registered"; }
+
 std::string CardTypeName(std::uint32_t type)
 {
     if (type == 0)

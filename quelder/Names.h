@@ -17,6 +17,8 @@ const char* HwRadioSwitchStateName(int value) noexcept;
 const char* RemovableTypeName(int value) noexcept;
 const char* PsAttachModeName(int value) noexcept;
 const char* AccessTechnologyName(int value) noexcept;
+// The EDGE and HSDPA flags: "registered" or "not registered".
+const char* RegistrationName(int value) noexcept;
 
 // The model name of a card type: "None" for 0, "<unknown card 0x1234>" for a type
 // without a row.

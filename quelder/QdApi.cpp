@@ -29,6 +29,21 @@ int GetCardValue(int* output, int (*read)(const GSM::Device&), bool ofCard = tru
     return kQdSuccess;
 }
 
+// A cached text, checked as the cached values are; a buffer too small gets nothing.
+int GetCardText(char* output, std::uint32_t size, std::string (*read)(const GSM::Device&))
+{
+    const GSM::Device& device = TheBackend().TheDevice();
+    if (const int rc = device.CheckAccess(true); rc != kQdSuccess)
+        return rc;
+    if (output == nullptr)
+        return kQdNullPointer;
+    const std::string text = read(device);
+    if (text.size() + 1 > size)
+        return qdSystemError(Os::kErrorInsufficientBuffer);
+    std::memcpy(output, text.c_str(), text.size() + 1);
+    return kQdSuccess;
+}
+
 } // namespace
 
 int QdInitialize(void* instance, QdEventCallback eventCallback, QdErrorCallback errorCallback)
@@ -118,16 +133,36 @@ int QdGetSmartAntennaPosition(int* pulledOut)
 
 int QdGetIdleText(char* text, std::uint32_t size)
 {
-    const GSM::Device& device = TheBackend().TheDevice();
-    if (const int rc = device.CheckAccess(true); rc != kQdSuccess)
+    return GetCardText(text, size, [](const GSM::Device& d) { return d.IdleText(); });
+}
+
+int QdGetVoiceState(int* state)
+{
+    return GetCardValue(state, [](const GSM::Device& d) { return d.Get(Value::voiceState); });
+}
+
+int QdGetCallerNumber(char* number, std::uint32_t size)
+{
+    return GetCardText(number, size, [](const GSM::Device& d) { return d.CallerNumber(); });
+}
+
+int QdGetDeviceTemperature(int* temperature)
+{
+    return GetCardValue(temperature, [](const GSM::Device& d) { return d.Get(Value::temperature); });
+}
+
+int QdGetCellLocation(int* lac, int* cellId)
+{
+    if (const int rc = GetCardValue(lac, [](const GSM::Device& d) { return d.Get(Value::lac); }); rc != kQdSuccess)
         return rc;
-    if (text == nullptr)
-        return kQdNullPointer;
-    const std::string idle = device.IdleText();
-    if (idle.size() + 1 > size)
-        return qdSystemError(Os::kErrorInsufficientBuffer);
-    std::memcpy(text, idle.c_str(), idle.size() + 1);
-    return kQdSuccess;
+    return GetCardValue(cellId, [](const GSM::Device& d) { return d.Get(Value::cellId); });
+}
+
+int QdEnableRegistrationEvents()
+{
+    constexpr int kOutsideTheTable = -1;
+    return TheBackend().Operate(kOutsideTheTable,
+                                [](GSM::Platform& platform) { return platform.QdEnableRegistrationEvents(); });
 }
 
 int QdGetDriverPath(char* path, std::uint32_t size)

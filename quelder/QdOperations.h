@@ -5,9 +5,11 @@
 // functions and are declared by Platform itself.
 //
 // Groups follow who carries them: the start-up and identity operations of the generic
-// platform; the modem's services (SIM, network, indicators, data calls, SMS, phonebook),
-// which the generic platform answers as not supported until they are built; the GPS
-// operations that each platform carries on its own.
+// platform; its network services (registration and indicator reports, settings,
+// network and technology selection, bands, voice calls, USSD); the modem's other
+// services (SIM, data calls, SMS, phonebook), which the generic platform answers as not
+// supported until they are built; the GPS operations that each platform carries on its
+// own.
 
 #include <cstdint>
 
@@ -37,67 +39,68 @@
     X(49, QdGetDirectPinPukState, (int* state), (state))                                                         \
     X(56, QdGetPinPukState, (int* state, int* resultCode), (state, resultCode))
 
-#define QD_OPERATIONS_MODEM_SERVICES(X)                                                                          \
-    X(3, QdInitializeSim, (), ())                                                                                \
-    X(4, QdInitializeNetwork, (), ())                                                                            \
-    X(5, QdInitializeIndicators, (), ())                                                                         \
-    X(6, QdInitializeDataCall, (), ())                                                                           \
-    X(7, QdInitializeSms, (), ())                                                                                \
-    X(8, QdSetSmsConcatenationSupport, (int enabled), (enabled))                                                \
-    X(15, QdSetConfigurationValue, (int item, int value), (item, value))                                        \
-    X(16, QdGetConfigurationValue, (int item, int* value), (item, value))                                       \
-    X(17, QdGetLedState, (int* state), (state))                                                                  \
-    X(18, QdSetLedState, (int state), (state))                                                                   \
-    X(34, QdGetNetworkInformation, (char* operatorName, std::uint32_t nameSize, char* networkId, std::uint32_t idSize), \
-      (operatorName, nameSize, networkId, idSize))                                                               \
-    X(35, QdGetTechnologySelectionMode, (int* mode), (mode))                                                     \
-    X(36, QdSetTechnologySelectionMode, (int mode), (mode))                                                      \
-    X(37, QdGetSignalQuality, (int* strength, int* quality), (strength, quality))                               \
-    X(38, QdGetServingNetwork, (char* network, std::uint32_t size), (network, size))                            \
-    X(39, QdGetNetworkSelectionMode, (int* mode), (mode))                                                        \
+#define QD_OPERATIONS_NETWORK_SERVICES(X)                                                                      \
+    X(4, QdInitializeNetwork, (), ())                                                                          \
+    X(5, QdInitializeIndicators, (), ())                                                                       \
+    X(15, QdSetConfigurationValue, (int item, int value), (item, value))                                       \
+    X(16, QdGetConfigurationValue, (int item, int* value), (item, value))                                      \
+    X(17, QdGetLedState, (int* state), (state))                                                                \
+    X(18, QdSetLedState, (int state), (state))                                                                 \
+    X(34, QdGetNetworkInformation, (void* information), (information))                                         \
+    X(35, QdGetTechnologySelectionMode, (int* mode), (mode))                                                   \
+    X(36, QdSetTechnologySelectionMode, (int mode), (mode))                                                    \
+    X(37, QdGetSignalQuality, (int* strength, int* quality), (strength, quality))                              \
+    X(38, QdGetServingNetwork, (char* network, std::uint32_t size), (network, size))                           \
+    X(39, QdGetNetworkSelectionMode, (int* mode), (mode))                                                      \
     X(40, QdSetNetworkSelectionMode, (int mode, const char* mccMnc, int technology), (mode, mccMnc, technology)) \
-    X(41, QdScanNetworks, (void** list, int* count), (list, count))                                             \
-    X(42, QdGetPsAttachState, (int* attached), (attached))                                                       \
-    X(43, QdGetNetworkId, (char* id, std::uint32_t size), (id, size))                                           \
-    X(44, QdResetBandStates, (), ())                                                                             \
-    X(45, QdSetBandStates, (const char* bands), (bands))                                                         \
-    X(46, QdGetBandList, (char* bands, std::uint32_t size), (bands, size))                                      \
-    X(47, QdSetBandOption, (int first, int second), (first, second))                                            \
-    X(48, QdGetBandStates, (char* states, std::uint32_t size), (states, size))                                  \
-    X(50, QdEnterPinCode, (const char* pin), (pin))                                                              \
-    X(51, QdEnterPukCode, (const char* puk, const char* newPin), (puk, newPin))                                 \
-    X(52, QdGetPinMode, (int* mode), (mode))                                                                     \
-    X(53, QdSetPinMode, (int enable, const char* pin), (enable, pin))                                           \
-    X(54, QdChangePinCode, (const char* pin, const char* newPin), (pin, newPin))                                \
-    X(55, QdGetPinPukCounters, (int* pinAttempts, int* pukAttempts), (pinAttempts, pukAttempts))                \
+    X(41, QdScanNetworks, (void** list, int* count), (list, count))                                            \
+    X(42, QdGetPsAttachState, (int* attached), (attached))                                                     \
+    X(43, QdGetNetworkId, (char* id, std::uint32_t size), (id, size))                                          \
+    X(44, QdResetBandStates, (), ())                                                                           \
+    X(45, QdSetBandStates, (const char* bands), (bands))                                                       \
+    X(46, QdGetBandList, (char* bands, std::uint32_t size), (bands, size))                                     \
+    X(47, QdSetBandOption, (int first, int second), (first, second))                                           \
+    X(48, QdGetBandStates, (char* states, std::uint32_t size), (states, size))                                 \
+    X(60, QdDial, (const char* number), (number))                                                              \
+    X(61, QdAnswerCall, (), ())                                                                                \
+    X(62, QdHangUp, (), ())                                                                                    \
+    X(79, QdSendUssdCommand, (const char* command), (command))                                                 \
+    X(80, QdCancelUssdCommand, (), ())
+
+#define QD_OPERATIONS_MODEM_SERVICES(X)                                                                        \
+    X(3, QdInitializeSim, (), ())                                                                              \
+    X(6, QdInitializeDataCall, (), ())                                                                         \
+    X(7, QdInitializeSms, (), ())                                                                              \
+    X(8, QdSetSmsConcatenationSupport, (int enabled), (enabled))                                               \
+    X(50, QdEnterPinCode, (const char* pin), (pin))                                                            \
+    X(51, QdEnterPukCode, (const char* puk, const char* newPin), (puk, newPin))                                \
+    X(52, QdGetPinMode, (int* mode), (mode))                                                                   \
+    X(53, QdSetPinMode, (int enable, const char* pin), (enable, pin))                                          \
+    X(54, QdChangePinCode, (const char* pin, const char* newPin), (pin, newPin))                               \
+    X(55, QdGetPinPukCounters, (int* pinAttempts, int* pukAttempts), (pinAttempts, pukAttempts))               \
     X(57, QdSetFacilityState, (const char* facility, int enable, const char* password), (facility, enable, password)) \
-    X(58, QdGetPdpContext, (int context, char* apn, std::uint32_t size), (context, apn, size))                  \
-    X(59, QdSetPdpContext, (int context, const char* apn), (context, apn))                                      \
-    X(60, QdDial, (const char* number), (number))                                                                \
-    X(61, QdAnswerCall, (), ())                                                                                  \
-    X(62, QdHangUp, (), ())                                                                                      \
-    X(63, QdGetCurrentRadioState, (int* on), (on))                                                               \
-    X(64, QdSetCurrentRadioState, (int on), (on))                                                                \
-    X(65, QdGetPowerUpRadioState, (int* on), (on))                                                               \
-    X(66, QdSetPowerUpRadioState, (int on), (on))                                                                \
+    X(58, QdGetPdpContext, (int context, char* apn, std::uint32_t size), (context, apn, size))                 \
+    X(59, QdSetPdpContext, (int context, const char* apn), (context, apn))                                     \
+    X(63, QdGetCurrentRadioState, (int* on), (on))                                                             \
+    X(64, QdSetCurrentRadioState, (int on), (on))                                                              \
+    X(65, QdGetPowerUpRadioState, (int* on), (on))                                                             \
+    X(66, QdSetPowerUpRadioState, (int on), (on))                                                              \
     X(67, QdGetSmsServiceCenterAddress, (char* address, std::uint32_t size), (address, size))                  \
-    X(68, QdGetSimPhysicalSmsMessageStorageSize, (int* size), (size))                                           \
-    X(69, QdGetSimPhysicalSmsStorageTotalSize, (int* size), (size))                                             \
-    X(70, QdGetSmsStorageState, (int* state), (state))                                                           \
-    X(71, QdGetSmsStorageUsedCount, (int* count), (count))                                                       \
-    X(72, QdGetSmsStorageCapacity, (int* capacity), (capacity))                                                 \
-    X(73, QdReadPhysicalSmsMessage, (int index, void* message), (index, message))                               \
-    X(74, QdReadAllPhysicalSmsMessages, (void** list, int* count), (list, count))                               \
-    X(75, QdWritePhysicalSmsMessage, (const void* message, int* index), (message, index))                       \
-    X(76, QdDeletePhysicalSmsMessage, (int index), (index))                                                      \
-    X(77, QdSendPhysicalSmsMessage, (const void* message, int* reference), (message, reference))                \
-    X(78, QdSendSmsMessageFromSim, (int index, int* reference), (index, reference))                             \
-    X(79, QdSendUssdCommand, (const char* command), (command))                                                   \
-    X(80, QdCancelUssdCommand, (), ())                                                                           \
-    X(81, QdGetPhonebookInfo, (int* used, int* total), (used, total))                                           \
-    X(82, QdReadPhonebookEntry, (int index, void* entry), (index, entry))                                       \
-    X(83, QdReadAllPhonebookEntries, (void** list, int* count), (list, count))                                  \
-    X(84, QdWritePhonebookEntry, (const void* entry, int* index), (entry, index))                               \
+    X(68, QdGetSimPhysicalSmsMessageStorageSize, (int* size), (size))                                          \
+    X(69, QdGetSimPhysicalSmsStorageTotalSize, (int* size), (size))                                            \
+    X(70, QdGetSmsStorageState, (int* state), (state))                                                         \
+    X(71, QdGetSmsStorageUsedCount, (int* count), (count))                                                     \
+    X(72, QdGetSmsStorageCapacity, (int* capacity), (capacity))                                                \
+    X(73, QdReadPhysicalSmsMessage, (int index, void* message), (index, message))                              \
+    X(74, QdReadAllPhysicalSmsMessages, (void** list, int* count), (list, count))                              \
+    X(75, QdWritePhysicalSmsMessage, (const void* message, int* index), (message, index))                      \
+    X(76, QdDeletePhysicalSmsMessage, (int index), (index))                                                    \
+    X(77, QdSendPhysicalSmsMessage, (const void* message, int* reference), (message, reference))               \
+    X(78, QdSendSmsMessageFromSim, (int index, int* reference), (index, reference))                            \
+    X(81, QdGetPhonebookInfo, (int* used, int* total), (used, total))                                          \
+    X(82, QdReadPhonebookEntry, (int index, void* entry), (index, entry))                                      \
+    X(83, QdReadAllPhonebookEntries, (void** list, int* count), (list, count))                                 \
+    X(84, QdWritePhonebookEntry, (const void* entry, int* index), (entry, index))                              \
     X(85, QdDeletePhonebookEntry, (int index), (index))
 
 #define QD_OPERATIONS_GPS(X)                                                                                    \
@@ -110,5 +113,6 @@
 // Every client operation, slots 2 to 90.
 #define QD_OPERATIONS(X)                     \
     QD_OPERATIONS_STARTUP_AND_IDENTITY(X)    \
+    QD_OPERATIONS_NETWORK_SERVICES(X)        \
     QD_OPERATIONS_MODEM_SERVICES(X)          \
     QD_OPERATIONS_GPS(X)

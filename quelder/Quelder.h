@@ -43,6 +43,15 @@ enum QdEvent : int {
 };
 inline constexpr int QdEventCount = 26;
 
+// The data of event 21: a USSD notification. `text` is UTF-8, cut at a character's
+// start to fit; the terminator ends a text that fills all 256 bytes.
+struct QdUssdMessage {
+    std::int32_t status; // as the network gave it: 0 no action needed, 1 an answer is wanted, 2 ended ...
+    char text[256];
+    std::int32_t terminator; // 0
+};
+static_assert(sizeof(QdUssdMessage) == 264);
+
 // Device states (QdGetDeviceState).
 enum QdDeviceState : int { QdDeviceSearching = 0, QdDeviceNotFound = 1, QdDeviceFound = 2, QdDeviceInitialized = 3 };
 
@@ -87,6 +96,18 @@ int QdGetDriverVersion(std::uint32_t* high, std::uint32_t* low);
 int QdGetDriverPath(char* path, std::uint32_t size);
 // Bytes sent and received and the duration of the current data connection.
 int QdGetConnectionStatistics(std::uint64_t* bytesSent, std::uint64_t* bytesReceived, std::uint64_t* milliseconds);
+// The values behind events 9, 13 and 23: the voice state (0 NotReady, 1 Disconnected,
+// 2 Dialing, 3 Ringing, 4 Connected) and the number of the call that rings (empty when
+// not known); the card's temperature in degrees (-1 not known); the cell's LAC and
+// CellID (-1 not known).
+int QdGetVoiceState(int* state);
+int QdGetCallerNumber(char* number, std::uint32_t size);
+int QdGetDeviceTemperature(int* temperature);
+int QdGetCellLocation(int* lac, int* cellId);
+
+// Switches the card's registration and cell-type reports on, and has it report where it
+// stands (events 2 and 3 follow).
+int QdEnableRegistrationEvents();
 
 // The card operations, one function per platform operation (quelder/QdOperations.h).
 #define QD_DECLARE_OPERATION(slot, name, parameters, arguments) int name parameters;

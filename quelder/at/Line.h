@@ -12,6 +12,7 @@
 #include "quelder/at/QuotedString.h"
 #include "quelder/at/Unsolicited.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -65,6 +66,8 @@ public:
     // Consumes `c` when it comes next (after blanks) and says whether it did.
     bool SkipIf(char c) noexcept;
     void Skip(std::size_t count = 1);
+    // Back (or on) to `position`, one that an earlier Position() gave.
+    void Seek(std::size_t position) noexcept { position_ = std::min(position, text_.size()); }
 
 protected:
     void SkipBlanks() noexcept;

@@ -90,3 +90,13 @@ std::optional<Unsolicited> UnsolicitedTypeOf(std::string_view line) noexcept
 }
 
 } // namespace GSM
+
+namespace GSM {
+
+std::string_view UnsolicitedPrefixOf(Unsolicited type) noexcept
+{
+    const auto index = static_cast<std::size_t>(type);
+    return index < kTable.size() ? kTable[index].prefix : std::string_view{};
+}
+
+} // namespace GSM

@@ -24,6 +24,9 @@ inline constexpr std::size_t kUnsolicitedTypes = 53;
 // line counts only with exactly one comma: with more it is the answer to "AT_TWANCALL?".
 std::optional<Unsolicited> UnsolicitedTypeOf(std::string_view line) noexcept;
 
+// The prefix a line of `type` starts with ("+CREG:").
+std::string_view UnsolicitedPrefixOf(Unsolicited type) noexcept;
+
 // Types whose line announces a second one, the message itself, which is joined to it.
 constexpr bool AnnouncesNextLine(Unsolicited type) noexcept
 {

@@ -22,17 +22,6 @@ constexpr QdResult kStartUpNotReady = qdCmeError(769); // the card is still star
 constexpr QdResult kStartUpGaveUp = qdLibraryError(32);
 constexpr int kPinReady = 1;
 
-// Copies `text` with its NUL into the caller's buffer; a buffer too small for it gets
-// nothing, as a cut number or name would read as another one.
-void CopyOut(std::string_view text, char* buffer, std::uint32_t size)
-{
-    RequireOutput(buffer);
-    if (text.size() + 1 > size)
-        Raise(qdSystemError(Os::kErrorInsufficientBuffer));
-    std::memcpy(buffer, text.data(), text.size());
-    buffer[text.size()] = '\0';
-}
-
 bool AtLeast(const std::optional<FirmwareVersion>& version, FirmwareVersion least) noexcept
 {
     return version && *version >= least;
@@ -57,6 +46,15 @@ void RequireOutput(const void* pointer)
 {
     if (pointer == nullptr)
         Raise(kQdNullPointer);
+}
+
+void CopyOut(std::string_view text, char* buffer, std::uint32_t size)
+{
+    RequireOutput(buffer);
+    if (text.size() + 1 > size)
+        Raise(qdSystemError(Os::kErrorInsufficientBuffer));
+    std::memcpy(buffer, text.data(), text.size());
+    buffer[text.size()] = '\0';
 }
 
 QdResult GenericPlatform::Run(Needs needs, const std::function<void(Modem&)>& body)
@@ -116,6 +114,7 @@ void GenericPlatform::StartUpOnce(bool full, int delayMilliseconds)
     if (Nodekin::speaksMakersDialect(card))
         ReadHsxpaCategory();
 
+    PublishFeatures();
     device_.SetDeviceState(DeviceState::initialized);
     const int cs = device_.Get(Value::csNetworkState);
     device_.Set(Value::voiceState, features_.voice && (cs == 1 || cs == 5) ? 1 : 0);
@@ -198,6 +197,30 @@ bool GenericPlatform::Optional(std::string_view command, const std::function<voi
              command.data(), static_cast<unsigned>(error.code()));
         return false;
     }
+}
+
+void GenericPlatform::PublishFeatures() { device_.SetFeatures(features_); }
+
+void GenericPlatform::SendEach(std::span<const StartUpRow> rows, const NkCardInfo& card)
+{
+    QdResult first = kQdSuccess;
+    ForEachApplying(rows, StartUpCard{card, features_}, [&](const StartUpRow& row) {
+        try {
+            device_.Command(row.text).Send();
+            if (row.action != nullptr)
+                row.action(device_, device_, features_);
+            device_.WaitFinal();
+        } catch (const ResultError& error) {
+            if (error.code() == kQdNoDevice)
+                throw;
+            xlog(logWarning, "Qd: %.*s failed with 0x%x", static_cast<int>(row.text.size()), row.text.data(),
+                 static_cast<unsigned>(error.code()));
+            if (first == kQdSuccess)
+                first = error.code();
+        }
+    });
+    if (first != kQdSuccess)
+        Raise(first);
 }
 
 void GenericPlatform::SwitchOnReports(const NkCardInfo& card)
@@ -305,6 +328,7 @@ QdResult GenericPlatform::QdInitializeVoice()
         features_.voice = modem.ReadInt() != 0;
         modem.EndLine();
         modem.WaitFinal();
+        PublishFeatures();
     });
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The operations every AT-driven card shares, over the device's AT channel: the start-up
-// sequence and the identity operations. The rest of the table answers "not supported"
-// until it is built. Init, Exit and the GPS operations belong to the subclasses.
+// sequence, the identity operations and the network services (reports, settings,
+// network and technology selection, bands, voice calls, USSD). The rest of the table
+// answers "not supported" until it is built. Init, Exit and the GPS operations belong to
+// the subclasses.
 //
 // Every operation runs under the library lock for its whole run, so that no two card
 // operations overlap, and turns a raised result code into its return value.
@@ -15,6 +17,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace GSM {
 
@@ -23,6 +26,9 @@ class Modem;
 
 // Raises kQdNullPointer for an output the caller did not give.
 void RequireOutput(const void* pointer);
+// Copies `text` with its NUL into the caller's buffer; a buffer too small for it gets
+// nothing, as a cut number or name would read as another one.
+void CopyOut(std::string_view text, char* buffer, std::uint32_t size);
 
 // Who made the card, as far as the AT dialect goes.
 enum class CardFamily { own, huawei, zte, other };
@@ -33,7 +39,12 @@ public:
     explicit GenericPlatform(Device& device) : device_(device) {}
 
     QD_OPERATIONS_STARTUP_AND_IDENTITY(QD_OVERRIDE_OPERATION)
+    QD_OPERATIONS_NETWORK_SERVICES(QD_OVERRIDE_OPERATION)
     QD_OPERATIONS_MODEM_SERVICES(QD_NOT_SUPPORTED_OPERATION)
+
+    QdResult QdEnableRegistrationEvents() override;
+    QdResult QueryCellTypes(int* type2g, int* type3g) override;
+    QdResult QueryWcdmaCellType(int* type) override;
 
     static constexpr auto kStartUpRetryPeriod = std::chrono::milliseconds(1000);
     static constexpr auto kStartUpRetryLimit = std::chrono::seconds(30);
@@ -68,6 +79,14 @@ private:
     bool ReadSimReady();
     // One command whose failure is logged and does not stop the start-up.
     bool Optional(std::string_view command, const std::function<void(Modem&)>& read = nullptr);
+    // Sends each row that applies, every one even after a failure; raises the first
+    // failure's code at the end.
+    void SendEach(std::span<const StartUpRow> rows, const NkCardInfo& card);
+    // The start-up's findings, for the code that runs outside a card operation.
+    void PublishFeatures();
+    // The +COPS answer of `command` ("AT+COPS=3,2;+COPS?"), one per "+COPS?" it holds.
+    std::vector<std::string> AskOperator(std::string_view command, std::size_t answers);
+    std::vector<std::string> AskBandLines();
 
     CardFeatures features_;
 };

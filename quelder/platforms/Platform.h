@@ -22,6 +22,19 @@ public:
     QD_OPERATIONS(QD_PURE_OPERATION)
 #undef QD_PURE_OPERATION
 
+    // Outside the client's table: what the device itself asks of the card for its
+    // registration (WM_ENABLE_EX_ERRORS and the communicator's polls). Not carried unless
+    // a platform says otherwise.
+    //
+    // Switches the registration and cell-type reports on and has the card report where it
+    // stands.
+    virtual QdResult QdEnableRegistrationEvents() { return kQdNotSupported; }
+    // The 2G and 3G cell types of the cell the card is on (0: not such a cell), for the
+    // card that does not report them.
+    virtual QdResult QueryCellTypes(int* type2g, int* type3g) { return NotSupported(type2g, type3g); }
+    // The 3G cell type, for the cards that do not report it.
+    virtual QdResult QueryWcdmaCellType(int* type) { return NotSupported(type); }
+
 protected:
     // What an operation answers that this platform does not carry.
     template <class... Arguments>

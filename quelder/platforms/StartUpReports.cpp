@@ -22,13 +22,22 @@ void ReadTechnologySelection(Modem& modem, Device&, CardFeatures& features)
     modem.EndLine();
 }
 
-// _TSSYS: 2
+// _TSSYS: 2 - the system the card is on, as its reports give it.
 void ReadAccessTechnology(Modem& modem, Device& device, CardFeatures&)
 {
     modem.ExpectPrefix("_TSSYS:");
-    const int technology = modem.ReadInt();
+    const int system = modem.ReadInt();
     modem.EndLine();
-    device.Set(Value::accessTechnology, technology);
+    device.Registration().SetAccessTechnology(AccessTechnologyOfSystem(system));
+}
+
+// 302370123456789 - the SIM's home network is in its first digits.
+void ReadHomeNumbers(Modem& modem, Device& device, CardFeatures&)
+{
+    std::string imsi = modem.RestOfLine();
+    modem.EndLine();
+    imsi.erase(0, imsi.find_first_not_of(" \t"));
+    device.Registration().SetHomeNumbers(HomeNumbersOf(imsi));
 }
 
 void ReadVoiceAfter(Modem& modem, std::string_view prefix, CardFeatures& features)
@@ -51,7 +60,6 @@ void ReadVoiceByPcm(Modem& modem, Device&, CardFeatures& features)
 void ReadRadioSwitch(Modem& modem, Device& device, CardFeatures&)
 {
     modem.ExpectPrefix("_TWIND:");
-    constexpr int kSwitchOn = 2, kSwitchOff = 3;
     device.Set(Value::hwRadioSwitch, modem.ReadInt() != 0 ? kSwitchOn : kSwitchOff);
     modem.EndLine();
 }
@@ -71,13 +79,24 @@ const CardCondition makersDialect{Nodekin::speaksMakersDialect};
 const CardCondition ndisKind{Nodekin::isNdisKind};
 const CardCondition voiceByTdo{Nodekin::tellsVoiceByTdo};
 const CardCondition kindFive{Nodekin::isKindFiveModule};
+const CardCondition smartAntenna{Nodekin::hasSmartAntenna};
+
+// The rows that more than one table sends.
+const StartUpRow technologySelectionRow{"AT_TPSYS=?", makersDialect, ReadTechnologySelection};
+// The answers of "_TPATEMP?" and "_TIDLETEXT?" come as the reports they switch on, and
+// reach the device through its unsolicited results, not as an answer.
+const StartUpRow temperatureRow{"AT_TPATEMP=1;_TPATEMP?", kindFive && !CardCondition(Nodekin::isMobileBroadband),
+                                nullptr};
+const StartUpRow radioSwitchRow{"AT_TWIND=1;_TWIND?", StartUpCondition::always(), ReadRadioSwitch};
+const StartUpRow antennaReportRow{"AT_TANTPOS=1", smartAntenna, nullptr};
+const StartUpRow antennaPositionRow{"AT_TANTPOS?", smartAntenna, ReadAntennaPosition};
 
 } // namespace
 
 std::span<const StartUpRow> CapabilityQueries()
 {
     static const std::vector<StartUpRow> rows{
-        {"AT_TPSYS=?", makersDialect, ReadTechnologySelection},
+        technologySelectionRow,
         {"AT_TSSYS=1", makersDialect, nullptr},
         {"AT_TSSYS?", makersDialect, ReadAccessTechnology},
         {"AT+CFUN=1", ndisKind, nullptr},
@@ -95,18 +114,45 @@ std::span<const StartUpRow> CapabilityQueries()
 
 std::span<const StartUpRow> StartUpReports()
 {
-    // The answers of "_TPATEMP?" and "_TIDLETEXT?" come as the reports they switch on,
-    // and reach the device through its unsolicited results, not as an answer.
     static const std::vector<StartUpRow> rows{
         {"AT+CLIP=1;+COLP=1", CarriesVoice, nullptr},
         {"AT+COPS=5,0", kindFive, nullptr},
-        {"AT_TPATEMP=1;_TPATEMP?", kindFive && !CardCondition(Nodekin::isMobileBroadband), nullptr},
-        {"AT_TWIND=1;_TWIND?", StartUpCondition::always(), ReadRadioSwitch},
+        {"AT+CIMI", StartUpCondition::always(), ReadHomeNumbers},
+        temperatureRow,
+        radioSwitchRow,
         {"AT_TIDLETEXT=1", ReportsCellType, nullptr},
         {"AT_TIDLETEXT?", ReportsCellType, nullptr},
-        {"AT_TANTPOS=1", CardCondition(Nodekin::hasSmartAntenna), nullptr},
-        {"AT_TANTPOS?", CardCondition(Nodekin::hasSmartAntenna), ReadAntennaPosition},
+        antennaReportRow,
+        antennaPositionRow,
     };
+    return rows;
+}
+
+std::span<const StartUpRow> RegistrationReports()
+{
+    // The answers of the queries come as the reports the commands before them switch on.
+    static const std::vector<StartUpRow> rows{
+        {"AT+CREG=1", StartUpCondition::always(), nullptr},
+        {"AT+CGREG=2", StartUpCondition::always(), nullptr},
+        {"AT_TCTI=1", makersDialect, nullptr},
+        {"AT_TUWCTI=1", ReportsCellType, nullptr},
+        {"AT+CREG?", StartUpCondition::always(), nullptr},
+        {"AT+CGREG?", StartUpCondition::always(), nullptr},
+        {"AT_TCTI?", makersDialect, nullptr},
+        {"AT_TUWCTI?", ReportsCellType, nullptr},
+    };
+    return rows;
+}
+
+std::span<const StartUpRow> TechnologySelectionQuery()
+{
+    static const std::vector<StartUpRow> rows{technologySelectionRow};
+    return rows;
+}
+
+std::span<const StartUpRow> IndicatorReports()
+{
+    static const std::vector<StartUpRow> rows{antennaReportRow, antennaPositionRow, radioSwitchRow, temperatureRow};
     return rows;
 }
 

@@ -36,5 +36,12 @@ using StartUpRow = FamilyRow<StartUpCard, StartUpReader>;
 std::span<const StartUpRow> CapabilityQueries();
 // The reports sent once the card has said what it can do.
 std::span<const StartUpRow> StartUpReports();
+// The registration and cell-type reports, and the queries that have the card report
+// where it stands.
+std::span<const StartUpRow> RegistrationReports();
+// Whether the card can select its technology.
+std::span<const StartUpRow> TechnologySelectionQuery();
+// The antenna, radio switch and temperature reports.
+std::span<const StartUpRow> IndicatorReports();
 
 } // namespace GSM

@@ -27,9 +27,17 @@ void ClientRecorder::OnEvent(int event, void* data)
 {
     ClientRecorder* recorder = current.load();
     std::string text;
-    if (GSM::EventCarriesBuffer(event) && data != nullptr) {
-        if (event == QdEventGpsData)
+    int value = 0;
+    if (event == QdEventNewSmsIndex) {
+        value = static_cast<int>(reinterpret_cast<std::intptr_t>(data));
+    } else if (GSM::EventCarriesBuffer(event) && data != nullptr) {
+        if (event == QdEventGpsData) {
             text = static_cast<const char*>(data);
+        } else if (event == QdEventUssdMessage) {
+            const auto* ussd = static_cast<const QdUssdMessage*>(data);
+            text.assign(ussd->text, ::strnlen(ussd->text, sizeof ussd->text));
+            value = ussd->status;
+        }
         QdFreeMemory(data);
     }
     if (recorder == nullptr)
@@ -46,7 +54,7 @@ void ClientRecorder::OnEvent(int event, void* data)
         QdGetDeviceState(&state);
     {
         std::lock_guard lock(recorder->mutex_);
-        recorder->events_.push_back({event, std::move(text), std::this_thread::get_id(), state});
+        recorder->events_.push_back({event, std::move(text), std::this_thread::get_id(), state, value});
     }
     recorder->changed_.notify_all();
 }
@@ -109,6 +117,12 @@ std::vector<GSM::QueueEntry> RecordingWork::Entries() const
 {
     std::lock_guard lock(mutex_);
     return entries_;
+}
+
+void RecordingWork::Clear()
+{
+    std::lock_guard lock(mutex_);
+    entries_.clear();
 }
 
 std::size_t RecordingWork::Count(std::uint32_t message) const

@@ -28,9 +28,10 @@ class ClientRecorder {
 public:
     struct Event {
         int id;
-        std::string text; // the data of events that carry text
+        std::string text; // the data of events that carry text (GPS data, USSD)
         std::thread::id thread;
         int deviceState; // QdGetDeviceState during the call, when `readState`
+        int value;       // the USSD status, the index of event 15
     };
     struct Error {
         int kind, code, extra;
@@ -71,6 +72,7 @@ public:
     };
     void Run(const GSM::QueueEntry& entry) override;
     std::vector<GSM::QueueEntry> Entries() const;
+    void Clear();
     std::size_t Count(std::uint32_t message) const;
     bool WaitForCount(std::uint32_t message, std::size_t count, std::chrono::milliseconds timeout = 5s) const;
 

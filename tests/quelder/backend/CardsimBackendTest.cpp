@@ -3,9 +3,7 @@
 // operations talk to it, the GPS service switches its receiver and hands on its
 // sentences, and pulling it lets go of everything.
 
-#include "tests/quelder/backend/BackendTestSupport.h"
-#include "tests/quelder/support/BackendLog.h"
-#include "tests/sim/SimTestSupport.h"
+#include "tests/quelder/backend/CardsimBackendFixture.h"
 
 #include "platform/SimDeviceTree.h"
 #include "platform/SystemError.h"
@@ -24,63 +22,6 @@
 
 namespace Orvanta::testing {
 namespace {
-
-constexpr const char* kSerial = "SN4711";
-
-class CardsimBackend : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(card.start(CardArguments()));
-        StartLibrary();
-    }
-    void StartLibrary()
-    {
-        Os::Result<std::unique_ptr<Os::SimDeviceTree>> tree = Os::SimDeviceTree::open(card.simDir());
-        ASSERT_TRUE(tree.ok()) << tree.error();
-        Nodekin::DetectionEnvironment environment;
-        environment.tree = std::move(tree).value();
-        environment.clock = &detectionClock;
-        environment.namedObjectFolder = objects.path();
-        environment.settle = std::chrono::milliseconds(20);
-        ASSERT_EQ(Quelder::testing::initializeWith(std::move(environment), &ClientRecorder::OnEvent,
-                                                   &ClientRecorder::OnError),
-                  0);
-    }
-    void TearDown() override { EXPECT_EQ(QdShutdown(), 0); }
-
-    virtual std::vector<std::string> CardArguments() const { return {"--serial", kSerial}; }
-
-    bool WaitForState(int state)
-    {
-        return client.WaitFor([state](const auto& events) {
-            return !events.empty() && events.back().id == QdEventDeviceState && events.back().deviceState == state;
-        });
-    }
-
-    void StartDevice()
-    {
-        ASSERT_TRUE(WaitForState(QdDeviceFound));
-        ASSERT_EQ(QdStartDevice(0), 0);
-    }
-
-    // The commands the backend wrote, in order, from `first` on.
-    std::vector<std::string> CommandsWritten(std::size_t first = 0) const
-    {
-        const std::string prefix = "Qd: Modem write: [";
-        std::vector<std::string> commands;
-        for (const std::string& message : log.Messages())
-            if (message.rfind(prefix, 0) == 0)
-                commands.push_back(message.substr(prefix.size(), message.size() - prefix.size() - 1));
-        return {commands.begin() + static_cast<std::ptrdiff_t>(std::min(first, commands.size())), commands.end()};
-    }
-
-    BackendLog log;
-    ClientRecorder client{true};
-    Os::ManualClock detectionClock;
-    TestFolder objects;
-    Cardsim::testing::CardsimProcess card;
-};
 
 TEST_F(CardsimBackend, PluggedCardIsFoundOnTheCommunicatorThreadWithItsPortOpen)
 {
@@ -117,7 +58,7 @@ TEST_F(CardsimBackend, FullInitialisationSwitchesOnTheCardsReportsAndReadsTheSim
     ASSERT_EQ(QdInitializeDevice(1, 0, 0), 0);
     EXPECT_EQ(CommandsWritten(before),
               (std::vector<std::string>{"AT", "ATE0", "AT+CMEE=1", "AT+CGMR", "AT_TPSYS=?", "AT_TSSYS=1", "AT_TSSYS?",
-                                        "AT_TSQI=1", "AT_TEANT=1", "AT_TGACT=1", "AT_TPCMENABLE?",
+                                        "AT_TSQI=1", "AT_TEANT=1", "AT_TGACT=1", "AT_TPCMENABLE?", "AT+CIMI",
                                         "AT_TWIND=1;_TWIND?", "AT_TIDLETEXT=1", "AT_TIDLETEXT?", "AT_THSPACAT?",
                                         "AT+CPIN?", "AT_TBLS", "AT+CNUM", "AT+CPMS?"}));
     int initialized = 0;

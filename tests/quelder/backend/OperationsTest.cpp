@@ -33,21 +33,15 @@ const Operation kOperations[] = {QD_OPERATIONS(QD_PROBE_ROW)};
 #undef QD_PROBE_ROW
 
 const std::set<std::string> kNotBuiltYet = {
-    "QdInitializeSim", "QdInitializeNetwork", "QdInitializeIndicators", "QdInitializeDataCall",
-    "QdInitializeSms", "QdSetSmsConcatenationSupport", "QdSetConfigurationValue", "QdGetConfigurationValue",
-    "QdGetLedState", "QdSetLedState", "QdGetNetworkInformation", "QdGetTechnologySelectionMode",
-    "QdSetTechnologySelectionMode", "QdGetSignalQuality", "QdGetServingNetwork", "QdGetNetworkSelectionMode",
-    "QdSetNetworkSelectionMode", "QdScanNetworks", "QdGetPsAttachState", "QdGetNetworkId", "QdResetBandStates",
-    "QdSetBandStates", "QdGetBandList", "QdSetBandOption", "QdGetBandStates", "QdEnterPinCode", "QdEnterPukCode",
-    "QdGetPinMode", "QdSetPinMode", "QdChangePinCode", "QdGetPinPukCounters", "QdSetFacilityState",
-    "QdGetPdpContext", "QdSetPdpContext", "QdDial", "QdAnswerCall", "QdHangUp", "QdGetCurrentRadioState",
-    "QdSetCurrentRadioState", "QdGetPowerUpRadioState", "QdSetPowerUpRadioState", "QdGetSmsServiceCenterAddress",
+    "QdInitializeSim", "QdInitializeDataCall", "QdInitializeSms", "QdSetSmsConcatenationSupport", "QdEnterPinCode",
+    "QdEnterPukCode", "QdGetPinMode", "QdSetPinMode", "QdChangePinCode", "QdGetPinPukCounters",
+    "QdSetFacilityState", "QdGetPdpContext", "QdSetPdpContext", "QdGetCurrentRadioState", "QdSetCurrentRadioState",
+    "QdGetPowerUpRadioState", "QdSetPowerUpRadioState", "QdGetSmsServiceCenterAddress",
     "QdGetSimPhysicalSmsMessageStorageSize", "QdGetSimPhysicalSmsStorageTotalSize", "QdGetSmsStorageState",
     "QdGetSmsStorageUsedCount", "QdGetSmsStorageCapacity", "QdReadPhysicalSmsMessage",
     "QdReadAllPhysicalSmsMessages", "QdWritePhysicalSmsMessage", "QdDeletePhysicalSmsMessage",
-    "QdSendPhysicalSmsMessage", "QdSendSmsMessageFromSim", "QdSendUssdCommand", "QdCancelUssdCommand",
-    "QdGetPhonebookInfo", "QdReadPhonebookEntry", "QdReadAllPhonebookEntries", "QdWritePhonebookEntry",
-    "QdDeletePhonebookEntry",
+    "QdSendPhysicalSmsMessage", "QdSendSmsMessageFromSim", "QdGetPhonebookInfo", "QdReadPhonebookEntry",
+    "QdReadAllPhonebookEntries", "QdWritePhonebookEntry", "QdDeletePhonebookEntry",
 };
 
 // Stopping a service that does not run needs no card.

@@ -61,6 +61,7 @@ protected:
                            {"AT_TSSYS?", Answer("_TSSYS: 2")},
                            {"AT_TDO?", Answer("_TDO: " + voice)},
                            {"AT_TPCMENABLE?", Answer("_TPCMENABLE: " + voice)},
+                           {"AT+CIMI", Answer("302370123456789")},
                            {"AT_TWIND=1;_TWIND?", Answer("_TWIND: 1")},
                            {"AT_TANTPOS?", Answer("_TANTPOS: 1")},
                            {"AT_THSPACAT?", Answer("_THSPACAT: 8,6")},
@@ -114,42 +115,42 @@ INSTANTIATE_TEST_SUITE_P(
     Kinds, StartUpReports,
     ::testing::Values(
         StartUpCase{"MakersGpsMinicard", 0x1800, 2, "4.2.17", 0,
-                    Makers({"AT_TSQI=1", "AT_TEANT=1", "AT_TGACT=1", "AT_TPCMENABLE?", "AT_TWIND=1;_TWIND?",
+                    Makers({"AT_TSQI=1", "AT_TEANT=1", "AT_TGACT=1", "AT_TPCMENABLE?", "AT+CIMI", "AT_TWIND=1;_TWIND?",
                             "AT_TIDLETEXT=1", "AT_TIDLETEXT?", "AT_THSPACAT?"})},
         StartUpCase{"MakersCardWithoutCellTypeReports", 0x1800, 2, "3.9.0", 0,
-                    Makers({"AT_TSQI=1", "AT_TEANT=1", "AT_TPCMENABLE?", "AT_TWIND=1;_TWIND?", "AT_THSPACAT?"})},
+                    Makers({"AT_TSQI=1", "AT_TEANT=1", "AT_TPCMENABLE?", "AT+CIMI", "AT_TWIND=1;_TWIND?", "AT_THSPACAT?"})},
         StartUpCase{"MakersVoiceCard", 0x1800, 2, "4.2.17", 1,
                     Makers({"AT_TSQI=1", "AT_TEANT=1", "AT_TGACT=1", "AT_TPCMENABLE?", "AT+CLIP=1;+COLP=1",
-                            "AT_TWIND=1;_TWIND?", "AT_TIDLETEXT=1", "AT_TIDLETEXT?", "AT_THSPACAT?"})},
+                            "AT+CIMI", "AT_TWIND=1;_TWIND?", "AT_TIDLETEXT=1", "AT_TIDLETEXT?", "AT_THSPACAT?"})},
         StartUpCase{"MakersCardBelowServingCellReports", 0x0A00, 2, "4.2.17", 0,
-                    Makers({"AT_TSQI=1", "AT_TGACT=1", "AT_TPCMENABLE?", "AT_TWIND=1;_TWIND?", "AT_TIDLETEXT=1",
+                    Makers({"AT_TSQI=1", "AT_TGACT=1", "AT_TPCMENABLE?", "AT+CIMI", "AT_TWIND=1;_TWIND?", "AT_TIDLETEXT=1",
                             "AT_TIDLETEXT?", "AT_THSPACAT?"})},
         StartUpCase{"Gx610WithoutServingCellReports", 0x0D00, 2, "4.2.17", 0,
-                    Makers({"AT_TSQI=1", "AT_TGACT=1", "AT_TPCMENABLE?", "AT_TWIND=1;_TWIND?", "AT_TIDLETEXT=1",
+                    Makers({"AT_TSQI=1", "AT_TGACT=1", "AT_TPCMENABLE?", "AT+CIMI", "AT_TWIND=1;_TWIND?", "AT_TIDLETEXT=1",
                             "AT_TIDLETEXT?", "AT_THSPACAT?"})},
         StartUpCase{"MakersNdisKindCard", 0x0B00, 3, "4.2.17", 0,
                     Makers({"AT+CFUN=1", "AT*MCSQ=1", "AT_TEANT=1", "AT_TGACT=1", "AT_TPCMENABLE?",
-                            "AT_TWIND=1;_TWIND?", "AT_TIDLETEXT=1", "AT_TIDLETEXT?", "AT_THSPACAT?"})},
+                            "AT+CIMI", "AT_TWIND=1;_TWIND?", "AT_TIDLETEXT=1", "AT_TIDLETEXT?", "AT_THSPACAT?"})},
         StartUpCase{"MakersModuleOfKindFour", 0x1300, 4, "4.2.17", 1,
                     Makers({"AT_TSQI=1", "AT_TEANT=1", "AT_TGACT=1", "AT_TDO?", "AT+CLIP=1;+COLP=1",
-                            "AT_TWIND=1;_TWIND?", "AT_TIDLETEXT=1", "AT_TIDLETEXT?", "AT_THSPACAT?"})},
+                            "AT+CIMI", "AT_TWIND=1;_TWIND?", "AT_TIDLETEXT=1", "AT_TIDLETEXT?", "AT_THSPACAT?"})},
         StartUpCase{"MakersModuleOfKindFive", 0x1400, 5, "4.2.17", 0,
                     Makers({"AT_TSQI=1", "AT_TEANT=1", "AT_TGACT=1", "AT_TDO?", "AT+COPS=5,0",
-                            "AT_TPATEMP=1;_TPATEMP?", "AT_TWIND=1;_TWIND?", "AT_TIDLETEXT=1", "AT_TIDLETEXT?",
+                            "AT+CIMI", "AT_TPATEMP=1;_TPATEMP?", "AT_TWIND=1;_TWIND?", "AT_TIDLETEXT=1", "AT_TIDLETEXT?",
                             "AT_THSPACAT?"})},
         StartUpCase{"SmartAntennaCard", 0x1C01, 2, "4.2.17", 0,
-                    Makers({"AT_TSQI=1", "AT_TEANT=1", "AT_TGACT=1", "AT_TPCMENABLE?", "AT_TWIND=1;_TWIND?",
+                    Makers({"AT_TSQI=1", "AT_TEANT=1", "AT_TGACT=1", "AT_TPCMENABLE?", "AT+CIMI", "AT_TWIND=1;_TWIND?",
                             "AT_TIDLETEXT=1", "AT_TIDLETEXT?", "AT_TANTPOS=1", "AT_TANTPOS?", "AT_THSPACAT?"})},
         StartUpCase{"LastCodeOfTheMakersDialect", 0x5FFF, 2, "4.2.17", 0,
-                    Makers({"AT_TSQI=1", "AT_TEANT=1", "AT_TGACT=1", "AT_TPCMENABLE?", "AT_TWIND=1;_TWIND?",
+                    Makers({"AT_TSQI=1", "AT_TEANT=1", "AT_TGACT=1", "AT_TPCMENABLE?", "AT+CIMI", "AT_TWIND=1;_TWIND?",
                             "AT_TIDLETEXT=1", "AT_TIDLETEXT?", "AT_THSPACAT?"})},
-        StartUpCase{"OtherMakersModuleInTheMakersCodes", 0x6000, 2, "4.2.17", 1, {"AT_TWIND=1;_TWIND?"}},
+        StartUpCase{"OtherMakersModuleInTheMakersCodes", 0x6000, 2, "4.2.17", 1, {"AT+CIMI", "AT_TWIND=1;_TWIND?"}},
         StartUpCase{"OtherMakersNdisKindModule", 0x6100, 3, "4.2.17", 0,
-                    {"AT+CFUN=1", "AT*MCSQ=1", "AT_TWIND=1;_TWIND?"}},
+                    {"AT+CFUN=1", "AT*MCSQ=1", "AT+CIMI", "AT_TWIND=1;_TWIND?"}},
         StartUpCase{"OtherMakersModuleOfKindFive", 0x7FFF, 5, "4.2.17", 1,
-                    {"AT_TDO?", "AT+CLIP=1;+COLP=1", "AT+COPS=5,0", "AT_TPATEMP=1;_TPATEMP?", "AT_TWIND=1;_TWIND?"}},
-        StartUpCase{"HuaweiStick", 0x8800, 0, "11.608.12", 0, {"AT^CURC=1", "AT_TWIND=1;_TWIND?"}},
-        StartUpCase{"ZteStick", 0x8900, 2, "BD_MF110V1.0.0", 0, {"AT_TWIND=1;_TWIND?"}}),
+                    {"AT_TDO?", "AT+CLIP=1;+COLP=1", "AT+COPS=5,0", "AT+CIMI", "AT_TPATEMP=1;_TPATEMP?", "AT_TWIND=1;_TWIND?"}},
+        StartUpCase{"HuaweiStick", 0x8800, 0, "11.608.12", 0, {"AT^CURC=1", "AT+CIMI", "AT_TWIND=1;_TWIND?"}},
+        StartUpCase{"ZteStick", 0x8900, 2, "BD_MF110V1.0.0", 0, {"AT+CIMI", "AT_TWIND=1;_TWIND?"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The texts of the rows that apply to `card`, as the start-up asks them.
@@ -172,11 +173,11 @@ TEST(StartUpTable, ModuleOfKindFiveInMobileBroadbandModeLeavesItsTemperatureAlon
     GSM::CardFeatures features;
     features.voice = true;
     EXPECT_EQ(ApplyingRows(GSM::StartUpReports(), card, features),
-              (std::vector<std::string>{"AT+CLIP=1;+COLP=1", "AT+COPS=5,0", "AT_TPATEMP=1;_TPATEMP?",
+              (std::vector<std::string>{"AT+CLIP=1;+COLP=1", "AT+COPS=5,0", "AT+CIMI", "AT_TPATEMP=1;_TPATEMP?",
                                         "AT_TWIND=1;_TWIND?"}));
     card.capabilities = NkCapMobileBroadband;
     EXPECT_EQ(ApplyingRows(GSM::StartUpReports(), card, features),
-              (std::vector<std::string>{"AT+CLIP=1;+COLP=1", "AT+COPS=5,0", "AT_TWIND=1;_TWIND?"}));
+              (std::vector<std::string>{"AT+CLIP=1;+COLP=1", "AT+COPS=5,0", "AT+CIMI", "AT_TWIND=1;_TWIND?"}));
 }
 
 } // namespace

@@ -12,6 +12,17 @@
 
 namespace Orvanta::testing {
 
+std::string OkAnswer(std::initializer_list<std::string_view> lines)
+{
+    std::string reply;
+    for (const std::string_view line : lines) {
+        reply += "\r\n";
+        reply += line;
+        reply += "\r\n";
+    }
+    return reply + "\r\nOK\r\n";
+}
+
 std::vector<ScriptedCard::Reply> ScriptedCard::Receive(std::string_view bytes)
 {
     std::vector<Reply> replies;

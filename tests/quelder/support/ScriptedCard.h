@@ -13,6 +13,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <initializer_list>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -26,6 +27,9 @@ struct Exchange {
     std::string reply;   // sent back as it is; empty: the card stays silent
     std::chrono::milliseconds delay{0}; // a slow card: how long it takes to reply
 };
+
+// A reply of information lines followed by OK, as a card sends it: "\r\n+CSQ: 18,99\r\n\r\nOK\r\n".
+std::string OkAnswer(std::initializer_list<std::string_view> lines);
 
 struct CardScript {
     std::vector<Exchange> exchanges;
