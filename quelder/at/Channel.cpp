@@ -39,7 +39,9 @@ void Channel::Write(std::span<const std::uint8_t> bytes, bool sensitive, bool ig
         return;
     case Os::IoResult::Outcome::failed:
         LogWriteFailure(written.error);
-        Raise(qdSystemError(written.error));
+        // A card pulled just before the write is gone as surely as one pulled while the
+        // caller waited for its answer; callers tell both by the one code.
+        Raise(Os::isDeviceRemoval(written.error) ? kQdNoDevice : qdSystemError(written.error));
     case Os::IoResult::Outcome::closed:
         LogWriteFailure(Os::kErrorBrokenPipe);
         Raise(qdSystemError(Os::kErrorBrokenPipe));

@@ -260,6 +260,18 @@ TEST_P(ModemOverLink, CardGoingAwayMidAnswerFailsTheCallerAtOnce)
     EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
 }
 
+TEST_P(ModemOverLink, CommandWrittenAfterTheCardWasPulledFailsWithNoDevice)
+{
+    // A socket takes the first write after its peer has gone; only a tty refuses it.
+    if (GetParam() != Link::pty)
+        GTEST_SKIP();
+    Start(kCard);
+    link->HangUp();
+    ASSERT_TRUE(modem.WaitForFailure().has_value());
+    EXPECT_EQ(CodeOf([&] { modem.Command("AT+CSQ").Send(); }), kQdNoDevice);
+    EXPECT_TRUE(log.Contains("Qd: Writing failed with 0x651"));
+}
+
 TEST_P(ModemOverLink, SecretsNeverReachTheLogInClear)
 {
     Start(withEchoes(1)); // the card echoes the PIN back
