@@ -69,7 +69,10 @@ FinalResult pinState(CommandContext& context, std::string_view) { return answer(
 // What the card reports about itself at start-up and on request.
 FinalResult ok(CommandContext&, std::string_view) { return FinalResult::ok(); }
 
-FinalResult voiceSupport(CommandContext& context, std::string_view) { return answer(context, "_TPCMENABLE: 0"); }
+FinalResult voiceSupport(CommandContext& context, std::string_view)
+{
+    return answer(context, context.facts.voice ? "_TPCMENABLE: 1" : "_TPCMENABLE: 0");
+}
 FinalResult hsxpaCategory(CommandContext& context, std::string_view) { return answer(context, "_THSPACAT: 8,6"); }
 FinalResult rxCode(CommandContext& context, std::string_view) { return answer(context, "_TRXC: 3"); }
 FinalResult oisov(CommandContext& context, std::string_view) { return answer(context, "_TISOV: " + context.facts.firmware); }

@@ -38,6 +38,7 @@ struct CardFacts {
     std::string imsi; // test network 001 01
     std::string iccid;        // 19 digits, the SIM's serial number
     std::string phoneNumber;  // the subscriber's own number
+    bool voice = false;       // carries voice calls; a data card says it does not
 };
 
 // What the subscriber's IMSI may be: 6 to 15 digits, the first five or six the home network.

@@ -64,7 +64,7 @@ bool keepNetworkCommand(Options& options, const std::string& line, std::string& 
     return true;
 }
 
-const std::array<Row, 23> kRows{{
+const std::array<Row, 24> kRows{{
     {{"--profile", "NAME", "the card to play (see Profiles below); default gps"},
      [](Options& o, std::string_view v, std::string& problem) {
          if (findProfile(v) == nullptr) {
@@ -144,6 +144,9 @@ const std::array<Row, 23> kRows{{
      [](Options& o, std::string_view, std::string&) { return o.silent = true; }},
     {{"--unplugged", "", "start with the card unplugged; the control command plug plugs it"},
      [](Options& o, std::string_view, std::string&) { return o.unplugged = true; }},
+    {{"--voice", "", "a card that carries voice calls (_TPCMENABLE: 1); without it the card says it carries "
+                     "none, and its calls (see ring) reach the host only as reports"},
+     [](Options& o, std::string_view, std::string&) { return o.voice = true; }},
     {{"--fail", "'COMMAND error|CODE [TIMES]'", "as the control command fail; may be given several times"},
      [](Options& o, std::string_view v, std::string& problem) {
          const ParsedControl parsed = parseControlLine("fail " + std::string(v));

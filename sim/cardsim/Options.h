@@ -26,6 +26,7 @@ struct Options {
     bool noFix = false;
     bool silent = false;
     bool unplugged = false;
+    bool voice = false;
     std::vector<std::string> faults; // control-command arguments of "fail"
     // Control commands that set the network the card meets at start: "register roaming".
     std::vector<std::string> networkCommands;

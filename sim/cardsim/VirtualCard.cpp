@@ -53,6 +53,7 @@ VirtualCard::VirtualCard(Reactor& reactor, CardSetup setup, Track track)
       alarms_(reactorAlarms(reactor)),
       state_(alarms_)
 {
+    facts_.voice = setup_.voice;
     state_.onEvent([this](CardEvent event) { raise(event); });
     if (setup_.profile->hasReceiver) {
         receiver_.emplace(setup_.timeToFirstFix);
@@ -282,6 +283,7 @@ std::string VirtualCard::status() const
         text += " receiver=none";
     }
     text += silent_ ? " silent=yes" : " silent=no";
+    text += facts_.voice ? " voice=yes" : " voice=no";
     text += " faults=" + std::to_string(faults_.size()) + " garble=" + std::to_string(garbler_.pending());
     text += networkStatus(state_, facts_);
     for (const auto& plugged : ports_) {

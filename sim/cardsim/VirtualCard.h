@@ -37,6 +37,7 @@ struct CardSetup {
     bool receiverOnAtPowerOn = false;
     bool startWithoutFix = false;
     bool startSilent = false;
+    bool voice = false; // the card carries voice calls
     std::vector<std::string> faults; // arguments of "fail"
     // Control commands for the network the card meets ("register roaming", "signal 12"),
     // carried out before the first plug.

@@ -76,6 +76,7 @@ int playCard(const Options& options, const std::filesystem::path& folder)
     setup.receiverOnAtPowerOn = options.gpsOn;
     setup.startWithoutFix = options.noFix;
     setup.startSilent = options.silent;
+    setup.voice = options.voice;
     setup.faults = options.faults;
     setup.networkCommands = options.networkCommands;
     setup.verbose = options.verbose;

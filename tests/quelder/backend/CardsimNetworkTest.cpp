@@ -234,6 +234,41 @@ TEST_F(CardsimNetwork, RingingOnACardWithoutVoiceLeavesTheVoiceStateAlone)
     EXPECT_EQ(QdDial("+15551234"), kQdNotSupported);
 }
 
+class CardsimWithVoice : public CardsimNetwork {
+protected:
+    std::vector<std::string> NetworkArguments() const override { return {"--voice"}; }
+
+    static int VoiceState()
+    {
+        int voice = -1;
+        EXPECT_EQ(QdGetVoiceState(&voice), 0);
+        return voice;
+    }
+    bool WaitForVoiceState(int state)
+    {
+        return client.WaitFor([state](const auto&) { return VoiceState() == state; });
+    }
+};
+
+TEST_F(CardsimWithVoice, AnIncomingCallRingsWithTheCallersNumberUntilTheOtherSideHangsUp)
+{
+    StartNetwork();
+    const std::vector<std::string> sent = CommandsWritten();
+    EXPECT_NE(std::find(sent.begin(), sent.end(), "AT+CLIP=1;+COLP=1"), sent.end()) << "caller ids on at start-up";
+    ASSERT_TRUE(WaitForRegistration(1));
+    ASSERT_TRUE(WaitForVoiceState(1)) << "registered, a voice card is ready for calls";
+
+    Control("ring +15551234");
+    ASSERT_TRUE(WaitForVoiceState(3));
+    char number[32] = {};
+    ASSERT_EQ(QdGetCallerNumber(number, sizeof number), 0);
+    EXPECT_STREQ(number, "+15551234");
+    EXPECT_GE(Count(QdEventVoiceState), 1u);
+
+    Control("hangup");
+    EXPECT_TRUE(WaitForVoiceState(1));
+}
+
 TEST_F(CardsimNetwork, UssdAnswersAndNetworkMessagesReachTheClientWithTheirText)
 {
     StartNetwork();
