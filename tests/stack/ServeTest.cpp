@@ -6,10 +6,15 @@
 #include "tests/support/TcpLineClient.h"
 
 #include "platform/Process.h"
+#include "platform/UniqueFd.h"
+#include "tests/platform/PlatformTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -47,6 +52,19 @@ bool isTpvWithPosition(const std::string& line)
     return report.is_object() && report.value("class", "") == "TPV" && report.contains("lat");
 }
 
+std::optional<std::uint16_t> freeLoopbackPort()
+{
+    const Os::UniqueFd probe(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (!probe || ::bind(probe.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(probe.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return std::nullopt;
+    return ntohs(address.sin_port);
+}
+
 std::string cardReceiver(Cardsim::testing::CardsimProcess& card)
 {
     const std::string status = card.control("status");
@@ -72,13 +90,16 @@ protected:
         address = line->substr(std::string("orvanta-gps: serving on ").size());
     }
 
-    void spawnTool(const std::vector<std::string>& arguments)
+    // `wrapper` (a program and its arguments) starts serve in its place when given.
+    void spawnTool(const std::vector<std::string>& arguments, const std::vector<std::string>& wrapper = {})
     {
         Os::Process::Options options;
         options.pipeOutput = true;
         std::vector<std::string> command{"ORVANTA_DEVICES=sim", "ORVANTA_SIM_DIR=" + card.simDir().string(),
                                          "XDG_RUNTIME_DIR=" + runtime.path().string(), "sh", "-c",
-                                         "exec \"$0\" \"$@\" 2>&1", ORVANTA_GPS_TOOL, "serve"};
+                                         "exec \"$0\" \"$@\" 2>&1"};
+        command.insert(command.end(), wrapper.begin(), wrapper.end());
+        command.insert(command.end(), {ORVANTA_GPS_TOOL, "serve"});
         command.insert(command.end(), arguments.begin(), arguments.end());
         ASSERT_EQ(tool.spawn("env", command, options), 0);
     }
@@ -277,6 +298,29 @@ TEST_F(Serve, AStuckClientIsDroppedWhileTheOthersGetTheirReportsOnTime)
     // Only now is the stuck client read: what had been sent, then the end.
     EXPECT_TRUE(stuck.closedWithin(20s)) << "the stuck client was not dropped";
     EXPECT_LT(stuck.received(), kWellPastTheBound);
+}
+
+// As a socket unit starts it: the service manager listens, and starts serve with the
+// socket at the first connection, which serve then answers.
+TEST_F(Serve, ASocketHandedByTheServiceManagerIsServed)
+{
+    // A port free a moment ago: the handing program cannot be asked to choose one.
+    const std::optional<std::uint16_t> free = freeLoopbackPort();
+    ASSERT_TRUE(free) << "no free port";
+    const std::string port = std::to_string(*free);
+    startCard();
+    spawnTool({}, {"systemd-socket-activate", "-l", "127.0.0.1:" + port});
+    address = "127.0.0.1:" + port;
+    std::unique_ptr<TcpLineClient> client;
+    ASSERT_TRUE(waitUntil([&] {
+        client = std::make_unique<TcpLineClient>(address);
+        return client->connected();
+    }, 10s)) << "nothing listens on " << address;
+    const std::optional<std::string> version = client->line(15s);
+    ASSERT_TRUE(version && isClass(*version, "VERSION")) << version.value_or("nothing");
+    client->send(kWatchJson);
+    EXPECT_TRUE(client->lineWhere(isTpvWithPosition, 20s));
+    EXPECT_EQ(endServe(), 0);
 }
 
 TEST_F(Serve, TheSixtyFifthClientIsRefused)

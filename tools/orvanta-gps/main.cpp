@@ -98,6 +98,8 @@ constexpr const char* usage =
     "                listen there instead: an IPv4 address or a host name, or an IPv6\n"
     "                address in brackets ([::1]:2947); port 0 lets the system choose one.\n"
     "                An address other than loopback lets other machines in.\n"
+    "        Started by a socket unit of the service manager (orvanta-gps-serve.socket),\n"
+    "        serve listens on the socket it is handed, unless --listen is given.\n"
     "        The card need not be there at the start: serve waits for it and follows it\n"
     "        being pulled and plugged in again. The receiver is read only while a client\n"
     "        watches; when the last watcher leaves, and at the end, it is put back as\n"
@@ -174,18 +176,19 @@ std::optional<std::chrono::seconds> secondsArgument(const char* text, long fallb
 // use fails at once.
 int serve(int argc, char** argv)
 {
-    std::string addressText = Orvanta::gps::kDefaultListenAddress;
+    std::optional<std::string> given;
     for (int i = 2; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--listen" && i + 1 < argc)
-            addressText = argv[++i];
+            given = argv[++i];
         else if (argument.starts_with("--listen="))
-            addressText = argument.substr(std::string_view("--listen=").size());
+            given = argument.substr(std::string_view("--listen=").size());
         else {
             std::fputs(usage, stderr);
             return 2;
         }
     }
+    const std::string addressText = given.value_or(Orvanta::gps::kDefaultListenAddress);
     const std::optional<Orvanta::gps::ListenAddress> address = Orvanta::gps::parseListenAddress(addressText);
     if (!address) {
         std::fprintf(stderr, "orvanta-gps: not an address and port: %s\n", addressText.c_str());
@@ -193,7 +196,14 @@ int serve(int argc, char** argv)
         return 2;
     }
     std::string problem;
-    std::optional<Orvanta::gps::Listener> listener = Orvanta::gps::listenOn(*address, problem);
+    // A socket unit's socket serves unless an address was asked for on the command line.
+    std::optional<Orvanta::gps::Listener> listener = Orvanta::gps::handedListener(problem);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "orvanta-gps: %s\n", problem.c_str());
+        return 1;
+    }
+    if (given || !listener)
+        listener = Orvanta::gps::listenOn(*address, problem);
     if (!listener) {
         std::fprintf(stderr, "orvanta-gps: cannot listen on %s: %s\n", address->text().c_str(), problem.c_str());
         return 1;

@@ -6,8 +6,11 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -35,6 +38,22 @@ std::string addressText(const sockaddr_storage& address)
     ::inet_ntop(AF_INET, &v4.sin_addr, host, sizeof host);
     port = ntohs(v4.sin_port);
     return std::string(host) + ":" + std::to_string(port);
+}
+
+int socketOption(int fd, int option)
+{
+    int value = 0;
+    socklen_t size = sizeof value;
+    return ::getsockopt(fd, SOL_SOCKET, option, &value, &size) == 0 ? value : -1;
+}
+
+// A stream socket of the internet families that listens; `bound` is where.
+bool isListeningTcp(int fd, sockaddr_storage& bound)
+{
+    socklen_t length = sizeof bound;
+    return socketOption(fd, SO_ACCEPTCONN) == 1 && socketOption(fd, SO_TYPE) == SOCK_STREAM &&
+           ::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length) == 0 &&
+           (bound.ss_family == AF_INET || bound.ss_family == AF_INET6);
 }
 
 } // namespace
@@ -105,6 +124,54 @@ std::optional<Listener> listenOn(const ListenAddress& address, std::string& prob
         return Listener{std::move(socket), addressText(bound)};
     }
     return std::nullopt;
+}
+
+std::optional<Listener> handedListener(const SocketActivation& activation, std::string& problem)
+{
+    problem.clear();
+    if (activation.listenPid == nullptr || activation.listenFds == nullptr)
+        return std::nullopt;
+    const std::string_view pid = activation.listenPid;
+    int handedTo = 0;
+    if (const auto [end, error] = std::from_chars(pid.data(), pid.data() + pid.size(), handedTo);
+        error != std::errc() || end != pid.data() + pid.size() || handedTo != activation.ownPid)
+        return std::nullopt; // meant for another process, one that started this one
+    const std::string_view fds = activation.listenFds;
+    int count = 0;
+    if (const auto [end, error] = std::from_chars(fds.data(), fds.data() + fds.size(), count);
+        error != std::errc() || end != fds.data() + fds.size() || count < 0) {
+        problem = "LISTEN_FDS is not a number";
+        return std::nullopt;
+    }
+    if (count == 0)
+        return std::nullopt;
+    if (count > 1) {
+        problem = "the service manager handed " + std::to_string(count) + " sockets, serve takes one";
+        return std::nullopt;
+    }
+    const int fd = activation.firstFd;
+    sockaddr_storage bound{};
+    if (!isListeningTcp(fd, bound)) {
+        problem = "the socket the service manager handed is not a listening TCP socket";
+        return std::nullopt;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0 || ::fcntl(fd, F_SETFD, FD_CLOEXEC) != 0) {
+        problem = std::strerror(errno);
+        return std::nullopt;
+    }
+    return Listener{Os::UniqueFd(fd), addressText(bound)};
+}
+
+std::optional<Listener> handedListener(std::string& problem)
+{
+    const SocketActivation activation{std::getenv("LISTEN_PID"), std::getenv("LISTEN_FDS"),
+                                      static_cast<int>(::getpid())};
+    std::optional<Listener> listener = handedListener(activation, problem);
+    ::unsetenv("LISTEN_PID");
+    ::unsetenv("LISTEN_FDS");
+    ::unsetenv("LISTEN_FDNAMES");
+    return listener;
 }
 
 } // namespace Orvanta::gps

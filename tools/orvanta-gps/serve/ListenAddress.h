@@ -31,4 +31,22 @@ struct Listener {
 // it cannot be made.
 std::optional<Listener> listenOn(const ListenAddress& address, std::string& problem);
 
+// What a service manager's socket activation says: LISTEN_PID and LISTEN_FDS as found in
+// the environment (null when unset), and the descriptor the first socket would be.
+struct SocketActivation {
+    const char* listenPid = nullptr;
+    const char* listenFds = nullptr;
+    int ownPid = 0;
+    int firstFd = 3;
+};
+
+// The listening socket a service manager handed this process, taken over (non-blocking,
+// not inherited by children); none with `problem` empty when nothing was handed, none
+// with `problem` set when what was handed cannot serve (not one listening TCP socket).
+std::optional<Listener> handedListener(const SocketActivation& activation, std::string& problem);
+
+// The same for this process's own environment, which it then clears, so that a program it
+// starts does not take the socket for its own.
+std::optional<Listener> handedListener(std::string& problem);
+
 } // namespace Orvanta::gps
