@@ -309,7 +309,9 @@ TEST_F(Serve, ASocketHandedByTheServiceManagerIsServed)
     ASSERT_TRUE(free) << "no free port";
     const std::string port = std::to_string(*free);
     startCard();
-    spawnTool({}, {"systemd-socket-activate", "-l", "127.0.0.1:" + port});
+    // It hands on only the environment it is told to.
+    spawnTool({}, {"systemd-socket-activate", "-l", "127.0.0.1:" + port, "-E", "ORVANTA_DEVICES", "-E",
+                   "ORVANTA_SIM_DIR", "-E", "XDG_RUNTIME_DIR"});
     address = "127.0.0.1:" + port;
     std::unique_ptr<TcpLineClient> client;
     ASSERT_TRUE(waitUntil([&] {
