@@ -2,10 +2,13 @@
 
 #include "app/Conductor.h"
 #include "app/Resources.h"
+#include "app/ShellLog.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QIcon>
 #include <QMenu>
+#include <QSignalBlocker>
 
 namespace Orvanta {
 
@@ -19,10 +22,15 @@ SystrayIcon::SystrayIcon(Conductor& conductor)
     : conductor_(conductor)
     , menu_(std::make_unique<QMenu>())
     , inner_(std::make_unique<QSystemTrayIcon>(this))
+    , autostart_(QCoreApplication::applicationFilePath())
     , showHideAction_(new QAction(tr("Show %L1").arg(applicationName), this))
+    , startWithSessionAction_(new QAction(tr("Start with the session"), this))
     , quitAction_(new QAction(tr("Quit"), this))
 {
+    startWithSessionAction_->setCheckable(true);
+    startWithSessionAction_->setChecked(autostart_.exists());
     menu_->addAction(showHideAction_);
+    menu_->addAction(startWithSessionAction_);
     menu_->addAction(quitAction_);
     inner_->setContextMenu(menu_.get());
     inner_->setIcon(QIcon(resources::trayDisabled));
@@ -33,6 +41,12 @@ SystrayIcon::SystrayIcon(Conductor& conductor)
     connect(&conductor, qOverload<eGpsState>(&Conductor::gpsStateChanged), this, &SystrayIcon::adjustIcon);
     connect(inner_.get(), &QSystemTrayIcon::activated, this, &SystrayIcon::systemTrayActivated);
     connect(&conductor, &Conductor::deviceReady, this, &SystrayIcon::deviceReady);
+    connect(startWithSessionAction_, &QAction::triggered, this, &SystrayIcon::startWithSessionToggled);
+    // The desktop's own autostart settings may have removed the entry meanwhile.
+    connect(menu_.get(), &QMenu::aboutToShow, this, [this] {
+        const QSignalBlocker quiet(startWithSessionAction_);
+        startWithSessionAction_->setChecked(autostart_.exists());
+    });
     inner_->show();
 }
 
@@ -72,6 +86,22 @@ void SystrayIcon::systemTrayActivated(QSystemTrayIcon::ActivationReason reason)
 {
     if (reason == QSystemTrayIcon::DoubleClick)
         toogleViewUi();
+}
+
+void SystrayIcon::startWithSessionToggled(bool on)
+{
+    if (autostart_.setEnabled(on)) {
+        qCInfo(shellLog) << (on ? "starting with the session" : "no longer starting with the session");
+        return;
+    }
+    // Back to what the file says, which is what it said before.
+    const QSignalBlocker quiet(startWithSessionAction_);
+    startWithSessionAction_->setChecked(autostart_.exists());
+    qCWarning(shellLog).noquote() << "start with the session:" << autostart_.errorString();
+    inner_->showMessage(applicationName,
+                        on ? tr("Orvanta cannot start with the session: %1").arg(autostart_.errorString())
+                           : tr("Orvanta still starts with the session: %1").arg(autostart_.errorString()),
+                        QSystemTrayIcon::Warning);
 }
 
 } // namespace Orvanta

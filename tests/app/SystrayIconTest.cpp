@@ -46,7 +46,7 @@ class SystrayIconTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void startsDisabledWithShowAndQuit();
+    void startsDisabledWithShowStartWithSessionAndQuit();
     void pictureAndToolTipFollowTheGpsState_data();
     void pictureAndToolTipFollowTheGpsState();
     void deviceRemovalShowsDisabledButKeepsTheToolTip();
@@ -56,14 +56,14 @@ private slots:
     void activateFromAnotherStartOffersHide();
 };
 
-void SystrayIconTest::startsDisabledWithShowAndQuit()
+void SystrayIconTest::startsDisabledWithShowStartWithSessionAndQuit()
 {
     Tray t;
     QVERIFY(t.shown() != nullptr);
     QVERIFY(!t.outer().isVisible()); // only the inner icon is shown
     QCOMPARE(t.picture(), QStringLiteral("systray_disabled.png"));
     QCOMPARE(t.shown()->toolTip(), QString());
-    QCOMPARE(t.menu(), (QStringList{"Show Orvanta", "Quit"}));
+    QCOMPARE(t.menu(), (QStringList{"Show Orvanta", "Start with the session", "Quit"}));
 }
 
 void SystrayIconTest::pictureAndToolTipFollowTheGpsState_data()

@@ -2,10 +2,15 @@
 //   orvanta_draw_images [folder]
 // scripts/draw-images builds and runs it. The pictures are committed; run this again after
 // changing a painter and commit what changed.
+//
+// Draws the program's icon at one size (the build does, for the launcher's icon theme):
+//   orvanta_draw_images --app-icon <size> <file>
 
 #include "Painters.h"
 
+#include <QByteArray>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageWriter>
 
@@ -22,10 +27,33 @@ bool save(const QDir& folder, const QString& name, const QImage& image)
     return false;
 }
 
+// Icon themes hold square pictures from 16 pixels up; beyond 1024 nobody asks for one.
+int iconSize(const char* text)
+{
+    bool ok = false;
+    const int size = QByteArray(text).toInt(&ok);
+    return ok && size >= 16 && size <= 1024 ? size : 0;
+}
+
+int drawApplicationIcon(int argc, char** argv)
+{
+    const int size = argc == 4 ? iconSize(argv[2]) : 0;
+    if (size == 0) {
+        std::fprintf(stderr, "usage: orvanta_draw_images --app-icon <size 16..1024> <file>\n");
+        return 2;
+    }
+    const QFileInfo file(QString::fromLocal8Bit(argv[3]));
+    return save(file.dir(), file.fileName(), draw::applicationIcon(size)) ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // The icon has no text, so it needs no application object: the build runs this once
+    // per size and stays quiet.
+    if (argc > 1 && qstrcmp(argv[1], "--app-icon") == 0)
+        return drawApplicationIcon(argc, argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv); // text rendering needs the font database
     const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("app/resources"));
@@ -74,6 +102,6 @@ int main(int argc, char** argv)
     put("systray_gps_on.png", draw::trayPicture(draw::TrayState::active, 48));
     put("systray_gps_off.png", draw::trayPicture(draw::TrayState::inactive, 48));
     put("systray_disabled.png", draw::trayPicture(draw::TrayState::unavailable, 48));
-    put("gps.ico", draw::trayPicture(draw::TrayState::active, 64));
+    put("gps.ico", draw::applicationIcon(64));
     return ok ? 0 : 1;
 }

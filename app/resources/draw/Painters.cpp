@@ -529,4 +529,6 @@ QImage trayPicture(TrayState state, int size)
     return image;
 }
 
+QImage applicationIcon(int size) { return trayPicture(TrayState::active, size); }
+
 } // namespace draw

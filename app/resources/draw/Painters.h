@@ -27,4 +27,9 @@ QImage macButton(bool hover);        // 12 x 12
 enum class TrayState { active, inactive, unavailable };
 QImage trayPicture(TrayState state, int size);
 
+// The program's icon in menus and launchers: the tray picture with the receiver on, so
+// that the launcher and the tray show the same thing. orvanta.svg in app/desktop/ is its
+// scalable twin.
+QImage applicationIcon(int size);
+
 } // namespace draw
