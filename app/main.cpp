@@ -8,10 +8,13 @@
 #include "app/Resources.h"
 #include "app/SingleApplication.h"
 
+#include "OrvantaVersion.h"
+
 #include <QSettings>
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -36,10 +39,18 @@ void send(Orvanta::SingleApplication& app, const char* message)
 int main(int argc, char** argv)
 {
     const Orvanta::CommandLineRequest request = Orvanta::parseCommandLine(arguments(argc, argv));
+    // Answered before the application object exists: it would need a display, and a
+    // packager's build or a terminal without one must still get them.
+    if (request.answer != Orvanta::CommandLineAnswer::none) {
+        const std::string text =
+            request.answer == Orvanta::CommandLineAnswer::help ? Orvanta::helpText() : Orvanta::versionText();
+        std::fputs(text.c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     Orvanta::SingleApplication app(QStringLiteral("Orvanta"), argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnwell"));
     QCoreApplication::setApplicationName(QStringLiteral("Orvanta"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.1"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ORVANTA_VERSION));
 
     if (request.stop || request.bulldoze) {
         if (request.bulldoze)

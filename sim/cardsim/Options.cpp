@@ -4,6 +4,8 @@
 #include "sim/cardsim/Dialect.h"
 #include "sim/cardsim/Profile.h"
 
+#include "OrvantaVersion.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -64,7 +66,7 @@ bool keepNetworkCommand(Options& options, const std::string& line, std::string& 
     return true;
 }
 
-const std::array<Row, 24> kRows{{
+const std::array<Row, 25> kRows{{
     {{"--profile", "NAME", "the card to play (see Profiles below); default gps"},
      [](Options& o, std::string_view v, std::string& problem) {
          if (findProfile(v) == nullptr) {
@@ -190,6 +192,8 @@ const std::array<Row, 24> kRows{{
          return true;
      }},
     {{"--help", "", "this text"}, [](Options& o, std::string_view, std::string&) { return o.help = true; }},
+    {{"--version", "", "the program's version"},
+     [](Options& o, std::string_view, std::string&) { return o.version = true; }},
 }};
 
 } // namespace
@@ -241,6 +245,8 @@ ParsedOptions parseOptions(std::span<const std::string_view> arguments)
     }
     return {std::move(options), {}};
 }
+
+std::string versionText() { return "orvanta-cardsim " ORVANTA_VERSION "\n"; }
 
 std::string helpText()
 {

@@ -33,6 +33,7 @@ struct Options {
     bool verbose = false;
     std::optional<std::string> send;
     bool help = false;
+    bool version = false;
 
     // The serial number given, or the one the name stands for.
     std::string serialNumber() const;
@@ -56,5 +57,8 @@ ParsedOptions parseOptions(std::span<const std::string_view> arguments);
 
 // Everything --help prints: usage, options, profiles, control commands.
 std::string helpText();
+
+// What --version prints: the program and the project's version.
+std::string versionText();
 
 } // namespace Cardsim

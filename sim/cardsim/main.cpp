@@ -138,9 +138,9 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
     const Options& options = *parsed.options;
-    if (options.help) {
-        std::fputs(helpText().c_str(), stdout);
-        return 0;
+    if (options.help || options.version) {
+        std::fputs((options.help ? helpText() : versionText()).c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : kExitFailure;
     }
     const auto folder = simulatorFolder(options);
     if (!folder)

@@ -101,23 +101,49 @@ void InstanceTest::commandLineRequests_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("stop");
     QTest::addColumn<bool>("bulldoze");
+    QTest::addColumn<CommandLineAnswer>("answer");
 
-    QTest::newRow("nothing") << QStringList{"orvanta"} << false << false;
-    QTest::newRow("-stop") << QStringList{"orvanta", "-stop"} << true << false;
-    QTest::newRow("/stop") << QStringList{"orvanta", "/stop"} << true << false;
-    QTest::newRow("-STOP") << QStringList{"orvanta", "-STOP"} << true << false;
-    QTest::newRow("/Stop") << QStringList{"orvanta", "/Stop"} << true << false;
-    QTest::newRow("-stop twice cancels") << QStringList{"orvanta", "-stop", "-stop"} << false << false;
-    QTest::newRow("-STOP -stop cancels") << QStringList{"orvanta", "-STOP", "-stop"} << false << false;
-    QTest::newRow("-stop three times") << QStringList{"orvanta", "-stop", "/stop", "-Stop"} << true << false;
-    QTest::newRow("-bulldoze") << QStringList{"orvanta", "-bulldoze"} << false << true;
-    QTest::newRow("/BULLDOZE") << QStringList{"orvanta", "/BULLDOZE"} << false << true;
-    QTest::newRow("both") << QStringList{"orvanta", "-stop", "-bulldoze"} << true << true;
-    QTest::newRow("bare word") << QStringList{"orvanta", "stop"} << false << false;
-    QTest::newRow("double dash") << QStringList{"orvanta", "--stop"} << false << false;
-    QTest::newRow("longer word") << QStringList{"orvanta", "-stopped"} << false << false;
-    QTest::newRow("program name is not an argument") << QStringList{"-stop"} << false << false;
-    QTest::newRow("empty argument") << QStringList{"orvanta", ""} << false << false;
+    const auto none = CommandLineAnswer::none;
+    const auto help = CommandLineAnswer::help;
+    const auto version = CommandLineAnswer::version;
+
+    QTest::newRow("nothing") << QStringList{"orvanta"} << false << false << none;
+    QTest::newRow("-stop") << QStringList{"orvanta", "-stop"} << true << false << none;
+    QTest::newRow("/stop") << QStringList{"orvanta", "/stop"} << true << false << none;
+    QTest::newRow("-STOP") << QStringList{"orvanta", "-STOP"} << true << false << none;
+    QTest::newRow("/Stop") << QStringList{"orvanta", "/Stop"} << true << false << none;
+    QTest::newRow("-stop twice cancels") << QStringList{"orvanta", "-stop", "-stop"} << false << false << none;
+    QTest::newRow("-STOP -stop cancels") << QStringList{"orvanta", "-STOP", "-stop"} << false << false << none;
+    QTest::newRow("-stop three times") << QStringList{"orvanta", "-stop", "/stop", "-Stop"} << true << false << none;
+    QTest::newRow("-bulldoze") << QStringList{"orvanta", "-bulldoze"} << false << true << none;
+    QTest::newRow("/BULLDOZE") << QStringList{"orvanta", "/BULLDOZE"} << false << true << none;
+    QTest::newRow("both") << QStringList{"orvanta", "-stop", "-bulldoze"} << true << true << none;
+    QTest::newRow("bare word") << QStringList{"orvanta", "stop"} << false << false << none;
+    QTest::newRow("double dash") << QStringList{"orvanta", "--stop"} << false << false << none;
+    QTest::newRow("longer word") << QStringList{"orvanta", "-stopped"} << false << false << none;
+    QTest::newRow("program name is not an argument") << QStringList{"-stop"} << false << false << none;
+    QTest::newRow("empty argument") << QStringList{"orvanta", ""} << false << false << none;
+
+    // The GNU-style options, taken only as written, as the other programs take them; the
+    // Windows-style flags keep ignoring case.
+    QTest::newRow("--help") << QStringList{"orvanta", "--help"} << false << false << help;
+    QTest::newRow("-h") << QStringList{"orvanta", "-h"} << false << false << help;
+    QTest::newRow("--version") << QStringList{"orvanta", "--version"} << false << false << version;
+    QTest::newRow("--HELP is ignored") << QStringList{"orvanta", "--HELP"} << false << false << none;
+    QTest::newRow("-H is ignored") << QStringList{"orvanta", "-H"} << false << false << none;
+    QTest::newRow("--Version is ignored") << QStringList{"orvanta", "--Version"} << false << false << none;
+    QTest::newRow("-help is ignored") << QStringList{"orvanta", "-help"} << false << false << none;
+    QTest::newRow("/help is ignored") << QStringList{"orvanta", "/help"} << false << false << none;
+    QTest::newRow("-version is ignored") << QStringList{"orvanta", "-version"} << false << false << none;
+    QTest::newRow("--help=yes is ignored") << QStringList{"orvanta", "--help=yes"} << false << false << none;
+    QTest::newRow("bare word help") << QStringList{"orvanta", "help"} << false << false << none;
+    QTest::newRow("first of help and version") << QStringList{"orvanta", "--help", "--version"} << false << false
+                                               << help;
+    QTest::newRow("first of version and help") << QStringList{"orvanta", "--version", "-h"} << false << false
+                                               << version;
+    QTest::newRow("flags still counted beside --help")
+        << QStringList{"orvanta", "-stop", "--help", "/BULLDOZE"} << true << true << help;
+    QTest::newRow("--help as program name") << QStringList{"--help"} << false << false << none;
 }
 
 void InstanceTest::commandLineRequests()
@@ -125,9 +151,11 @@ void InstanceTest::commandLineRequests()
     QFETCH(QStringList, arguments);
     QFETCH(bool, stop);
     QFETCH(bool, bulldoze);
+    QFETCH(CommandLineAnswer, answer);
     const CommandLineRequest request = parseCommandLine(arguments);
     QCOMPARE(request.stop, stop);
     QCOMPARE(request.bulldoze, bulldoze);
+    QCOMPARE(request.answer, answer);
 }
 
 void InstanceTest::decodesFrames_data()

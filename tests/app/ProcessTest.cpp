@@ -1,6 +1,8 @@
 // The real program, started several times in one user session (its own temporary HOME and
 // runtime folder per test): later starts hand their request to the first and exit.
 
+#include "OrvantaVersion.h"
+
 #include <QDir>
 #include <QLocalSocket>
 #include <QProcess>
@@ -101,6 +103,33 @@ public:
         return run->process->exitCode();
     }
 
+    // What a start that only answers prints, started as from a terminal without any display
+    // (no platform plugin chosen either); exit code -1 when it crashed or hung.
+    struct Answer {
+        int exitCode = -1;
+        QString output;
+        QString errors;
+    };
+    Answer answer(const QStringList& arguments) const
+    {
+        QProcess process;
+        QProcessEnvironment environment = environment_;
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(dir_.path());
+        process.start(QString::fromLocal8Bit(qgetenv("ORVANTA_APP_BINARY")), arguments);
+        Answer result;
+        if (!process.waitForFinished(finishTimeoutMs) || process.exitStatus() != QProcess::NormalExit) {
+            process.kill();
+            process.waitForFinished();
+            return result;
+        }
+        result.exitCode = process.exitCode();
+        result.output = QString::fromLocal8Bit(process.readAllStandardOutput());
+        result.errors = QString::fromLocal8Bit(process.readAllStandardError());
+        return result;
+    }
+
 private:
     QTemporaryDir dir_;
     QProcessEnvironment environment_;
@@ -119,6 +148,9 @@ private slots:
     void requestsWithNothingRunningStartNothing_data();
     void requestsWithNothingRunningStartNothing();
     void anInstanceThatDiedIsReplaced();
+    void answersWithoutADisplay_data();
+    void answersWithoutADisplay();
+    void answeringLeavesTheRunningInstanceAlone();
 };
 
 void ProcessTest::laterStartsHandTheirRequestOver_data()
@@ -203,6 +235,48 @@ void ProcessTest::anInstanceThatDiedIsReplaced()
     QVERIFY2(next->shows(QStringLiteral("message received: \"Activate\"")), qPrintable(next->output()));
     QCOMPARE(session.runToEnd({QStringLiteral("-stop")}), 0);
     QVERIFY2(next->endsWithCode(0), qPrintable(next->output()));
+}
+
+void ProcessTest::answersWithoutADisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("begins");
+
+    const QString usage = QStringLiteral("Usage: orvanta [-stop] [-bulldoze]\n");
+    const QString version = QStringLiteral("orvanta " ORVANTA_VERSION "\n");
+    QTest::newRow("--help") << QStringList{"--help"} << usage;
+    QTest::newRow("-h") << QStringList{"-h"} << usage;
+    QTest::newRow("--version") << QStringList{"--version"} << version;
+    QTest::newRow("-bulldoze --version") << QStringList{"-bulldoze", "--version"} << version;
+}
+
+void ProcessTest::answersWithoutADisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, begins);
+    Session session;
+    session.settings()->setValue(QStringLiteral("ShowReminder"), true);
+    const Session::Answer answer = session.answer(arguments);
+    QCOMPARE(answer.exitCode, 0);
+    QVERIFY2(answer.output.startsWith(begins), qPrintable(answer.output));
+    QCOMPARE(answer.errors, QString());
+    if (begins.startsWith(QLatin1String("orvanta ")))
+        QCOMPARE(answer.output, begins);
+    QVERIFY(!QFileInfo::exists(session.socket()));
+    QCOMPARE(session.settings()->value(QStringLiteral("ShowReminder")).toBool(), true);
+}
+
+void ProcessTest::answeringLeavesTheRunningInstanceAlone()
+{
+    Session session;
+    auto first = session.startInstance();
+    QVERIFY2(first != nullptr, "the first start did not come up");
+    QCOMPARE(session.answer({QStringLiteral("-stop"), QStringLiteral("--help")}).exitCode, 0);
+    QCOMPARE(session.answer({QStringLiteral("--version")}).exitCode, 0);
+    // A message still on its way would arrive before the answer to this one.
+    QCOMPARE(session.runToEnd({QStringLiteral("-stop")}), 0);
+    QVERIFY2(first->endsWithCode(0), qPrintable(first->output()));
+    QCOMPARE(first->output().count(QStringLiteral("message received:")), 1);
 }
 
 QTEST_GUILESS_MAIN(ProcessTest)

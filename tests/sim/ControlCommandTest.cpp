@@ -205,6 +205,12 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const Options& o) {
                         EXPECT_TRUE(o.gpsOn && o.noFix && o.silent && o.unplugged && o.verbose);
                     }},
+        OptionsCase{"Version", {"--version"},
+                    [](const Options& o) {
+                        EXPECT_TRUE(o.version);
+                        EXPECT_FALSE(o.help);
+                    }},
+        OptionsCase{"VersionTakesNoValue", {"--version=2"}, {}},
         OptionsCase{"UnknownOption", {"--colour"}, {}}, OptionsCase{"MissingValue", {"--rate"}, {}},
         OptionsCase{"ValueOnAFlag", {"--silent=yes"}, {}}, OptionsCase{"NoSuchProfile", {"--profile", "x900"}, {}},
         OptionsCase{"RateTooHigh", {"--rate", "5000"}, {}}, OptionsCase{"RateNotANumber", {"--rate", "fast"}, {}},

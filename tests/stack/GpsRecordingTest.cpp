@@ -423,7 +423,7 @@ TEST_P(WatchRefuses, BeforeTheLibraryStarts)
     EXPECT_EQ(watch.exitCode, GetParam().exitCode);
     ASSERT_FALSE(watch.lines.empty());
     if (std::string(GetParam().message) == "usage") {
-        EXPECT_EQ(watch.lines.front().rfind("usage: orvanta-gps", 0), 0u) << watch.lines.front();
+        EXPECT_EQ(watch.lines.front().rfind("Usage: orvanta-gps", 0), 0u) << watch.lines.front();
     } else {
         EXPECT_EQ(watch.lines, std::vector<std::string>{withFolder(GetParam().message)});
     }
