@@ -4,7 +4,7 @@
 # for --help and --version, so that the page cannot say other than the program does.
 # docs/man/<page>.h2m, when there is one, adds what --help cannot carry (NAME, SEE
 # ALSO, FILES, ENVIRONMENT). The page is part of the default build and is installed
-# with the program's component into the first section; tests/man checks it for groff
+# compressed with the program's component into the first section; tests/man checks it for groff
 # warnings.
 
 if(ORVANTA_MAN_PAGES)
@@ -39,11 +39,18 @@ function(orvanta_man_page target page)
     DEPENDS ${depends}
     COMMENT "Writing the manual page ${page}(1)"
     VERBATIM)
-  add_custom_target(man_${page} ALL DEPENDS ${output})
+  # Installed compressed, as Debian keeps manual pages; -n leaves the build time out.
+  set(compressed ${output}.gz)
+  add_custom_command(
+    OUTPUT ${compressed}
+    COMMAND gzip -9nc ${output} > ${compressed}
+    DEPENDS ${output}
+    COMMENT "Compressing the manual page ${page}(1)")
+  add_custom_target(man_${page} ALL DEPENDS ${output} ${compressed})
   if(arg_COMPONENT)
-    install(FILES ${output} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${arg_COMPONENT})
+    install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${arg_COMPONENT})
   else()
-    install(FILES ${output} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endif()
   set_property(GLOBAL APPEND PROPERTY ORVANTA_MAN_PAGE_FILES ${output})
 endfunction()

@@ -44,23 +44,24 @@ set(CPACK_DEBIAN_ORVANTA_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_ORVANTA_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_ORVANTA_PACKAGE_RECOMMENDS "gpsd-clients")
 set(CPACK_DEBIAN_ORVANTA_PACKAGE_SUGGESTS "orvanta-cardsim")
-set(CPACK_COMPONENT_ORVANTA_DESCRIPTION
+# CPack indents the lines after the synopsis and marks the empty one as Debian wants.
+set(CPACK_DEBIAN_ORVANTA_DESCRIPTION
 "GPS receiver of a WWAN modem card, from the tray
- Orvanta switches the GPS receiver of a WWAN modem card on and off from the
- system tray, shows where its position data comes from and opens web maps at
- the position. orvanta-gps does the same from the command line, watches and
- records positions (GPX, NMEA) and serves them to map programs over the usual
- JSON position protocol on 127.0.0.1:2947, also as a user service.
- .
- The card's serial ports belong to the group dialout: its members may use them.")
+Orvanta switches the GPS receiver of a WWAN modem card on and off from the
+system tray, shows where its position data comes from and opens web maps at
+the position. orvanta-gps does the same from the command line, watches and
+records positions (GPX, NMEA) and serves them to map programs over the usual
+JSON position protocol on 127.0.0.1:2947, also as a user service.
+
+The card's serial ports belong to the group dialout: its members may use them.")
 
 set(CPACK_DEBIAN_CARDSIM_PACKAGE_NAME orvanta-cardsim)
 set(CPACK_DEBIAN_CARDSIM_PACKAGE_SECTION devel)
-set(CPACK_COMPONENT_CARDSIM_DESCRIPTION
+set(CPACK_DEBIAN_CARDSIM_DESCRIPTION
 "virtual WWAN modem card for Orvanta
- orvanta-cardsim plays a WWAN modem card with a GPS receiver on pseudo-terminals:
- detection, the AT dialogue, a network and NMEA positions walking a track, with
- faults on command. Orvanta's tools use it in place of a card when started with
- ORVANTA_DEVICES=sim, for development, tests and demonstrations.")
+orvanta-cardsim plays a WWAN modem card with a GPS receiver on
+pseudo-terminals: detection, the AT dialogue, a network and NMEA positions
+walking a track, with faults on command. Orvanta's tools use it in place of a card when started with
+ORVANTA_DEVICES=sim, for development, tests and demonstrations.")
 
 include(CPack)
