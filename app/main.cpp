@@ -51,6 +51,8 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Tarnwell"));
     QCoreApplication::setApplicationName(QStringLiteral("Orvanta"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVANTA_VERSION));
+    // Wayland sessions match the windows to the menu entry, and its icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("orvanta"));
 
     if (request.stop || request.bulldoze) {
         if (request.bulldoze)
