@@ -3,7 +3,7 @@
 // answers ERROR to anything its script does not hold, so a command sent that should not
 // be shows as a failure.
 
-#include "tests/quelder/backend/BackendTestSupport.h"
+#include "tests/quelder/backend/DeviceFixture.h"
 #include "tests/quelder/support/BackendLog.h"
 #include "tests/quelder/support/ScriptedCard.h"
 
@@ -65,36 +65,16 @@ struct OperationCase {
     friend void PrintTo(const OperationCase& c, std::ostream* out) { *out << c.name; }
 };
 
-class NetworkOperation : public ::testing::TestWithParam<OperationCase> {
+class NetworkOperation : public DeviceFixture<::testing::TestWithParam<OperationCase>> {
 protected:
-    void SetUp() override
-    {
-        host.queue = &communicator;
-        ASSERT_EQ(communicator.Start(&ClientRecorder::OnEvent, &ClientRecorder::OnError), kQdSuccess);
-    }
-    void TearDown() override
-    {
-        device.Exit(0);
-        communicator.Stop();
-    }
     void Open(const OperationCase& c)
     {
         card = std::make_unique<PtyCardLink>(CardScript{c.script});
-        host.SetCard(NkCardStarted, c.type, NkCapApplicationPort, card->PortPath());
-        device.UpdateCardState(NkReasonDeviceChange);
-        ASSERT_EQ(device.Init(0), 1);
-        ASSERT_EQ(device.State(), DeviceState::found);
+        ASSERT_NO_FATAL_FAILURE(OpenFound(card->PortPath(), c.type));
         device.SetDeviceState(DeviceState::initialized, true);
     }
 
-    BackendLog log;
-    Os::ManualClock clock;
-    FakeHost host;
-    RecordingWork work;
-    ClientRecorder client;
     std::unique_ptr<PtyCardLink> card;
-    GSM::Device device{host};
-    GSM::Communicator communicator{work, clock};
 };
 
 TEST_P(NetworkOperation, SendsItsCommandsAndReadsTheAnswers)

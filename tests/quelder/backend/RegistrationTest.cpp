@@ -3,7 +3,7 @@
 // combination of inputs; the reports as the communicator handles them, with the roaming
 // check against a scripted card; and the virtual home networks.
 
-#include "tests/quelder/backend/BackendTestSupport.h"
+#include "tests/quelder/backend/DeviceFixture.h"
 #include "tests/quelder/support/BackendLog.h"
 #include "tests/quelder/support/ScriptedCard.h"
 
@@ -26,19 +26,8 @@ namespace {
 using GSM::DeviceState;
 using GSM::Value;
 
-class RegistrationTest : public ::testing::Test {
+class RegistrationTest : public DeviceFixture<> {
 protected:
-    void SetUp() override
-    {
-        host.queue = &communicator;
-        ASSERT_EQ(communicator.Start(&ClientRecorder::OnEvent, &ClientRecorder::OnError), kQdSuccess);
-    }
-    void TearDown() override
-    {
-        device.Exit(0);
-        communicator.Stop();
-    }
-
     void SetCard(std::uint32_t type, std::uint32_t kind, std::uint32_t capabilities = NkCapApplicationPort,
                  const std::string& port = {})
     {
@@ -59,28 +48,13 @@ protected:
         device.SetDeviceState(DeviceState::initialized, true);
         Drain();
     }
-    void Drain()
-    {
-        const std::size_t marks = work.Count(kMark);
-        ASSERT_EQ(communicator.Post(kMark), kQdSuccess);
-        ASSERT_TRUE(work.WaitForCount(kMark, marks + 1));
-    }
     std::vector<int> Events()
     {
         Drain();
         return client.EventIds();
     }
 
-    static constexpr std::uint32_t kMark = 0x80FF;
-
-    BackendLog log;
-    Os::ManualClock clock;
-    FakeHost host;
-    RecordingWork work;
-    ClientRecorder client;
     std::unique_ptr<PtyCardLink> card;
-    GSM::Device device{host};
-    GSM::Communicator communicator{work, clock};
 };
 
 // --- the evaluation ------------------------------------------------------------------------

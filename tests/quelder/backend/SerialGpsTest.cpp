@@ -3,7 +3,7 @@
 // Card detection is played by the test; the communicator hands the data port's lines to
 // a recording client.
 
-#include "tests/quelder/backend/BackendTestSupport.h"
+#include "tests/quelder/backend/DeviceFixture.h"
 #include "tests/quelder/support/BackendLog.h"
 #include "tests/quelder/support/ScriptedCard.h"
 
@@ -32,19 +32,8 @@ CardScript ControlScript(int reportedState = 0, std::string probeReply = kOk)
                        {"AT_TGPS?", state}}};
 }
 
-class SerialGpsTest : public ::testing::Test {
+class SerialGpsTest : public DeviceFixture<> {
 protected:
-    void SetUp() override
-    {
-        host.queue = &communicator;
-        ASSERT_EQ(communicator.Start(&ClientRecorder::OnEvent, &ClientRecorder::OnError), kQdSuccess);
-    }
-    void TearDown() override
-    {
-        device.Exit(0);
-        communicator.Stop();
-    }
-
     // The card as detection reports it, found and with its application port open.
     void Plug(CardScript control = ControlScript(), std::uint32_t capabilities = NkCapApplicationPort | NkCapGps)
     {
@@ -64,13 +53,6 @@ protected:
     GSM::Platform& Platform() { return device.CurrentPlatform(); }
     std::vector<std::string> ControlCommands() const { return controlLink->card.Commands(); }
 
-    // Waits until the communicator has handed over everything posted so far.
-    void Drain()
-    {
-        const std::size_t marks = work.Count(kMark);
-        ASSERT_EQ(communicator.Post(kMark), kQdSuccess);
-        ASSERT_TRUE(work.WaitForCount(kMark, marks + 1));
-    }
     bool WaitForGpsLines(std::size_t count)
     {
         return client.WaitFor([count](const auto& events) {
@@ -88,18 +70,9 @@ protected:
         return lines;
     }
 
-    static constexpr std::uint32_t kMark = 0x80FF;
-
-    BackendLog log;
-    Os::ManualClock clock;
-    FakeHost host;
-    RecordingWork work;
-    ClientRecorder client;
     PtyCardLink app{CardScript{}};
     PtyCardLink data{CardScript{{}, 0, ""}}; // the data port takes no commands
     std::unique_ptr<PtyCardLink> controlLink;
-    GSM::Device device{host};
-    GSM::Communicator communicator{work, clock};
 };
 
 TEST_F(SerialGpsTest, ChecksComeInTheirOrderBeforeAnythingIsSent)

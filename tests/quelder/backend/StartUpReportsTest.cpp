@@ -3,7 +3,7 @@
 // texts. The card answers OK to anything it has no answer for, so every command that a
 // card kind is sent shows in the list.
 
-#include "tests/quelder/backend/BackendTestSupport.h"
+#include "tests/quelder/backend/DeviceFixture.h"
 #include "tests/quelder/support/BackendLog.h"
 #include "tests/quelder/support/ScriptedCard.h"
 
@@ -40,19 +40,8 @@ struct StartUpCase {
 const std::vector<std::string> kProbe{"AT", "ATE0", "AT+CMEE=1", "AT+CGMR"};
 const std::vector<std::string> kSimQuery{"AT+CPIN?"};
 
-class StartUpReports : public ::testing::TestWithParam<StartUpCase> {
+class StartUpReports : public DeviceFixture<::testing::TestWithParam<StartUpCase>> {
 protected:
-    void SetUp() override
-    {
-        host.queue = &communicator;
-        ASSERT_EQ(communicator.Start(&ClientRecorder::OnEvent, &ClientRecorder::OnError), kQdSuccess);
-    }
-    void TearDown() override
-    {
-        device.Exit(0);
-        communicator.Stop();
-    }
-
     static CardScript ScriptFor(const StartUpCase& c)
     {
         const std::string voice = std::to_string(c.voiceAnswer);
@@ -71,14 +60,7 @@ protected:
         return script;
     }
 
-    BackendLog log;
-    Os::ManualClock clock;
-    FakeHost host;
-    RecordingWork work;
-    ClientRecorder client;
     std::unique_ptr<PtyCardLink> card;
-    GSM::Device device{host};
-    GSM::Communicator communicator{work, clock};
 };
 
 TEST_P(StartUpReports, EachCardKindIsSentExactlyItsReportsInOrder)

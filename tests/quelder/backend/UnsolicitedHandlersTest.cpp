@@ -3,7 +3,7 @@
 // a line it cannot read changes nothing. The communicator records the device work
 // instead of running it, so the registration reports show as they are posted.
 
-#include "tests/quelder/backend/BackendTestSupport.h"
+#include "tests/quelder/backend/DeviceFixture.h"
 #include "tests/quelder/support/BackendLog.h"
 
 #include "quelder/ModemStates.h"
@@ -26,7 +26,7 @@ namespace {
 
 using GSM::Value;
 
-class UnsolicitedTest : public ::testing::Test {
+class UnsolicitedTest : public DeviceFixture<> {
 protected:
     void SetUp() override
     {
@@ -38,6 +38,7 @@ protected:
         Drain();
         work.Clear();
     }
+    // No card port was opened: nothing to exit.
     void TearDown() override { communicator.Stop(); }
 
     // Hands `text` to the handlers as the engine does, with the line classified.
@@ -56,13 +57,6 @@ protected:
             return error.code() == kQdNotAvailable;
         }
         return false;
-    }
-    // Everything posted so far has been run (or recorded).
-    void Drain()
-    {
-        const std::size_t marks = work.Count(kMark);
-        ASSERT_EQ(communicator.Post(kMark), kQdSuccess);
-        ASSERT_TRUE(work.WaitForCount(kMark, marks + 1));
     }
     std::vector<GSM::QueueEntry> Posted()
     {
@@ -83,15 +77,6 @@ protected:
         return events;
     }
 
-    static constexpr std::uint32_t kMark = 0x80FF;
-
-    BackendLog log;
-    Os::ManualClock clock;
-    FakeHost host;
-    RecordingWork work;
-    ClientRecorder client;
-    GSM::Device device{host};
-    GSM::Communicator communicator{work, clock};
 };
 
 // --- what moves to the communicator ------------------------------------------------------
