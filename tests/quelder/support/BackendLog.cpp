@@ -42,13 +42,19 @@ bool BackendLog::Contains(std::string_view fragment) const { return Count(fragme
 
 bool BackendLog::WaitFor(std::string_view fragment, std::chrono::milliseconds timeout)
 {
+    return WaitForCount(fragment, 1, timeout);
+}
+
+bool BackendLog::WaitForCount(std::string_view fragment, std::size_t count, std::chrono::milliseconds timeout)
+{
     std::unique_lock lock(mutex_);
     std::size_t checked = 0; // each message is looked at once, however many come
+    std::size_t found = 0;
     return logged_.wait_for(lock, timeout, [&] {
         for (; checked < messages_.size(); ++checked)
             if (messages_[checked].find(fragment) != std::string::npos)
-                return true;
-        return false;
+                ++found;
+        return found >= count;
     });
 }
 

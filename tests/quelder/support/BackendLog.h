@@ -26,6 +26,9 @@ public:
     std::size_t Count(std::string_view fragment) const;
     // True once a message holding `fragment` has been logged.
     bool WaitFor(std::string_view fragment, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    // Waits until `count` messages hold `fragment`.
+    bool WaitForCount(std::string_view fragment, std::size_t count,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 private:
     static void Record(const char* message, void* context);
