@@ -61,7 +61,8 @@ set(CPACK_DEBIAN_CARDSIM_DESCRIPTION
 "virtual WWAN modem card for Orvanta
 orvanta-cardsim plays a WWAN modem card with a GPS receiver on
 pseudo-terminals: detection, the AT dialogue, a network and NMEA positions
-walking a track, with faults on command. Orvanta's tools use it in place of a card when started with
-ORVANTA_DEVICES=sim, for development, tests and demonstrations.")
+walking a track, with faults on command. Orvanta's tools use it in place of
+a card when started with ORVANTA_DEVICES=sim, for development, tests and
+demonstrations.")
 
 include(CPack)
