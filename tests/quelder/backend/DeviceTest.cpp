@@ -2,7 +2,7 @@
 // safe exit and the choice of platform. The communicator records the device work
 // instead of running it, so each test sees what the device asked for.
 
-#include "tests/quelder/backend/DeviceFixture.h"
+#include "tests/quelder/backend/BackendTestSupport.h"
 #include "tests/platform/PlatformTestSupport.h"
 #include "tests/quelder/support/BackendLog.h"
 
@@ -25,10 +25,25 @@ namespace {
 using GSM::DeviceState;
 
 
-class DeviceTest : public DeviceFixture<> {
+// Not the shared rig: these tests leave the device open at the end, so the pseudo-terminal
+// its port is open on must go after the device, not before it as a member of a derived
+// fixture would.
+class DeviceTest : public ::testing::Test {
 protected:
-    // The device is left as each test made it: what its exit does is tested on its own.
+    void SetUp() override
+    {
+        host.queue = &communicator;
+        ASSERT_EQ(communicator.Start(&ClientRecorder::OnEvent, &ClientRecorder::OnError), kQdSuccess);
+    }
     void TearDown() override { communicator.Stop(); }
+
+    // Waits until the communicator has run everything posted so far.
+    void Drain()
+    {
+        const std::size_t marks = work.Count(kMark);
+        ASSERT_EQ(communicator.Post(kMark), kQdSuccess);
+        ASSERT_TRUE(work.WaitForCount(kMark, marks + 1));
+    }
 
     // The card found for real: Init opens the application port on a pseudo-terminal, as
     // the communicator would have. Its events are delivered before this returns.
@@ -50,8 +65,17 @@ protected:
         return {all.begin() + static_cast<std::ptrdiff_t>(std::min(initEvents, all.size())), all.end()};
     }
 
+    static constexpr std::uint32_t kMark = 0x80FF;
     PseudoTerminal card = openPseudoTerminal();
     std::size_t initEvents = 0;
+
+    BackendLog log;
+    Os::ManualClock clock;
+    FakeHost host;
+    RecordingWork work;
+    ClientRecorder client;
+    GSM::Device device{host};
+    GSM::Communicator communicator{work, clock};
 };
 
 TEST_F(DeviceTest, StartedCardWithApplicationPortAsksForInitOnce)
