@@ -12,6 +12,7 @@
 #include "corvane/ParameterStore.h"
 #include "corvane/TraitTables.h"
 #include "corvane/fsm/Events.h"
+#include "corvane/fsm/RegistrationSeams.h"
 #include "corvane/patterns/Observable.h"
 #include "corvane/threads/ShutdownPatience.h"
 #include "corvane/threads/Worker.h"
@@ -73,6 +74,13 @@ public:
     // The backend's trait, or a test's; set before the library starts.
     void setDeviceTrait(DeviceTrait& trait) noexcept { deviceTrait_.store(&trait); }
 
+    // What the network machine starts while the card is registered; set before the
+    // library starts, like the trait.
+    ConnectionMachineFactory& connectionMachines() const noexcept { return *connectionMachines_.load(); }
+    void setConnectionMachines(ConnectionMachineFactory& factory) noexcept { connectionMachines_.store(&factory); }
+    SmsModuleStateSink& smsModuleState() const noexcept { return *smsModuleState_.load(); }
+    void setSmsModuleState(SmsModuleStateSink& sink) noexcept { smsModuleState_.store(&sink); }
+
     Dictionary initialParameters() const;
     void setInitialParameters(const Dictionary& parameters);
     void setDatabasePath(const std::string& path);
@@ -99,6 +107,8 @@ private:
     TraitRegistry traits_;
     ParameterStore store_;
     std::atomic<DeviceTrait*> deviceTrait_;
+    std::atomic<ConnectionMachineFactory*> connectionMachines_{&noConnectionMachines()};
+    std::atomic<SmsModuleStateSink*> smsModuleState_{&loggedSmsModuleState()};
 
     mutable std::mutex parametersMutex_; // guards initialParameters_ and databasePath_
     Dictionary initialParameters_;

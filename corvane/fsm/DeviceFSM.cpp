@@ -6,6 +6,8 @@
 #include "corvane/fsm/ActiveObject.h"
 #include "corvane/fsm/CorvaneController.h"
 #include "corvane/fsm/GpsFSM.h"
+#include "corvane/fsm/PinPukFSM.h"
+#include "corvane/fsm/RadioFSM.h"
 #include "corvane/traits/DeviceTrait.h"
 
 namespace Corvane {
@@ -61,6 +63,21 @@ QState DeviceFSM::tracedState(const char* state, const char* action, int deviceS
     return handled();
 }
 
+namespace {
+
+// Creates, subscribes and starts the machine `owned` holds, unless it exists already.
+template <class Machine>
+void startChild(ActiveObjectPtr<Machine>& owned, CorvaneController& controller)
+{
+    if (owned)
+        return;
+    owned = makeActiveObject<Machine>(controller.hub(), controller);
+    owned->subscribe();
+    owned->start();
+}
+
+} // namespace
+
 void DeviceFSM::startGpsMachine()
 {
     if (gps_)
@@ -74,11 +91,16 @@ void DeviceFSM::startGpsMachine()
 
 void DeviceFSM::createSimMachines()
 {
-    // The PIN/PUK and radio machines join here, each created only when missing; until
-    // they exist the SIM initialisation goes on without them.
+    startChild(pinPuk_, controller_);
+    startChild(radio_, controller_);
 }
 
-void DeviceFSM::deleteChildMachines() { gps_.reset(); }
+void DeviceFSM::deleteChildMachines()
+{
+    pinPuk_.reset();
+    radio_.reset();
+    gps_.reset();
+}
 
 QState DeviceFSM::initial(const QEvent*)
 {

@@ -1,8 +1,8 @@
 #pragma once
 // The card as the library follows it: absent, present and initialising, initialised with
 // or without a SIM, blocked, busy. Reports each change as "deviceState", starts the device
-// trait's initialisation steps, owns the GPS machine (and the SIM-side machines) while a
-// card is present, and hands the client's GPS configuration to the trait.
+// trait's initialisation steps, owns the PIN/PUK, radio and GPS machines while a card is
+// present, and hands the client's GPS configuration to the trait.
 //
 //   noDevice
 //   devicePresent ─┬ deviceInitialising
@@ -22,6 +22,8 @@
 namespace Corvane {
 
 class GpsFSM;
+class PinPukFSM;
+class RadioFSM;
 class DeviceTrait;
 class CorvaneController;
 
@@ -33,6 +35,8 @@ public:
     static std::span<const Signal> subscriptions();
 
     bool hasGpsMachine() const noexcept { return static_cast<bool>(gps_); }
+    bool hasPinPukMachine() const noexcept { return static_cast<bool>(pinPuk_); }
+    bool hasRadioMachine() const noexcept { return static_cast<bool>(radio_); }
 
     QState initial(const QEvent* e);
     QState noDevice(const QEvent* e);
@@ -57,6 +61,8 @@ private:
     void deleteChildMachines();
 
     CorvaneController& controller_;
+    ActiveObjectPtr<PinPukFSM> pinPuk_;
+    ActiveObjectPtr<RadioFSM> radio_;
     ActiveObjectPtr<GpsFSM> gps_;
 };
 

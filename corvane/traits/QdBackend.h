@@ -55,6 +55,7 @@ namespace Corvane {
     X(QdInitializeDataCall, (), ())                                                                              \
     X(QdSetSmsConcatenationSupport, (int enabled), (enabled))                                                   \
     X(QdSetTechnologySelectionMode, (int mode), (mode))                                                          \
+    X(QdGetNetworkInformation, (void* information), (information))                                               \
     X(QdGetServingNetwork, (char* network, std::uint32_t size), (network, size))                                \
     X(QdSetNetworkSelectionMode, (int mode, const char* mccMnc, int technology), (mode, mccMnc, technology))    \
     X(QdScanNetworks, (void** list, int* count), (list, count))                                                 \

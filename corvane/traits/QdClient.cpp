@@ -348,6 +348,7 @@ void QdClient::onGpsData(void* data)
 void QdClient::readDeviceInfo(Dictionary& record) { readDeviceInformation(qdBackend(), record); }
 void QdClient::readRadioInfo(Dictionary& record) { readRadioInformation(qdBackend(), publisher_, record); }
 void QdClient::readSimInfo(Dictionary& record) { readSimInformation(qdBackend(), publisher_, record); }
+void QdClient::readNetworkInfo(Dictionary& record) { readNetworkInformation(qdBackend(), record); }
 
 void QdClient::readConnectionStatistics(Dictionary& record)
 {

@@ -51,6 +51,7 @@ public:
     void readDeviceInfo(Dictionary& record);
     void readRadioInfo(Dictionary& record);
     void readSimInfo(Dictionary& record);
+    void readNetworkInfo(Dictionary& record);
     void readConnectionStatistics(Dictionary& record);
 
     // One backend call each, its result as an error value (cNoError on success).

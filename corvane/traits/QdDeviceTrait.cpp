@@ -6,8 +6,8 @@
 #include "corvane/fsm/CorvaneController.h"
 #include "corvane/patterns/NoDestructor.h"
 #include "corvane/threads/ShutdownPatience.h"
-#include "corvane/traits/OperatorNames.h"
 #include "corvane/traits/QdErrorMap.h"
+#include "corvane/traits/QdInformation.h"
 
 #include <array>
 #include <cstring>
@@ -52,41 +52,6 @@ ErrorCode pinEntryError(int backendCode, bool withPuk) noexcept
     }
 }
 
-// One entry of a scan list as the backend lays it out.
-namespace scanEntry {
-constexpr std::size_t size = 64;
-constexpr std::size_t longName = 8;
-constexpr std::size_t longNameSize = 33;
-constexpr std::size_t shortName = 41;
-constexpr std::size_t shortNameSize = 19;
-constexpr std::size_t technology = 60;
-
-std::int32_t integerAt(const unsigned char* entry, std::size_t offset)
-{
-    std::int32_t value = 0;
-    std::memcpy(&value, entry + offset, sizeof value);
-    return value;
-}
-
-std::string nameAt(const unsigned char* entry, std::size_t offset, std::size_t size)
-{
-    const char* name = reinterpret_cast<const char*>(entry + offset);
-    return std::string(name, ::strnlen(name, size));
-}
-
-Dictionary record(const unsigned char* entry)
-{
-    const std::string longName = nameAt(entry, scanEntry::longName, longNameSize);
-    const std::string shortName = nameAt(entry, scanEntry::shortName, shortNameSize);
-    Dictionary network;
-    network.setInteger(key::mccmnc, integerAt(entry, 0));
-    network.setInteger(key::networkState, integerAt(entry, 4));
-    network.setInteger(key::networkTechnology, integerAt(entry, technology));
-    network.setString(key::longNetworkName, std::string(operatorNames::longForm(longName).value_or(longName)).c_str());
-    network.setString(key::shortNetworkName, std::string(operatorNames::shortForm(shortName).value_or(shortName)).c_str());
-    return network;
-}
-} // namespace scanEntry
 
 } // namespace
 
@@ -243,8 +208,8 @@ int QdDeviceTrait::initRadio(Dictionary&)
 
 int QdDeviceTrait::initNetwork(Dictionary&)
 {
-    // Network information is not read yet: the backend's answer has another shape.
-    return startThread([this] { runBackendInitialisation(&QdBackend::QdInitializeNetwork, true, nullptr); });
+    return startThread(
+        [this] { runBackendInitialisation(&QdBackend::QdInitializeNetwork, true, &QdClient::readNetworkInfo); });
 }
 
 int QdDeviceTrait::initConnection(Dictionary&)
@@ -269,6 +234,13 @@ int QdDeviceTrait::readRadioInfo(Dictionary& parameters)
 int QdDeviceTrait::readSimInfo(Dictionary& parameters)
 {
     client_.readSimInfo(parameters);
+    publisher_.publish(sigUpdate, parameters);
+    return cNoError;
+}
+
+int QdDeviceTrait::readNetworkInfo(Dictionary& parameters)
+{
+    client_.readNetworkInfo(parameters);
     publisher_.publish(sigUpdate, parameters);
     return cNoError;
 }
@@ -348,7 +320,7 @@ void QdDeviceTrait::runScan()
     } else if (list != nullptr) {
         const auto* entries = static_cast<const unsigned char*>(list);
         for (int i = 0; i < count; ++i)
-            networks.setArrayItem(key::list, static_cast<std::uint32_t>(i), scanEntry::record(entries + i * scanEntry::size));
+            networks.setArrayItem(key::list, static_cast<std::uint32_t>(i), networkEntryRecord(entries + i * networkEntrySize));
     }
     if (list != nullptr)
         qdBackend().QdFreeMemory(list);

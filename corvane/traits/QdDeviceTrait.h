@@ -4,8 +4,8 @@
 // published as signals. One exists per process; its threads only use what lives as long
 // as the trait (the client, the publisher, the backend seam).
 //
-// Connecting, disconnecting, network information and SMS are left to the base until
-// the backend offers them in the shape they need.
+// Connecting, disconnecting and SMS are left to the base until the backend offers them
+// in the shape they need.
 
 #include "corvane/traits/DetachedThreads.h"
 #include "corvane/traits/DeviceTrait.h"
@@ -44,6 +44,7 @@ public:
     int readDeviceInfo(Dictionary& parameters) override;
     int readRadioInfo(Dictionary& parameters) override;
     int readSimInfo(Dictionary& parameters) override;
+    int readNetworkInfo(Dictionary& parameters) override;
     int enterPin(Dictionary& parameters) override;
     int changePin(Dictionary& parameters) override;
     int setPinMode(Dictionary& parameters) override;

@@ -1,6 +1,7 @@
 #include "corvane/traits/QdInformation.h"
 
 #include "corvane/Keys.h"
+#include "corvane/traits/OperatorNames.h"
 
 #include <array>
 #include <cstdio>
@@ -38,6 +39,28 @@ void writeName(Dictionary& record, const char* key, const char (&name)[N])
 {
     record.setString(key, std::string(name, ::strnlen(name, N)).c_str());
 }
+
+namespace networkEntry {
+constexpr std::size_t longName = 8;
+constexpr std::size_t longNameSize = 33;
+constexpr std::size_t shortName = 41;
+constexpr std::size_t shortNameSize = 19;
+constexpr std::size_t technology = 60;
+
+std::int32_t integerAt(const unsigned char* entry, std::size_t offset)
+{
+    std::int32_t value = 0;
+    std::memcpy(&value, entry + offset, sizeof value);
+    return value;
+}
+
+// The names need not be terminated within their fields.
+std::string nameAt(const unsigned char* entry, std::size_t offset, std::size_t size)
+{
+    const char* name = reinterpret_cast<const char*>(entry + offset);
+    return std::string(name, ::strnlen(name, size));
+}
+} // namespace networkEntry
 
 // The card is busy while the SIM is asked.
 class BusyBracket {
@@ -150,6 +173,30 @@ void readSimInformation(QdBackend& backend, SignalPublisher& publisher, Dictiona
     BusyBracket busy(publisher);
     if (TextBuffer numbers; readText(backend, &QdBackend::QdGetOwnPhoneNumbers, numbers))
         record.setString(key::ownPhoneNr, std::string(ownPhoneNumber(numbers.data())).c_str());
+}
+
+Dictionary networkEntryRecord(const unsigned char* entry)
+{
+    using namespace networkEntry;
+    const std::string reportedLong = nameAt(entry, longName, longNameSize);
+    const std::string reportedShort = nameAt(entry, shortName, shortNameSize);
+    Dictionary network;
+    network.setInteger(key::mccmnc, integerAt(entry, 0));
+    network.setInteger(key::networkState, integerAt(entry, 4));
+    network.setInteger(key::networkTechnology, integerAt(entry, technology));
+    network.setString(key::longNetworkName,
+                      std::string(operatorNames::longForm(reportedLong).value_or(reportedLong)).c_str());
+    network.setString(key::shortNetworkName,
+                      std::string(operatorNames::shortForm(reportedShort).value_or(reportedShort)).c_str());
+    return network;
+}
+
+void readNetworkInformation(QdBackend& backend, Dictionary& record)
+{
+    std::array<unsigned char, networkEntrySize> entry{};
+    if (backend.QdGetNetworkInformation(entry.data()) < 0)
+        return;
+    record.merge(networkEntryRecord(entry.data()));
 }
 
 } // namespace Corvane

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,10 @@ const std::vector<Signal> toSimInserted{sigArrival, sigDone, sigInitialised};
 const std::vector<Signal> toBusyWithSim{sigArrival, sigDone, sigInitialised, sigDeviceBusy};
 const std::vector<Signal> toSimBlocked{sigArrival, sigDone, sigInitialised, sigSimBlocked};
 const std::vector<Signal> toBusyWithBlockedSim{sigArrival, sigDone, sigInitialised, sigSimBlocked, sigDeviceBusy};
+
+// The PIN/PUK machine starts quietly in "idle", the radio machine initialises the radio,
+// then the SIM initialisation starts.
+const std::vector<std::string> simMachinesStarted{"device 4", "trait:initRadio", "trait:initSim"};
 
 struct DeviceCase {
     const char* name;
@@ -73,13 +78,13 @@ INSTANTIATE_TEST_SUITE_P(
                    {"device 1", "device 2", "trait:initDevice"}, "deviceInitialising"},
         DeviceCase{"DepartureWithoutACardIsDropped", 3, {}, sigDeparture, {}, "noDevice"},
         DeviceCase{"InitialisationError", 3, toInitialising, sigError, {"device 3"}, "deviceInitFailure"},
-        DeviceCase{"FullInitialisationGoesOnToTheSim", 3, toInitialising, sigDone, {"device 4", "trait:initSim"},
+        DeviceCase{"FullInitialisationGoesOnToTheSim", 3, toInitialising, sigDone, simMachinesStarted,
                    "simInitialising"},
-        DeviceCase{"ModeZeroGoesOnToTheSim", 0, toInitialising, sigDone, {"device 4", "trait:initSim"},
+        DeviceCase{"ModeZeroGoesOnToTheSim", 0, toInitialising, sigDone, simMachinesStarted,
                    "simInitialising"},
-        DeviceCase{"ModeOneGoesOnToTheSim", 1, toInitialising, sigDone, {"device 4", "trait:initSim"},
+        DeviceCase{"ModeOneGoesOnToTheSim", 1, toInitialising, sigDone, simMachinesStarted,
                    "simInitialising"},
-        DeviceCase{"NoModeGoesOnToTheSim", std::nullopt, toInitialising, sigDone, {"device 4", "trait:initSim"},
+        DeviceCase{"NoModeGoesOnToTheSim", std::nullopt, toInitialising, sigDone, simMachinesStarted,
                    "simInitialising"},
         DeviceCase{"GpsOnlyModeStaysInitialising", 2, toInitialising, sigDone, {"device 4"}, "deviceInitialising"},
         DeviceCase{"SimReady", 3, toSimInitialising, sigInitialised, {"trait:readSimInfo"}, "simInserted"},
@@ -173,11 +178,71 @@ TEST_F(DeviceMachine, EachArrivalNumbersTheDevice)
     EXPECT_EQ(ids, (std::vector<std::int64_t>{0, 1, 1, 1, 2, 2}));
 }
 
-TEST_F(DeviceMachine, DISABLED_FullModesCreateThePinPukAndRadioMachines)
+class DeviceSimMachines : public DeviceMachine, public ::testing::WithParamInterface<std::optional<std::int64_t>> {};
+
+TEST_P(DeviceSimMachines, FullModesCreateThePinPukAndRadioMachinesOnce)
 {
-    // The PIN/PUK and radio machines do not exist yet: in modes 0, 1 and 3 the device
-    // machine must create them (PIN/PUK first, each once) before it initialises the SIM.
-    FAIL() << "PIN/PUK and radio state machines are not built yet";
+    startWith(GetParam());
+    DeviceFSM device(*controller);
+    device.init();
+    send(device, {sigArrival, sigDone});
+    EXPECT_TRUE(device.hasPinPukMachine());
+    EXPECT_TRUE(device.hasRadioMachine());
+    // The full initialisation's second sigDone, then a reset that initialises again.
+    send(device, {sigDone, sigReset, sigDone});
+    const Summary seen = journal.summary();
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), "trait:initRadio"), 1);
+    EXPECT_EQ(device.currentStateName(), "DeviceFSM::simInitialising");
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, DeviceSimMachines,
+                         ::testing::Values(std::optional<std::int64_t>{0}, std::optional<std::int64_t>{1},
+                                           std::optional<std::int64_t>{3}, std::optional<std::int64_t>{}),
+                         [](const auto& info) {
+                             return info.param ? "Mode" + std::to_string(*info.param) : std::string("NoMode");
+                         });
+
+TEST_F(DeviceMachine, GpsOnlyModeCreatesNoSimMachines)
+{
+    startWith(2);
+    DeviceFSM device(*controller);
+    device.init();
+    send(device, {sigArrival, sigDone});
+    EXPECT_FALSE(device.hasPinPukMachine());
+    EXPECT_FALSE(device.hasRadioMachine());
+}
+
+TEST_F(DeviceMachine, TheCardLeavingEndsPinPukRadioAndGpsInThatOrder)
+{
+    LogCapture log("corvane.fsm");
+    DeviceFSM device(*controller);
+    device.init();
+    send(device, {sigArrival, sigGpsEnabled, sigDone, sigInitialised});
+    ASSERT_TRUE(device.hasPinPukMachine() && device.hasRadioMachine() && device.hasGpsMachine());
+    send(device, sigDeparture);
+    EXPECT_FALSE(device.hasPinPukMachine() || device.hasRadioMachine() || device.hasGpsMachine());
+
+    std::vector<std::string> ends;
+    for (const std::string& line : log.messages(log4cplus::DEBUG_LOG_LEVEL))
+        if (line.rfind("~", 0) == 0)
+            ends.push_back(line);
+    EXPECT_EQ(ends, (std::vector<std::string>{"~PinPukFSM() - Exit", "~RadioFSM() - Exit", "~GpsFSM() - Exit"}));
+}
+
+TEST_F(DeviceMachine, TheMachineGoingEndsItsChildren)
+{
+    LogCapture log("corvane.fsm");
+    {
+        DeviceFSM device(*controller);
+        device.init();
+        send(device, {sigArrival, sigDone, sigGpsEnabled});
+    }
+    std::vector<std::string> ends;
+    for (const std::string& line : log.messages(log4cplus::DEBUG_LOG_LEVEL))
+        if (line.rfind("~", 0) == 0)
+            ends.push_back(line);
+    EXPECT_EQ(ends, (std::vector<std::string>{"~PinPukFSM() - Exit", "~RadioFSM() - Exit", "~GpsFSM() - Exit",
+                                              "~DeviceFSM() - Exit"}));
 }
 
 TEST_F(DeviceMachine, TracesAndDestructorLine)

@@ -35,7 +35,9 @@ public:
 
     std::vector<JournalEntry> entries() const;
     // Short forms, in order: "device 4", "gps 2", "support 1", "library 1", "position",
-    // "error 13", "update", "trait:initDevice" ...
+    // "error 13", "update", "pin 3", "enterPin", "registration 3", "radio 1" (the flight-mode
+    // notification's "radioState"), "scan 1", "networks" (a scan's list),
+    // "trait:initDevice" ...
     std::vector<std::string> summary() const;
     void clear();
 

@@ -20,6 +20,8 @@ protected:
     {
         controller = &CorvaneController::instance();
         controller->setDeviceTrait(trait);
+        controller->setConnectionMachines(connectionMachines);
+        controller->setSmsModuleState(smsModuleState);
         controller->traits().install(TraitKind::client, ClientJournal::clientTrait(&clientContext));
         controller->traits().install(TraitKind::gps, ClientJournal::gpsTrait(&gpsContext));
     }
@@ -38,6 +40,8 @@ protected:
 
     ClientJournal journal;
     RecordingDeviceTrait trait;
+    RecordingConnectionMachines connectionMachines;
+    RecordingSmsModuleState smsModuleState;
     CorvaneController* controller = nullptr;
     int clientContext = 0;
     int gpsContext = 0;

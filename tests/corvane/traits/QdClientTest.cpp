@@ -335,6 +335,68 @@ TEST(QdSimInformation, EveryCallIsBracketedAndTheOwnNumberIsCutOut)
         EXPECT_EQ(signals[i], i % 2 == 0 ? sigDeviceBusy : sigDeviceDone) << i;
 }
 
+struct NetworkInformationCase {
+    const char* name;
+    std::vector<unsigned char> entry;
+    int result;
+    std::int64_t mccmnc; // -1: no keys at all
+    const char* longName; // null: left out, as an empty text always is
+    const char* shortName;
+    std::int64_t state;
+    std::int64_t technology;
+};
+
+class QdNetworkInformation : public ::testing::TestWithParam<NetworkInformationCase> {};
+
+TEST_P(QdNetworkInformation, TheCurrentNetworkUnderTheLibrarysKeys)
+{
+    const NetworkInformationCase& c = GetParam();
+    FakeQdBackend backend;
+    ScopedQdBackend installed{backend};
+    backend.networkInformation = c.entry;
+    backend.setResult("QdGetNetworkInformation", c.result);
+    SignalLog log;
+    QdConnectionStatistics statistics;
+    QdClient client{log, statistics};
+    Dictionary record;
+    record.setInteger(key::signalStrength, 17); // what the caller had stays
+    client.readNetworkInfo(record);
+
+    EXPECT_EQ(record.integer(key::signalStrength), 17);
+    EXPECT_TRUE(log.signals().empty());
+    if (c.mccmnc < 0) {
+        for (const char* k : {key::mccmnc, key::networkState, key::longNetworkName, key::shortNetworkName,
+                              key::networkTechnology})
+            EXPECT_FALSE(record.hasKey(k)) << k;
+        return;
+    }
+    EXPECT_EQ(record.integer(key::mccmnc), c.mccmnc);
+    EXPECT_EQ(record.integer(key::networkState), c.state);
+    EXPECT_STREQ(record.string(key::longNetworkName), c.longName);
+    EXPECT_STREQ(record.string(key::shortNetworkName), c.shortName);
+    EXPECT_EQ(record.hasKey(key::longNetworkName), c.longName != nullptr);
+    EXPECT_EQ(record.integer(key::networkTechnology), c.technology);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, QdNetworkInformation,
+    ::testing::Values(
+        NetworkInformationCase{"HomeNetwork", testing::scanEntry(26201, 2, "Telekom.de", "TDG", 2), 0, 26201,
+                               "Telekom.de", "TDG", 2, 2},
+        NetworkInformationCase{"KnownNamesBecomeTheirForms", testing::scanEntry(310410, 2, "CINGULAR", "cingular", 1),
+                               0, 310410, "AT&T", "AT&T", 2, 1},
+        NetworkInformationCase{"NoNameKeepsTheLongFormAndShortensTheShort",
+                               testing::scanEntry(26202, 1, "----", "----", 0), 0, 26202, "----", "--", 1, 0},
+        NetworkInformationCase{"EmptyNamesAreLeftOut", testing::scanEntry(1, 0, "", "", 0), 0, 1, nullptr, nullptr, 0,
+                               0},
+        NetworkInformationCase{"LongestNamesFillTheirFields",
+                               testing::scanEntry(26203, 2, "A very long operator name beyond", "ShortNameTooLongXX",
+                                                  2),
+                               0, 26203, "A very long operator name beyond", "ShortNameTooLongXX", 2, 2},
+        NetworkInformationCase{"FailedCallWritesNothing", testing::scanEntry(26201, 2, "Telekom.de", "TDG", 2),
+                               static_cast<int>(0x84000009), -1, "", "", 0, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(QdConnectionStatistics, SpeedsAreTheChangeSinceTheLastReading)
 {
     FakeQdBackend backend;

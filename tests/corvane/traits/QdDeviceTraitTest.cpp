@@ -181,5 +181,23 @@ TEST_F(QdDeviceTraitCalls, ReadRadioInfoTellsWhatTheCardHas)
     EXPECT_EQ(log.signals(), (std::vector<Signal>{sigRadioSupport, sigRadioOn, sigAntennaOut, sigRadioOff, sigUpdate}));
 }
 
+TEST_F(QdDeviceTraitCalls, ReadNetworkInfoPublishesTheCurrentNetwork)
+{
+    backend.networkInformation = testing::scanEntry(26201, 2, "Telekom.de", "TDG", 2);
+    Dictionary record;
+    EXPECT_EQ(trait.readNetworkInfo(record), cNoError);
+    EXPECT_EQ(record.integer(key::mccmnc), 26201);
+    ASSERT_EQ(log.signals(), std::vector<Signal>{sigUpdate});
+    EXPECT_STREQ(log.published()[0].record.string(key::shortNetworkName), "TDG");
+
+    // A card that cannot tell still answers with an update, only without the network.
+    log.clear();
+    backend.setResult("QdGetNetworkInformation", noDevice);
+    Dictionary unknown;
+    EXPECT_EQ(trait.readNetworkInfo(unknown), cNoError);
+    ASSERT_EQ(log.signals(), std::vector<Signal>{sigUpdate});
+    EXPECT_FALSE(log.published()[0].record.hasKey(key::mccmnc));
+}
+
 } // namespace
 } // namespace Corvane

@@ -204,8 +204,10 @@ TEST_F(QdDeviceTraitThreads, InitialisationsOfSimRadioNetworkAndConnection)
 
     log.clear();
     backend.setResult("QdInitializeNetwork", static_cast<int>(0x84000009));
+    backend.networkInformation = testing::scanEntry(26201, 2, "Telekom.de", "TDG", 2);
     run(&QdDeviceTrait::initNetwork);
-    EXPECT_EQ(log.signals(), (std::vector<Signal>{sigError, sigDone}));
+    EXPECT_EQ(log.signals(), (std::vector<Signal>{sigError, sigDone, sigUpdate}));
+    EXPECT_EQ(log.published().back().record.integer(key::mccmnc), 26201);
 
     log.clear();
     run(&QdDeviceTrait::initConnection);

@@ -175,6 +175,14 @@ int FakeQdBackend::QdSetNetworkSelectionMode(int mode, const char* mccMnc, int t
                                                    + std::to_string(technology) + ")");
 }
 
+int FakeQdBackend::QdGetNetworkInformation(void* information)
+{
+    const int result = plain("QdGetNetworkInformation");
+    if (result >= 0 && !networkInformation.empty())
+        std::memcpy(information, networkInformation.data(), std::min<std::size_t>(networkInformation.size(), 64));
+    return result;
+}
+
 int FakeQdBackend::QdScanNetworks(void** list, int* count)
 {
     const int result = plain("QdScanNetworks");

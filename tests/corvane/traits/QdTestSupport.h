@@ -26,6 +26,7 @@ public:
     NkCardInfo card{};
     std::uint64_t statistics[3] = {}; // sent, received, milliseconds
     std::vector<unsigned char> scanList; // 64-byte entries
+    std::vector<unsigned char> networkInformation; // one 64-byte entry, or none to write nothing
 
     // A card that stops answering: every call of `call` from now on waits until release().
     void hang(const std::string& call);
@@ -85,6 +86,7 @@ public:
     int QdGetServingNetwork(char* network, std::uint32_t size) override { return text_("QdGetServingNetwork", network, size); }
     int QdSetNetworkSelectionMode(int mode, const char* mccMnc, int technology) override;
     int QdScanNetworks(void** list, int* count) override;
+    int QdGetNetworkInformation(void* information) override;
     int QdEnterPinCode(const char* pin) override;
     int QdEnterPukCode(const char* puk, const char* newPin) override;
     int QdGetPinMode(int* mode) override { return output("QdGetPinMode", mode); }
