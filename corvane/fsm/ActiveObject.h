@@ -97,4 +97,17 @@ ActiveObjectPtr<Machine> makeActiveObject(Observable& hub, Args&&... machineArgu
         std::make_unique<ActiveObject<Machine>>(hub, std::forward<Args>(machineArguments)...).release());
 }
 
+// The child machine a machine owns, made when it is missing: created, subscribed and
+// started on the caller's thread. Whether it was made now.
+template <class Machine, class... Args>
+bool startActiveObject(ActiveObjectPtr<Machine>& owned, Observable& hub, Args&&... machineArguments)
+{
+    if (owned)
+        return false;
+    owned = makeActiveObject<Machine>(hub, std::forward<Args>(machineArguments)...);
+    owned->subscribe();
+    owned->start();
+    return true;
+}
+
 } // namespace Corvane

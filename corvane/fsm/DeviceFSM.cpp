@@ -63,36 +63,18 @@ QState DeviceFSM::tracedState(const char* state, const char* action, int deviceS
     return handled();
 }
 
-namespace {
-
-// Creates, subscribes and starts the machine `owned` holds, unless it exists already.
-template <class Machine>
-void startChild(ActiveObjectPtr<Machine>& owned, CorvaneController& controller)
-{
-    if (owned)
-        return;
-    owned = makeActiveObject<Machine>(controller.hub(), controller);
-    owned->subscribe();
-    owned->start();
-}
-
-} // namespace
-
 void DeviceFSM::startGpsMachine()
 {
-    if (gps_)
+    if (!startActiveObject(gps_, controller_.hub()))
         return;
-    gps_ = makeActiveObject<GpsFSM>(controller_.hub());
-    gps_->subscribe();
-    gps_->start();
     Dictionary none;
     trait().initGps(none);
 }
 
 void DeviceFSM::createSimMachines()
 {
-    startChild(pinPuk_, controller_);
-    startChild(radio_, controller_);
+    startActiveObject(pinPuk_, controller_.hub(), controller_);
+    startActiveObject(radio_, controller_.hub(), controller_);
 }
 
 void DeviceFSM::deleteChildMachines()

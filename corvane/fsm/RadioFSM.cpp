@@ -55,15 +55,6 @@ void RadioFSM::readRadioInfo() const
     trait().readRadioInfo(none);
 }
 
-void RadioFSM::startNetworkMachine()
-{
-    if (network_)
-        return;
-    network_ = makeActiveObject<NetworkFSM>(controller_.hub(), controller_);
-    network_->subscribe();
-    network_->start();
-}
-
 QState RadioFSM::initial(const QEvent*)
 {
     traceInitial();
@@ -95,7 +86,7 @@ QState RadioFSM::radioSupport(const QEvent* e)
     switch (e->sig) {
     case Q_ENTRY_SIG:
         trace("radioSupport", "entry");
-        startNetworkMachine();
+        startActiveObject(network_, controller_.hub(), controller_);
         return handled();
     case Q_EXIT_SIG:
         return traced("radioSupport", "exit");

@@ -45,7 +45,6 @@ private:
     DeviceTrait& trait() const;
     void switchRadio(int radioState) const;
     void readRadioInfo() const;
-    void startNetworkMachine();
 
     CorvaneController& controller_;
     ActiveObjectPtr<NetworkFSM> network_;

@@ -2,6 +2,8 @@
 
 #include "corvane/ClientNotifications.h"
 #include "corvane/Keys.h"
+#include "corvane/fsm/ActiveObject.h"
+#include "corvane/fsm/Publish.h"
 #include "tests/corvane/support/LibraryFixture.h"
 #include "tests/support/LogCapture.h"
 
@@ -243,6 +245,33 @@ TEST_F(DeviceMachine, TheMachineGoingEndsItsChildren)
             ends.push_back(line);
     EXPECT_EQ(ends, (std::vector<std::string>{"~PinPukFSM() - Exit", "~RadioFSM() - Exit", "~GpsFSM() - Exit",
                                               "~DeviceFSM() - Exit"}));
+}
+
+// The machines as they run: each on its thread, reached only through the hub, so that
+// each hears the signals it subscribed to.
+TEST_F(DeviceMachine, TheSimMachinesHearTheirSignalsThroughTheHub)
+{
+    ActiveObjectPtr<DeviceFSM> device = makeActiveObject<DeviceFSM>(controller->hub(), *controller);
+    device->subscribe();
+    device->start();
+    publish(sigArrival);
+    publish(sigDone);
+    ASSERT_TRUE(journal.waitForInOrder({"device 4", "trait:initRadio", "trait:initSim"}));
+
+    publish(sigNeedPin, buildDictionary("III", key::pinKind, std::int64_t{2}, key::pinCount, std::int64_t{3},
+                                        key::pukCount, std::int64_t{10}));
+    EXPECT_TRUE(journal.waitForInOrder({"pin 3", "enterPin"}));
+
+    publish(sigRadioSupport);
+    ASSERT_TRUE(journal.waitForInOrder({"trait:initNetwork", "registration 0"}));
+    publish(sigRadioOn);
+    EXPECT_TRUE(journal.waitForInOrder({"radio 1", "trait:readNetworkInfo"}));
+    publish(sigRoaming);
+    EXPECT_TRUE(journal.waitForInOrder({"registration 4", "connection:create", "smsModule 2"}));
+
+    publish(sigDeparture);
+    EXPECT_TRUE(journal.waitForInOrder({"gps 0", "support 0", "device 0"}));
+    EXPECT_TRUE(journal.waitForInOrder({"connection:delete"}));
 }
 
 TEST_F(DeviceMachine, TracesAndDestructorLine)
