@@ -320,7 +320,8 @@ void QdDeviceTrait::runScan()
     } else if (list != nullptr) {
         const auto* entries = static_cast<const unsigned char*>(list);
         for (int i = 0; i < count; ++i)
-            networks.setArrayItem(key::list, static_cast<std::uint32_t>(i), networkEntryRecord(entries + i * networkEntrySize));
+            networks.setArrayItem(key::list, static_cast<std::uint32_t>(i),
+                                  networkEntryRecord(entries + i * networkEntrySize));
     }
     if (list != nullptr)
         qdBackend().QdFreeMemory(list);

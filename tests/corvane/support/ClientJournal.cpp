@@ -31,15 +31,16 @@ constexpr Abbreviation abbreviations[] = {
     {key::gpsSupport, "support", key::gpsSupport},          {key::clientLibraryState, "library", key::libraryState},
     {key::clientTraitError, "error", key::lastError},       {key::gpsData, "position", nullptr},
     {key::clientUpdate, "update", nullptr},                 {key::clientPinState, "pin", key::pinState},
-    {key::clientEnterPin, "enterPin", nullptr},             {key::clientRegistration, "registration", key::registrationState},
-    {key::clientFlightMode, "radio", key::radioState},
+    {key::clientEnterPin, "enterPin", nullptr},             {key::clientFlightMode, "radio", key::radioState},
+    {key::clientRegistration, "registration", key::registrationState},
 };
 
 std::string summarise(const JournalEntry& entry)
 {
     // Both the scan's start and its list come to one callback; the list is told by its key.
     if (entry.what == key::clientNetworkScan)
-        return entry.record.hasKey(key::list) ? "networks" : "scan " + std::to_string(entry.record.integer(key::networkScanActive));
+        return entry.record.hasKey(key::list) ? "networks"
+                                              : "scan " + std::to_string(entry.record.integer(key::networkScanActive));
     for (const Abbreviation& a : abbreviations)
         if (entry.what == a.callback)
             return a.valueKey == nullptr ? a.label : std::string(a.label) + " " + std::to_string(entry.record.integer(a.valueKey));
