@@ -28,10 +28,15 @@ NetworkFSM::NetworkFSM(CorvaneController& controller)
 {
 }
 
-// The connection machine goes first, while the controller it reports to still exists.
+// A machine that goes while registered (the card went, the library closes) runs no exit
+// action; the registration ends with it all the same, so what the exit would have ended
+// ends here: the SMS module must not stay active without a card.
 NetworkFSM::~NetworkFSM()
 {
-    connection_.reset();
+    if (state() == handler(&NetworkFSM::registered)) {
+        connection_.reset();
+        controller_.smsModuleState().setModuleState(smsInactive);
+    }
     LOG4CPLUS_DEBUG(logger(), "~NetworkFSM() - Exit");
 }
 

@@ -271,7 +271,7 @@ TEST_F(DeviceMachine, TheSimMachinesHearTheirSignalsThroughTheHub)
 
     publish(sigDeparture);
     EXPECT_TRUE(journal.waitForInOrder({"gps 0", "support 0", "device 0"}));
-    EXPECT_TRUE(journal.waitForInOrder({"connection:delete"}));
+    EXPECT_TRUE(journal.waitForInOrder({"connection:delete", "smsModule 3"}));
 }
 
 TEST_F(DeviceMachine, TracesAndDestructorLine)

@@ -211,7 +211,7 @@ TEST_F(NetworkMachine, CommandsCarryTheClientsRecord)
     EXPECT_EQ(entries[1].record.integer(key::networkTechnology), 2);
 }
 
-TEST_F(NetworkMachine, GoingWhileRegisteredEndsTheConnectionMachine)
+TEST_F(NetworkMachine, GoingWhileRegisteredEndsTheConnectionMachineAndTheSmsModule)
 {
     {
         NetworkFSM network(*controller);
@@ -220,7 +220,15 @@ TEST_F(NetworkMachine, GoingWhileRegisteredEndsTheConnectionMachine)
         ASSERT_TRUE(network.hasConnectionMachine());
         journal.clear();
     }
-    EXPECT_EQ(journal.summary(), Summary{"connection:delete"});
+    EXPECT_EQ(journal.summary(), (Summary{"connection:delete", "smsModule 3"}));
+
+    {
+        NetworkFSM network(*controller);
+        network.init();
+        send(network, {sigRegister, sigDeregister});
+        journal.clear();
+    }
+    EXPECT_EQ(journal.summary(), Summary{}); // ended already, with the registration
 }
 
 TEST_F(NetworkMachine, TracesAndDestructorLine)
