@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to an AT port of the virtual card, as any program that opens the
-// port may write them. The first byte picks the forced answers in force. The card's
+// port may write them. The first byte picks the forced answers in force and the SIM (open,
+// locked with PIN 1234 and PUK 12345678, or none). The card's
 // alarms ring between the two halves and at the end, so deferred answers (a network
 // scan), registrations after a radio switch-on, calls and USSD answers complete.
 
@@ -34,7 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const Dialect dialect = Dialect::forCard(true);
     Receiver receiver(std::chrono::milliseconds(0));
     FaultRules faults;
+    SimSetup sim;
     if (size > 0) {
+        if ((data[0] & 4) != 0)
+            sim.codes = {"1234", "12345678", true};
+        if ((data[0] & 8) != 0)
+            sim.present = false;
         if ((data[0] & 1) != 0)
             faults.set("AT_TGPS=", FinalResult::cme(data[0]), 1);
         if ((data[0] & 2) != 0)
@@ -42,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ++data, --size;
     }
     ManualAlarms alarms;
-    CardState state(alarms.maker());
+    CardState state(alarms.maker(), sim);
     std::vector<Emission> out;
     AtSession session(dialect, facts, &receiver, faults, &state, alarms.maker());
     session.onLateOutput([&out](const std::vector<Emission>& late) { out.insert(out.end(), late.begin(), late.end()); });

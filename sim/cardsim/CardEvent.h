@@ -22,6 +22,8 @@ enum class CardEvent {
     // The hardware.
     antennaMoved,
     temperatureChanged,
+    // The SIM: pulled, inserted, unlocked, locked up.
+    simStateChanged,
     // Services.
     ussdReceived,
     ringing,

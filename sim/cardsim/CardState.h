@@ -1,10 +1,12 @@
 #pragma once
-// What all ports of the card share besides its facts and its receiver: the network side,
-// the voice call, the USSD session and the hardware. Their events reach one listener;
-// a call does not outlive the circuit-switched registration it needs.
+// What all ports of the card share besides its facts and its receiver: the SIM, the
+// network side, the voice call, the USSD session and the hardware. Their events reach one
+// listener; a call does not outlive the circuit-switched registration it needs, and the
+// network registers only while the SIM is ready.
 
 #include "sim/cardsim/CardHardware.h"
 #include "sim/cardsim/Network.h"
+#include "sim/cardsim/Sim.h"
 #include "sim/cardsim/UssdService.h"
 #include "sim/cardsim/VoiceCall.h"
 
@@ -12,12 +14,14 @@ namespace Cardsim {
 
 class CardState {
 public:
-    explicit CardState(const AlarmMaker& alarms);
+    explicit CardState(const AlarmMaker& alarms, SimSetup sim = {});
     CardState(const CardState&) = delete;
     CardState& operator=(const CardState&) = delete;
 
     void onEvent(CardEventListener listener) { listener_ = std::move(listener); }
 
+    Sim& sim() { return sim_; }
+    const Sim& sim() const { return sim_; }
     Network& network() { return network_; }
     const Network& network() const { return network_; }
     VoiceCall& call() { return call_; }
@@ -27,8 +31,8 @@ public:
     CardHardware& hardware() { return hardware_; }
     const CardHardware& hardware() const { return hardware_; }
 
-    // The card was plugged in: the radio at full function on the automatic selection, no
-    // call and no USSD session.
+    // The card was plugged in: the SIM started again, the radio as AT_TAIR chose on the
+    // automatic selection, no call and no USSD session.
     void powerOn();
 
 private:
@@ -38,6 +42,7 @@ private:
     CardHardware hardware_;
     VoiceCall call_;
     UssdService ussd_;
+    Sim sim_;
     Network network_; // last: its first events may end the call
 };
 

@@ -2,6 +2,7 @@
 
 #include "sim/cardsim/AtCommandLine.h"
 #include "sim/cardsim/Dialect.h"
+#include "sim/cardsim/SecretMask.h"
 
 #include <algorithm>
 #include <array>
@@ -77,7 +78,7 @@ bool commandKey(std::string_view text, std::string& key, std::string& problem)
 {
     const auto commands = parseCommandLine(text);
     if (!commands || commands->size() != 1) {
-        problem = "\"" + std::string(text) + "\" is not one AT command";
+        problem = "\"" + maskSecrets(text) + "\" is not one AT command";
         return false;
     }
     key = commands->front().key;
@@ -369,7 +370,7 @@ struct VerbRow {
     Parser parse;
 };
 
-const std::array<VerbRow, 31> kVerbs{{
+const std::array<VerbRow, 35> kVerbs{{
     {{"status", "", "one line with the card's state and its ports"}, Verb::status, noArguments},
     {{"unplug", "", "pull the card: its ports close (hosts reading them see the card go) and its description "
                     "leaves the device tree"},
@@ -428,6 +429,17 @@ const std::array<VerbRow, 31> kVerbs{{
     {{"scan-delay", "MS", "how long AT+COPS=? takes to answer; default 3000"}, Verb::scanDelay, parseScanDelay},
     {{"imsi", "DIGITS", "the SIM's IMSI (AT+CIMI); its first five or six digits are the home network"},
      Verb::imsi, parseImsi},
+    {{"sim", "", "the SIM's state (ready, pin-needed, puk-needed, blocked, absent), its PIN lock and the "
+                 "attempts left for PIN and PUK; never the codes"},
+     Verb::sim, noArguments},
+    {{"sim-remove", "", "pull the SIM: +CPIN? answers +CME ERROR: 10 and the card loses the network"}, Verb::simRemove,
+     noArguments},
+    {{"sim-insert", "", "put the pulled SIM back, with its codes and counters; it asks for its PIN when the lock "
+                        "is on"},
+     Verb::simInsert, noArguments},
+    {{"sim-reset", "", "a fresh SIM in the slot: the codes and lock the card started with, 3 PIN and 10 PUK "
+                       "attempts"},
+     Verb::simReset, noArguments},
     {{"stop", "", "unplug and end the program"}, Verb::stop, noArguments},
     {{"help", "", "list the commands"}, Verb::help, noArguments},
 }};

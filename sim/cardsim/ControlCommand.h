@@ -21,6 +21,8 @@ struct ControlCommand {
         // The network the card meets, its calls and its hardware.
         registration, servingOperator, operators, signal, technology, cell, radioSwitch, ussd, ring, hangup,
         temperature, antenna, scanDelay, imsi,
+        // The SIM.
+        sim, simRemove, simInsert, simReset,
     };
 
     Verb verb = Verb::help;

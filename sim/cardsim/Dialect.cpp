@@ -57,14 +57,12 @@ FinalResult manufacturer(CommandContext& context, std::string_view) { return ans
 FinalResult model(CommandContext& context, std::string_view) { return answer(context, context.facts.model); }
 FinalResult firmware(CommandContext& context, std::string_view) { return answer(context, context.facts.firmware); }
 FinalResult imei(CommandContext& context, std::string_view) { return answer(context, context.facts.imei); }
-FinalResult imsi(CommandContext& context, std::string_view) { return answer(context, context.facts.imsi); }
 FinalResult serial(CommandContext& context, std::string_view) { return answer(context, "_TGSN: " + context.facts.serial); }
 FinalResult productName(CommandContext& context, std::string_view)
 {
     return answer(context, "_TPMN: " + context.facts.productName);
 }
 FinalResult hardware(CommandContext& context, std::string_view) { return answer(context, "_THWV: " + context.facts.hardware); }
-FinalResult pinState(CommandContext& context, std::string_view) { return answer(context, "+CPIN: READY"); }
 
 // What the card reports about itself at start-up and on request.
 FinalResult ok(CommandContext&, std::string_view) { return FinalResult::ok(); }
@@ -77,33 +75,7 @@ FinalResult hsxpaCategory(CommandContext& context, std::string_view) { return an
 FinalResult rxCode(CommandContext& context, std::string_view) { return answer(context, "_TRXC: 3"); }
 FinalResult oisov(CommandContext& context, std::string_view) { return answer(context, "_TISOV: " + context.facts.firmware); }
 FinalResult osrls(CommandContext& context, std::string_view) { return answer(context, "_TSRLS: 2009-06-30"); }
-FinalResult simLoaded(CommandContext& context, std::string_view) { return answer(context, "_TBLS: 1"); }
 FinalResult extendedError(CommandContext& context, std::string_view) { return answer(context, "+CEER: No cause"); }
-FinalResult ownNumber(CommandContext& context, std::string_view)
-{
-    return answer(context, "+CNUM: \"Voice\",\"" + context.facts.phoneNumber + "\",145");
-}
-FinalResult messageStorage(CommandContext& context, std::string_view)
-{
-    return answer(context, "+CPMS: \"SM\",3,20,\"SM\",3,20,\"SM\",3,20");
-}
-
-// Only the read of EF_ICCID ("AT+CRSM=176,12258,0,0,10") is known; its digits go in
-// swapped pairs, padded with F.
-FinalResult restrictedSimAccess(CommandContext& context, std::string_view arguments)
-{
-    if (arguments != "176,12258,0,0,10")
-        return badParameter();
-    std::string digits = context.facts.iccid;
-    if (digits.size() % 2 != 0)
-        digits += 'F';
-    std::string swapped;
-    for (std::size_t i = 0; i + 1 < digits.size(); i += 2) {
-        swapped += digits[i + 1];
-        swapped += digits[i];
-    }
-    return answer(context, "+CRSM: 144,0,\"" + swapped + "\"");
-}
 
 // The receiver reports 2 when on, 0 when off; 2 and 0 are also what switches it.
 constexpr int kReceiverOn = 2;
@@ -158,11 +130,6 @@ const CommandRow kCommonRows[] = {
     {"AT_TGSN", serial},
     {"AT_TPMN", productName},
     {"AT_THWV", hardware},
-    {"AT+CIMI", imsi},
-    {"AT+CPIN?", pinState},
-    {"AT+CNUM", ownNumber},
-    {"AT+CPMS?", messageStorage},
-    {"AT+CRSM=", restrictedSimAccess},
     {"AT+CEER", extendedError},
     {"AT_TPCMENABLE?", voiceSupport},
     {"AT_THSPACAT?", hsxpaCategory},
@@ -172,7 +139,6 @@ const CommandRow kCommonRows[] = {
     {"AT_TSUDL", ok},
     {"AT_TSPDS", ok},
     {"AT_TRESET", ok},
-    {"AT_TBLS", simLoaded},
 };
 
 const CommandRow kReceiverRows[] = {
@@ -226,8 +192,8 @@ bool isImsi(std::string_view text)
 Dialect Dialect::forCard(bool withReceiver)
 {
     std::vector<CommandRow> rows(std::begin(kCommonRows), std::end(kCommonRows));
-    const std::span<const CommandRow> network = networkCommandRows();
-    rows.insert(rows.end(), network.begin(), network.end());
+    for (const std::span<const CommandRow> more : {simCommandRows(), networkCommandRows()})
+        rows.insert(rows.end(), more.begin(), more.end());
     if (withReceiver)
         rows.insert(rows.end(), std::begin(kReceiverRows), std::end(kReceiverRows));
     const std::span<const UnsolicitedRow> reports = networkUnsolicitedRows();

@@ -100,6 +100,9 @@ struct UnsolicitedRow {
     std::string (*text)(const ReportContext& context);
 };
 
+// The rows of the card's SIM: its codes and what it stores.
+std::span<const CommandRow> simCommandRows();
+
 // The rows of the card's network side, its calls, USSD and hardware.
 std::span<const CommandRow> networkCommandRows();
 std::span<const UnsolicitedRow> networkUnsolicitedRows();

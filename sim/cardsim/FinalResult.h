@@ -19,6 +19,10 @@ struct FinalResult {
 
 // Equipment error codes the card uses.
 inline constexpr int kCmeOperationNotAllowed = 3;
+inline constexpr int kCmeSimNotInserted = 10;
+inline constexpr int kCmeSimPinRequired = 11;
+inline constexpr int kCmeSimPukRequired = 12;
+inline constexpr int kCmeIncorrectPassword = 16;
 inline constexpr int kCmeNoNetworkService = 30;
 inline constexpr int kCmeIncorrectParameters = 50;
 

@@ -31,7 +31,7 @@ Network::Reported Network::compute() const
     Reported now;
     const bool active = radioActive();
     const Selected& chosen = selected();
-    if (!active || selection_ == Selection::deregistered) {
+    if (!active || selection_ == Selection::deregistered || !simReady_) {
         now.circuit = now.packet = Registration::notRegistered;
     } else if (registering_) {
         now.circuit = now.packet = Registration::searching;
@@ -166,6 +166,18 @@ void Network::setFunction(int function)
     radioChanged(wasActive);
 }
 
+void Network::setRadioAtPowerUp(bool on)
+{
+    radioAtPowerUp_ = on;
+    setFunction(on ? kFullFunction : kRadioOffFunction);
+}
+
+void Network::setSimReady(bool ready)
+{
+    simReady_ = ready;
+    update();
+}
+
 void Network::setRadioSwitch(bool off)
 {
     const bool wasActive = radioActive();
@@ -264,7 +276,7 @@ void Network::setCell(CellLocation cell)
 
 void Network::powerOn()
 {
-    function_ = kFullFunction;
+    function_ = radioAtPowerUp_ ? kFullFunction : kRadioOffFunction;
     selection_ = Selection::automatic;
     manualInForce_ = false;
     stopRegistering();

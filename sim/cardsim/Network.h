@@ -9,7 +9,9 @@
 // the card reports follows from both: a radio that is off, or a card that deregistered,
 // is not registered whatever the network says; a radio that has just come on, or a card
 // that just selected a network, searches for a while (an alarm) before it is registered.
-// Each change of a reported value raises its card event once.
+// Without a ready SIM (none in the slot, or its PIN or PUK not entered) the card stays
+// not registered and does not search; once the SIM is ready it is registered at once, as
+// at power-on. Each change of a reported value raises its card event once.
 
 #include "sim/cardsim/Alarm.h"
 #include "sim/cardsim/CardEvent.h"
@@ -74,6 +76,9 @@ public:
     int function() const { return function_; }
     bool radioSwitchedOff() const { return switchedOff_; }
     bool radioActive() const { return function_ == kFullFunction && !switchedOff_; }
+    // AT_TAIR: whether the radio comes on at the next power-on.
+    bool radioOnAtPowerUp() const { return radioAtPowerUp_; }
+    bool simReady() const { return simReady_; }
     const IdleText& idleText() const { return reported_.idleText; }
     // The technology preference of AT_TPSYS: mode and domain.
     int preferenceMode() const { return preferenceMode_; }
@@ -91,6 +96,9 @@ public:
 
     // The host's side.
     void setFunction(int function);
+    // AT_TAIR=<on>: the radio now and at power-up, full function or transmitter and
+    // receiver off. The hardware switch is the caller's to respect.
+    void setRadioAtPowerUp(bool on);
     // Mode 0, or 4 when a manual selection fell back.
     void selectAutomatic(Selection mode = Selection::automatic);
     // Mode 1 or 4; registers as home or roaming by the operator's row.
@@ -111,7 +119,11 @@ public:
     void setCell(CellLocation cell);
     void setRadioSwitch(bool off);
 
-    // The card was plugged in: full function, automatic selection, registered at once.
+    // The card's own side: whether the SIM lets the card register.
+    void setSimReady(bool ready);
+
+    // The card was plugged in: the radio as AT_TAIR chose, automatic selection, registered
+    // at once where the radio and the SIM let it.
     void powerOn();
 
 private:
@@ -161,6 +173,8 @@ private:
     CellLocation cell_{0x2F1E, 0x5A03};
     int function_ = kFullFunction;
     bool switchedOff_ = false;
+    bool radioAtPowerUp_ = true;
+    bool simReady_ = true;
     bool registering_ = false;
     int preferenceMode_ = 0;
     int preferenceDomain_ = 2;

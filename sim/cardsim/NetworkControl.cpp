@@ -19,10 +19,25 @@ bool isNetworkVerb(ControlCommand::Verb verb)
     case Verb::temperature:
     case Verb::antenna:
     case Verb::scanDelay:
-    case Verb::imsi: return true;
+    case Verb::imsi:
+    case Verb::sim:
+    case Verb::simRemove:
+    case Verb::simInsert:
+    case Verb::simReset: return true;
     default: return false;
     }
 }
+
+namespace {
+
+// What the SIM shows of itself; its codes stay on it.
+std::string simText(const Sim& sim)
+{
+    return "state=" + std::string(simStateName(sim.state())) + " lock=" + (sim.lockOn() ? "on" : "off") +
+           " pin-left=" + std::to_string(sim.pinAttemptsLeft()) + " puk-left=" + std::to_string(sim.pukAttemptsLeft());
+}
+
+} // namespace
 
 std::string executeNetworkCommand(const ControlCommand& command, CardState& state, CardFacts& facts)
 {
@@ -60,6 +75,16 @@ std::string executeNetworkCommand(const ControlCommand& command, CardState& stat
     case Verb::antenna: state.hardware().setAntenna(command.on); break;
     case Verb::scanDelay: network.timings().scan = command.delay; break;
     case Verb::imsi: facts.imsi = command.text; break;
+    case Verb::sim: return "OK " + simText(state.sim());
+    case Verb::simRemove:
+        if (!state.sim().remove())
+            return "ERROR there is no SIM in the card";
+        break;
+    case Verb::simInsert:
+        if (!state.sim().insert())
+            return "ERROR a SIM is in the card already";
+        break;
+    case Verb::simReset: state.sim().reset(); break;
     default: return "ERROR not a network command";
     }
     return "OK";
@@ -79,7 +104,8 @@ std::string networkStatus(const CardState& state, const CardFacts& facts)
                        " radio-switch=" + (network.radioSwitchedOff() ? "off" : "on") +
                        " call=" + std::string(VoiceCall::stateName(state.call().state())) +
                        " temperature=" + std::to_string(state.hardware().temperature()) +
-                       " antenna=" + (state.hardware().antennaOut() ? "out" : "in") + " imsi=" + facts.imsi;
+                       " antenna=" + (state.hardware().antennaOut() ? "out" : "in") + " imsi=" + facts.imsi +
+                       " sim=" + std::string(simStateName(state.sim().state()));
     return text;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The control commands that set the network the card meets, its calls and its hardware,
-// and the part of the status line that tells them.
+// The control commands that set the network the card meets, its calls, its hardware and
+// its SIM, and the part of the status line that tells them.
 
 #include "sim/cardsim/CardState.h"
 #include "sim/cardsim/ControlCommand.h"

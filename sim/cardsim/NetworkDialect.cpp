@@ -230,6 +230,27 @@ FinalResult setFunction(CommandContext& context, std::string_view arguments)
 
 FinalResult testFunction(CommandContext& context, std::string_view) { return answer(context, "+CFUN: (0,1,4),(0)"); }
 
+// AT_TAIR, as docs/at-dialect.md has it: _TAIR: <on> is the choice for the next power-up.
+FinalResult readPowerUpRadio(CommandContext& context, std::string_view)
+{
+    return answer(context, networkOf(context).radioOnAtPowerUp() ? "_TAIR: 1" : "_TAIR: 0");
+}
+
+// AT_TAIR=<on> switches the radio at once, as AT+CFUN=1 or =4, and keeps the choice.
+FinalResult setPowerUpRadio(CommandContext& context, std::string_view arguments)
+{
+    if (arguments != "0" && arguments != "1")
+        return badParameter();
+    Network& network = networkOf(context);
+    const bool on = arguments == "1";
+    if (on && network.radioSwitchedOff())
+        return FinalResult::cme(kCmeOperationNotAllowed);
+    network.setRadioAtPowerUp(on);
+    return FinalResult::ok();
+}
+
+FinalResult testPowerUpRadio(CommandContext& context, std::string_view) { return answer(context, "_TAIR: (0,1)"); }
+
 // _TPSYS: <mode>,<domain>. Modes: 0 automatic, 1 GSM/GPRS only, 2 UMTS only, 3 UMTS
 // preferred; domains: 0 circuit-switched, 1 packet-switched, 2 both.
 FinalResult readPreference(CommandContext& context, std::string_view)
@@ -492,6 +513,9 @@ const std::array kNetworkCommandRows{
     CommandRow{"AT+CFUN?", readFunction},
     CommandRow{"AT+CFUN=", setFunction},
     CommandRow{"AT+CFUN=?", testFunction},
+    CommandRow{"AT_TAIR?", readPowerUpRadio},
+    CommandRow{"AT_TAIR=", setPowerUpRadio},
+    CommandRow{"AT_TAIR=?", testPowerUpRadio},
     CommandRow{"AT_TPSYS?", readPreference},
     CommandRow{"AT_TPSYS=", setPreference},
     CommandRow{"AT_TPSYS=?", testPreference},

@@ -66,7 +66,7 @@ bool keepNetworkCommand(Options& options, const std::string& line, std::string& 
     return true;
 }
 
-const std::array<Row, 25> kRows{{
+const std::array<Row, 28> kRows{{
     {{"--profile", "NAME", "the card to play (see Profiles below); default gps"},
      [](Options& o, std::string_view v, std::string& problem) {
          if (findProfile(v) == nullptr) {
@@ -149,6 +149,25 @@ const std::array<Row, 25> kRows{{
     {{"--voice", "", "a card that carries voice calls (_TPCMENABLE: 1); without it the card says it carries "
                      "none, and its calls (see ring) reach the host only as reports"},
      [](Options& o, std::string_view, std::string&) { return o.voice = true; }},
+    {{"--pin", "DIGITS", "a SIM with its PIN lock on and this PIN (4 to 8 digits), asked for after every plug; "
+                         "without it the lock is off (and the PIN 0000 switches it on: AT+CLCK=\"SC\",1,\"0000\")"},
+     [](Options& o, std::string_view v, std::string& problem) {
+         problem = "a PIN is 4 to 8 digits";
+         o.sim.codes.pin = v;
+         o.sim.codes.lockOn = true;
+         return isPinCode(v);
+     }},
+    {{"--puk", "DIGITS", "the SIM's PUK (8 digits); default 12345678"},
+     [](Options& o, std::string_view v, std::string& problem) {
+         problem = "a PUK is 8 digits";
+         o.sim.codes.puk = v;
+         return isPukCode(v);
+     }},
+    {{"--no-sim", "", "start without a SIM in the card (see sim-insert)"},
+     [](Options& o, std::string_view, std::string&) {
+         o.sim.present = false;
+         return true;
+     }},
     {{"--fail", "'COMMAND error|CODE [TIMES]'", "as the control command fail; may be given several times"},
      [](Options& o, std::string_view v, std::string& problem) {
          const ParsedControl parsed = parseControlLine("fail " + std::string(v));

@@ -1,6 +1,8 @@
 #pragma once
 // The command line of orvanta-cardsim. The table of options is also the help.
 
+#include "sim/cardsim/Sim.h"
+
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -27,6 +29,7 @@ struct Options {
     bool silent = false;
     bool unplugged = false;
     bool voice = false;
+    SimSetup sim; // no PIN lock, the default PUK
     std::vector<std::string> faults; // control-command arguments of "fail"
     // Control commands that set the network the card meets at start: "register roaming".
     std::vector<std::string> networkCommands;

@@ -51,7 +51,7 @@ VirtualCard::VirtualCard(Reactor& reactor, CardSetup setup, Track track)
       openers_(reactor),
       pace_(reactor, [this] { onTick(); }),
       alarms_(reactorAlarms(reactor)),
-      state_(alarms_)
+      state_(alarms_, setup_.sim)
 {
     facts_.voice = setup_.voice;
     state_.onEvent([this](CardEvent event) { raise(event); });
@@ -172,13 +172,17 @@ VirtualCard::PluggedPort* VirtualCard::find(PortRole role)
 
 void VirtualCard::onInput(PluggedPort& plugged, std::span<const std::uint8_t> bytes)
 {
-    const std::string text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     const std::string role(roleName(plugged.port->role()));
+    // The codes a host sends never reach the log.
+    const std::string logged =
+        setup_.verbose
+            ? printable(plugged.inputMask.mask({reinterpret_cast<const char*>(bytes.data()), bytes.size()}))
+            : std::string();
     if (!plugged.session || silent_) {
-        log("%s swallowed: %s", role.c_str(), printable(text).c_str());
+        log("%s swallowed: %s", role.c_str(), logged.c_str());
         return;
     }
-    log("%s < %s", role.c_str(), printable(text).c_str());
+    log("%s < %s", role.c_str(), logged.c_str());
     std::vector<Emission> emissions;
     plugged.session->feed(bytes, emissions);
     send(plugged, emissions);

@@ -15,6 +15,8 @@
 #include "sim/cardsim/OpenerWatch.h"
 #include "sim/cardsim/Reactor.h"
 #include "sim/cardsim/Receiver.h"
+#include "sim/cardsim/SecretMask.h"
+#include "sim/cardsim/Sim.h"
 #include "sim/cardsim/Track.h"
 
 #include <chrono>
@@ -38,6 +40,7 @@ struct CardSetup {
     bool startWithoutFix = false;
     bool startSilent = false;
     bool voice = false; // the card carries voice calls
+    SimSetup sim;
     std::vector<std::string> faults; // arguments of "fail"
     // Control commands for the network the card meets ("register roaming", "signal 12"),
     // carried out before the first plug.
@@ -78,6 +81,7 @@ private:
     struct PluggedPort {
         std::unique_ptr<CardPort> port;
         std::unique_ptr<AtSession> session; // for AT ports
+        SecretMask inputMask; // what the host sent, for the log
         int openerHandle = -1;
     };
 

@@ -3,6 +3,7 @@
 #include "sim/cardsim/ControlServer.h"
 #include "sim/cardsim/Options.h"
 #include "sim/cardsim/Reactor.h"
+#include "sim/cardsim/SecretMask.h"
 #include "sim/cardsim/Track.h"
 #include "sim/cardsim/VirtualCard.h"
 
@@ -77,6 +78,7 @@ int playCard(const Options& options, const std::filesystem::path& folder)
     setup.startWithoutFix = options.noFix;
     setup.startSilent = options.silent;
     setup.voice = options.voice;
+    setup.sim = options.sim;
     setup.faults = options.faults;
     setup.networkCommands = options.networkCommands;
     setup.verbose = options.verbose;
@@ -97,8 +99,8 @@ int playCard(const Options& options, const std::filesystem::path& folder)
         const ParsedControl parsed = parseControlLine(line);
         const std::string reply = parsed.command ? card.execute(*parsed.command) : "ERROR " + parsed.problem;
         if (options.verbose)
-            std::fprintf(stderr, "orvanta-cardsim: control: %.*s -> %s\n", static_cast<int>(line.size()), line.data(),
-                         reply.c_str());
+            std::fprintf(stderr, "orvanta-cardsim: control: %s -> %s\n", maskSecrets(line).c_str(),
+                         maskSecrets(reply).c_str());
         return reply;
     });
     const std::filesystem::path socket = folder / (options.name + ".sock");

@@ -287,5 +287,39 @@ TEST(CardProcess, StartUpNetworkOptionsAndReportsOnTheApplicationPort)
     EXPECT_NE(status.find(" cs=home ps=roaming"), std::string::npos) << status;
 }
 
+TEST(CardProcess, PinOptionLocksTheSimAndHoldsTheNetworkUntilThePinIsIn)
+{
+    CardsimProcess card;
+    ASSERT_TRUE(card.start({"--profile", "no-gps", "--pin", "2468", "--puk", "97531864"}));
+    HostSerialPort app;
+    ASSERT_TRUE(app.open(card.portOf("Application Interface")));
+    ASSERT_TRUE(app.command("ATE0;+CMEE=1;+CREG=1", "OK"));
+    ASSERT_TRUE(app.command("AT+CPIN?;+CREG?", "OK"));
+    EXPECT_TRUE(app.answered("+CPIN: SIM PIN"));
+    EXPECT_TRUE(app.answered("+CREG: 1,0"));
+    EXPECT_TRUE(app.command("AT+CIMI", "+CME ERROR: 11"));
+    EXPECT_TRUE(app.command("AT+CPIN=\"1357\"", "+CME ERROR: 16"));
+    EXPECT_EQ(card.control("sim"), "OK state=pin-needed lock=on pin-left=2 puk-left=10");
+    ASSERT_TRUE(app.command("AT+CPIN=\"2468\"", "OK"));
+    EXPECT_TRUE(app.lines.waitForLine([](const std::string& line) { return line == "+CREG: 1"; }));
+    EXPECT_EQ(card.control("sim-remove"), "OK");
+    EXPECT_TRUE(app.lines.waitForLine([](const std::string& line) { return line == "+CREG: 0"; }));
+    EXPECT_TRUE(app.command("AT+CPIN?", "+CME ERROR: 10"));
+}
+
+TEST(CardProcess, NoSimOptionStartsWithAnEmptySlot)
+{
+    CardsimProcess card;
+    ASSERT_TRUE(card.start({"--profile", "no-gps", "--no-sim"}));
+    HostSerialPort app;
+    ASSERT_TRUE(app.open(card.portOf("Application Interface")));
+    ASSERT_TRUE(app.command("ATE0;+CMEE=1", "OK"));
+    EXPECT_TRUE(app.command("AT_TERCN?", "+CME ERROR: 10"));
+    EXPECT_EQ(card.control("sim-insert"), "OK");
+    ASSERT_TRUE(app.command("AT+CPIN?;_TERCN?", "OK"));
+    EXPECT_TRUE(app.answered("+CPIN: READY"));
+    EXPECT_TRUE(app.answered("_TERCN: 3,10,3,10"));
+}
+
 } // namespace
 } // namespace Cardsim

@@ -151,7 +151,12 @@ INSTANTIATE_TEST_SUITE_P(
         ControlCase{"RingPlusOnly", "ring +", {}}, ControlCase{"HangupTooMuch", "hangup now", {}},
         ControlCase{"TemperatureTooHot", "temperature 126", {}}, ControlCase{"AntennaSideways", "antenna side", {}},
         ControlCase{"ScanDelayTooLong", "scan-delay 600001", {}}, ControlCase{"ImsiTooShort", "imsi 30237", {}},
-        ControlCase{"ImsiTooLong", "imsi 3023701234567890", {}}, ControlCase{"ImsiNotDigits", "imsi 30237X123", {}}),
+        ControlCase{"ImsiTooLong", "imsi 3023701234567890", {}}, ControlCase{"ImsiNotDigits", "imsi 30237X123", {}},
+        ControlCase{"Sim", "sim", [](const ControlCommand& c) { EXPECT_EQ(c.verb, Verb::sim); }},
+        ControlCase{"SimRemove", "sim-remove", [](const ControlCommand& c) { EXPECT_EQ(c.verb, Verb::simRemove); }},
+        ControlCase{"SimInsert", "sim-insert", [](const ControlCommand& c) { EXPECT_EQ(c.verb, Verb::simInsert); }},
+        ControlCase{"SimReset", "sim-reset", [](const ControlCommand& c) { EXPECT_EQ(c.verb, Verb::simReset); }},
+        ControlCase{"SimTakesNoCode", "sim 1234", {}}, ControlCase{"SimInsertTakesNoCode", "sim-insert 1234", {}}),
     [](const ::testing::TestParamInfo<ControlCase>& info) { return std::string(info.param.name); });
 
 struct OptionsCase {
@@ -241,6 +246,32 @@ INSTANTIATE_TEST_SUITE_P(
         OptionsCase{"ScanDelayNotANumber", {"--scan-delay", "soon"}, {}}),
     [](const ::testing::TestParamInfo<OptionsCase>& info) { return std::string(info.param.name); });
 
+INSTANTIATE_TEST_SUITE_P(
+    SimArguments, CommandLineOptions,
+    ::testing::Values(
+        OptionsCase{"OpenSimByDefault", {},
+                    [](const Options& o) {
+                        EXPECT_TRUE(o.sim.present);
+                        EXPECT_FALSE(o.sim.codes.lockOn);
+                        EXPECT_EQ(o.sim.codes.pin, "0000") << "for AT+CLCK to switch the lock on with";
+                        EXPECT_EQ(o.sim.codes.puk, "12345678");
+                    }},
+        OptionsCase{"PinSwitchesTheLockOn", {"--pin", "12345678", "--puk=87654321"},
+                    [](const Options& o) {
+                        EXPECT_TRUE(o.sim.codes.lockOn);
+                        EXPECT_EQ(o.sim.codes.pin, "12345678");
+                        EXPECT_EQ(o.sim.codes.puk, "87654321");
+                    }},
+        OptionsCase{"NoSim", {"--no-sim", "--pin", "1234"},
+                    [](const Options& o) {
+                        EXPECT_FALSE(o.sim.present);
+                        EXPECT_TRUE(o.sim.codes.lockOn) << "for the SIM that sim-insert puts in";
+                    }},
+        OptionsCase{"PinTooShort", {"--pin", "123"}, {}}, OptionsCase{"PinTooLong", {"--pin", "123456789"}, {}},
+        OptionsCase{"PinNotDigits", {"--pin", "12a4"}, {}}, OptionsCase{"PukNotEightDigits", {"--puk", "1234567"}, {}},
+        OptionsCase{"NoSimTakesNoValue", {"--no-sim=yes"}, {}}),
+    [](const ::testing::TestParamInfo<OptionsCase>& info) { return std::string(info.param.name); });
+
 TEST(Help, NamesEveryOptionProfileAndControlCommand)
 {
     const std::string help = helpText();
@@ -260,8 +291,9 @@ TEST(Help, NamesEveryOptionProfileAndControlCommand)
         }
         return false;
     };
-    for (const CommandRow& row : networkCommandRows())
-        EXPECT_TRUE(listed(row.key)) << row.key;
+    for (const std::span<const CommandRow> rows : {simCommandRows(), networkCommandRows()})
+        for (const CommandRow& row : rows)
+            EXPECT_TRUE(listed(row.key)) << row.key;
 }
 
 } // namespace

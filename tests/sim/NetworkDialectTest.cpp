@@ -17,60 +17,9 @@ namespace {
 using namespace std::chrono_literals;
 using testing::wire;
 
-// One AT port with echo off, and everything the card sends on it collected.
-struct NetworkSession {
-    NetworkSession()
-        : facts(factsFor(*findProfile("gps"), "RX0001")),
-          dialect(Dialect::forCard(true)),
-          receiver(0ms),
-          state(alarms.maker()),
-          session(dialect, facts, &receiver, faults, &state, alarms.maker())
-    {
-        session.onLateOutput([this](const std::vector<Emission>& emissions) { output += wire(emissions); });
-        state.onEvent([this](CardEvent event) {
-            std::vector<Emission> out;
-            session.report(event, out);
-            output += wire(out);
-        });
-        send("ATE0\r");
-    }
-
-    // Sends `bytes` and answers what the card sent since the last call.
-    std::string send(std::string_view bytes)
-    {
-        std::vector<Emission> out;
-        session.feed({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, out);
-        output += wire(out);
-        return take();
-    }
-
-    std::string take() { return std::exchange(output, {}); }
-
-    void control(const std::string& line)
-    {
-        const ParsedControl parsed = parseControlLine(line);
-        ASSERT_TRUE(parsed.command) << parsed.problem;
-        ASSERT_EQ(executeNetworkCommand(*parsed.command, state, facts), "OK") << line;
-    }
-
-    CardFacts facts;
-    Dialect dialect;
-    FaultRules faults;
-    Receiver receiver;
-    ManualAlarms alarms;
-    CardState state;
-    AtSession session;
-    std::string output;
-};
-
-// The answer lines of one command line, each framed, and the final result.
-std::string answerOf(std::initializer_list<const char*> lines, const char* result = "OK")
-{
-    std::string text;
-    for (const char* line : lines)
-        text += "\r\n" + std::string(line) + "\r\n";
-    return text + "\r\n" + result + "\r\n";
-}
+using NetworkSession = testing::CardSession;
+using testing::answerOf;
+using testing::framed;
 
 struct AnswerCase {
     const char* name;
@@ -255,14 +204,6 @@ struct ReportCase {
 };
 
 class NetworkReports : public ::testing::TestWithParam<ReportCase> {};
-
-std::string framed(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += "\r\n" + line + "\r\n";
-    return text;
-}
 
 TEST_P(NetworkReports, AreSilentUntilSwitchedOnAndSentAfter)
 {

@@ -1,6 +1,7 @@
 #include "tests/sim/SimTestSupport.h"
 
 #include "sim/cardsim/ControlServer.h"
+#include "sim/cardsim/NetworkControl.h"
 
 #include "platform/DeviceDescription.h"
 
@@ -23,6 +24,56 @@ std::string wire(const std::vector<Emission>& emissions)
         text += emission.kind == Emission::Kind::echo ? emission.text : "\r\n" + emission.text + "\r\n";
     return text;
 }
+
+std::string answerOf(std::initializer_list<const char*> lines, const char* result)
+{
+    std::string text;
+    for (const char* line : lines)
+        text += "\r\n" + std::string(line) + "\r\n";
+    return text + "\r\n" + result + "\r\n";
+}
+
+std::string framed(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += "\r\n" + line + "\r\n";
+    return text;
+}
+
+CardSession::CardSession(SimSetup sim)
+    : facts(factsFor(*findProfile("gps"), "RX0001")),
+      dialect(Dialect::forCard(true)),
+      receiver(0ms),
+      state(alarms.maker(), std::move(sim)),
+      session(dialect, facts, &receiver, faults, &state, alarms.maker())
+{
+    session.onLateOutput([this](const std::vector<Emission>& emissions) { output += wire(emissions); });
+    state.onEvent([this](CardEvent event) {
+        std::vector<Emission> out;
+        session.report(event, out);
+        output += wire(out);
+    });
+    send("ATE0\r");
+}
+
+std::string CardSession::send(std::string_view bytes)
+{
+    std::vector<Emission> out;
+    session.feed({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, out);
+    output += wire(out);
+    return take();
+}
+
+std::string CardSession::reply(const std::string& line)
+{
+    const ParsedControl parsed = parseControlLine(line);
+    if (!parsed.command)
+        return "unparsed: " + parsed.problem;
+    return executeNetworkCommand(*parsed.command, state, facts);
+}
+
+void CardSession::control(const std::string& line) { ASSERT_EQ(reply(line), "OK") << line; }
 
 HostPort::HostPort(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {}
 

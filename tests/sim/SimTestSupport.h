@@ -4,7 +4,9 @@
 // with folders of its own.
 
 #include "sim/cardsim/AtSession.h"
+#include "sim/cardsim/CardState.h"
 #include "sim/cardsim/Reactor.h"
+#include "sim/cardsim/Receiver.h"
 
 #include "platform/ByteStream.h"
 #include "platform/DeviceNode.h"
@@ -27,6 +29,36 @@ using namespace std::chrono_literals;
 
 // What goes over the wire: echo as it is, answer lines between CR LF pairs.
 std::string wire(const std::vector<Emission>& emissions);
+
+// The answer lines of one command line, each framed, and the final result.
+std::string answerOf(std::initializer_list<const char*> lines, const char* result = "OK");
+// `lines` each framed as the card sends them.
+std::string framed(const std::vector<std::string>& lines);
+
+// One AT port of a card with echo off, its card state beside it and its alarms rung by
+// the test, and everything the card sends on the port collected.
+struct CardSession {
+    explicit CardSession(SimSetup sim = {});
+    CardSession(const CardSession&) = delete;
+    CardSession& operator=(const CardSession&) = delete;
+
+    // Sends `bytes` and answers what the card sent since the last call.
+    std::string send(std::string_view bytes);
+    std::string take() { return std::exchange(output, {}); }
+    // Carries out a control command of the card state, which must succeed.
+    void control(const std::string& line);
+    // The reply of a control command of the card state.
+    std::string reply(const std::string& line);
+
+    CardFacts facts;
+    Dialect dialect;
+    FaultRules faults;
+    Receiver receiver;
+    ManualAlarms alarms;
+    CardState state;
+    AtSession session;
+    std::string output;
+};
 
 // The host's side of a port of the in-process card, opened raw and without blocking.
 class HostPort {

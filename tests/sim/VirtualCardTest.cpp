@@ -391,6 +391,35 @@ TEST_F(InProcessCard, ReplugPowersTheRadioOnAgainButKeepsTheNetwork)
     EXPECT_EQ(again.received(), "ATE0;+CFUN?;+COPS=3,1;+COPS?\r\r\n+CFUN: 1\r\n\r\n+COPS: 0,1,\"F5\",4\r\n\r\nOK\r\n");
 }
 
+TEST_F(InProcessCard, VerboseLogShowsTheDialogueWithTheCodesMasked)
+{
+    ::testing::internal::CaptureStderr();
+    start("gps", [](CardSetup& setup) {
+        setup.verbose = true;
+        setup.sim = {{"2468", "97531864", true}, true};
+    });
+    HostPort app = open(PortRole::application);
+    // The code comes in two reads.
+    app.write("AT+CMEE=1;+CPIN=\"24");
+    const bool firstPiece = pumpUntil(reactor, [&] { return app.received().ends_with("+CPIN=\"24"); });
+    const bool entered = ask(app, "68\"", "\r\nOK\r\n");
+    const bool changed = ask(app, "AT+CPWD=\"SC\",\"2468\",\"97531864\"", "\r\nOK\r\n");
+    const bool refused = ask(app, "AT+CLCK=\"SC\",0,\"2468\"", "+CME ERROR: 16\r\n");
+    EXPECT_EQ(control("silence"), "OK");
+    app.write("AT+CPIN=\"97531864\"\r");
+    pumpUntil(reactor, [] { return false; }, 100ms);
+    card->unplug();
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(firstPiece && entered && changed && refused) << app.received();
+    EXPECT_EQ(log.find("2468"), std::string::npos) << log;
+    EXPECT_EQ(log.find("97531864"), std::string::npos) << log;
+    EXPECT_NE(log.find("app < AT+CMEE=1;+CPIN=\"XX\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("app < XX\"\\r\\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("app < AT+CPWD=\"XX\",\"XXXX\",\"XXXXXXXX\"\\r\\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("app swallowed: AT+CPIN=\"XXXXXXXX\"\\r"), std::string::npos) << log;
+    EXPECT_NE(log.find("app > +CME ERROR: 16"), std::string::npos) << "the answers are logged as they are";
+}
+
 TEST_F(InProcessCard, SilencedCardLetsItsLateAnswerGo)
 {
     start();
