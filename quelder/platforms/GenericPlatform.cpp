@@ -118,7 +118,7 @@ void GenericPlatform::StartUpOnce(bool full, int delayMilliseconds)
     const int cs = device_.Get(Value::csNetworkState);
     device_.Set(Value::voiceState, features_.voice && (cs == 1 || cs == 5) ? 1 : 0);
     if (full)
-        ReadSimState();
+        ReadSimState(false);
 }
 
 void GenericPlatform::ProbeAndEnableErrors(int delayMilliseconds)

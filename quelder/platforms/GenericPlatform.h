@@ -74,9 +74,10 @@ private:
     // Sends each row of `rows` that applies to the card, reading its answer as the row says.
     void SendApplying(std::span<const StartUpRow> rows, const NkCardInfo& card);
     void ReadHsxpaCategory();
-    // The PIN/PUK state into the cache (event 11 on change), and while the PIN is in,
-    // the SIM state; the code the PIN/PUK state was read with.
-    QdResult ReadSimState();
+    // The PIN/PUK state into the cache (event 11 on change, also without one when
+    // `announce`), and while the PIN is in, the SIM state; the code the PIN/PUK state
+    // was read with.
+    QdResult ReadSimState(bool announce);
     void EnableExtendedErrors();
     int ReadPinPukState();
     bool ReadSimReady();

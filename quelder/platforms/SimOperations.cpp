@@ -81,15 +81,17 @@ std::span<const CounterRow> CounterQueries()
 
 QdResult GenericPlatform::QdInitializeSim()
 {
-    // Once the SIM is ready, Device::SetSimState sets up what lives on it (SMS and the
-    // SIM phonebook, as they come).
+    // The client sets up its PIN dialogue around this call and may have missed the
+    // state the start-up read: it is told again, changed or not. Once the SIM is ready,
+    // Device::SetSimState sets up what lives on it (SMS and the SIM phonebook, as they
+    // come).
     return Run(Needs::initialized, [this](Modem&) {
-        if (const QdResult rc = ReadSimState(); rc != kQdSuccess)
+        if (const QdResult rc = ReadSimState(true); rc != kQdSuccess)
             Raise(rc);
     });
 }
 
-QdResult GenericPlatform::ReadSimState()
+QdResult GenericPlatform::ReadSimState(bool announce)
 {
     int state = kPinStateUnknown;
     QdResult rc = kQdSuccess;
@@ -100,7 +102,9 @@ QdResult GenericPlatform::ReadSimState()
             throw;
         rc = error.code();
     }
-    device_.Set(Value::pinPukState, state, Value::pinPukResult, rc);
+    device_.Set(Value::pinPukState, state, Value::pinPukResult, rc, announce);
+    if (announce)
+        device_.RaiseEvent(InfoOf(Value::pinPukState).event);
     if (state != kPinStateReady) {
         // A SIM that asks for its PIN again (after a reset of the card) is not ready either.
         device_.SetSimState(false, false, false);

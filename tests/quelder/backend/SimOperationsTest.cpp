@@ -330,6 +330,26 @@ TEST_F(PostPinFailure, IsLoggedAndKeptAsTheStatesResultCode)
     EXPECT_TRUE(log.Contains("Qd: UpdatePinStateCache(): Post-PIN operation failed with 0x84000003"));
 }
 
+// The client sets up its PIN dialogue once the card is initialised: QdInitializeSim tells
+// it the state again, though the start-up read the same.
+class SimInitialisation : public DeviceFixture<> {};
+
+TEST_F(SimInitialisation, TellsTheClientThePinStateEvenUnchanged)
+{
+    PtyCardLink card{CardScript{{Ask("AT+CPIN?", {"+CPIN: SIM PIN"})}}};
+    ASSERT_NO_FATAL_FAILURE(OpenFound(card.PortPath()));
+    device.SetDeviceState(GSM::DeviceState::initialized, true);
+    device.Set(Value::pinPukState, GSM::kPinStatePinRequired, true);
+    ASSERT_NO_FATAL_FAILURE(Drain());
+    const std::size_t before = client.EventIds().size();
+
+    EXPECT_EQ(device.CurrentPlatform().QdInitializeSim(), kQdSuccess);
+    ASSERT_NO_FATAL_FAILURE(Drain());
+    const std::vector<int> ids = client.EventIds();
+    EXPECT_EQ(std::vector<int>(ids.begin() + static_cast<std::ptrdiff_t>(before), ids.end()),
+              std::vector<int>{kPinEvent});
+}
+
 // --- secrets in the log -------------------------------------------------------------------
 
 struct SecretCase {
