@@ -1,5 +1,5 @@
-// Feeds arbitrary text, as a card might answer, through what the start-up, identity and
-// network operations make of the answers. The first byte picks the interpreter; the result of
+// Feeds arbitrary text, as a card might answer, through what the start-up, identity,
+// network and SIM operations make of the answers. The first byte picks the interpreter; the result of
 // each is checked against what it promises.
 
 #include "quelder/QdResult.h"
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
     try {
-        switch (data[0] % 9) {
+        switch (data[0] % 10) {
         case 0:
             if (const auto version = GSM::FirmwareVersionOf(text))
                 if (version->major < 0 || version->minor < 0 || version->build < 0)
@@ -64,6 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         case 8:
             GSM::BandStateOf(text);
+            break;
+        case 9:
+            if (const GSM::PinPukCounters counters = GSM::PinPukCountersOf(text); counters.pin < 0 || counters.puk < 0)
+                __builtin_trap();
             break;
         }
     } catch (const GSM::ResultError&) {

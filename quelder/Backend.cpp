@@ -3,6 +3,9 @@
 #include "quelder/BackendLog.h"
 #include "quelder/BackendThread.h"
 
+#include <algorithm>
+#include <array>
+
 namespace GSM {
 namespace {
 
@@ -142,11 +145,14 @@ int Backend::FetchCardInfo(NkCardInfo& record) { return NkGetCardInfo(&record); 
 
 void Backend::AcknowledgeSuspension() { NkAcknowledgeSuspension(); }
 
-void Backend::AfterOperation(int slot)
+int Backend::AfterOperation(int slot, int rc)
 {
-    constexpr int kEnterPin = 50, kEnterPuk = 51, kSetPinMode = 53, kChangePin = 54;
-    if (slot == kEnterPin || slot == kEnterPuk || slot == kSetPinMode || slot == kChangePin)
-        device_.AfterPinOperation();
+    // The operations that send a PIN, PUK or password: each may have used up an attempt.
+    // Setting a facility lock is among them, as the SIM's own lock ("SC") takes the PIN.
+    constexpr std::array kPinOperations{50, 51, 53, 54, 57};
+    if (std::find(kPinOperations.begin(), kPinOperations.end(), slot) == kPinOperations.end())
+        return rc;
+    return device_.AfterPinOperation(rc);
 }
 
 } // namespace GSM

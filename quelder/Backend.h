@@ -41,9 +41,7 @@ public:
     {
         if (!IsInitialized())
             return kQdNotInitialized;
-        const int rc = operation(device_.CurrentPlatform());
-        AfterOperation(slot);
-        return rc;
+        return AfterOperation(slot, operation(device_.CurrentPlatform()));
     }
 
 private:
@@ -58,7 +56,8 @@ private:
 
     int InitCardDetection(void* instance, const DetectionStarter& startDetection);
     void ShutdownCardDetection();
-    void AfterOperation(int slot);
+    // What some operations add after the platform's call; the call's result.
+    int AfterOperation(int slot, int rc);
     static void CardListener(int type);
 
     std::atomic<bool> initialized_{false};

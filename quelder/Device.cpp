@@ -586,17 +586,25 @@ void Device::SetSimState(bool initialized, bool silent, bool startPolling)
     }
 }
 
-void Device::AfterPinOperation()
+QdResult Device::AfterPinOperation(QdResult operationResult)
 {
-    int state = 0;
+    if (!RefusedBeforeSending(operationResult))
+        RefreshPinState(true);
+    return operationResult;
+}
+
+void Device::RefreshPinState(bool announce)
+{
+    int state = kPinStateUnknown;
     const int rc = CurrentPlatform().QdGetDirectPinPukState(&state);
-    Set(Value::pinPukState, rc == kQdSuccess ? state : 0, Value::pinPukResult, rc);
+    Set(Value::pinPukState, rc == kQdSuccess ? state : kPinStateUnknown, Value::pinPukResult, rc, announce);
+    if (announce)
+        RaiseEvent(InfoOf(Value::pinPukState).event);
     if (rc != kQdSuccess) {
         xlog(logError, "Qd: UpdatePinStateCache(): Post-PIN operation failed with 0x%x", static_cast<unsigned>(rc));
         return;
     }
-    constexpr int kPinReady = 1;
-    if (state != kPinReady) {
+    if (state != kPinStateReady) {
         SetSimState(false, false, false);
         return;
     }

@@ -73,8 +73,16 @@ public:
     bool HoldsChannel() const;
     void RequestSafeExit(int kind);
     void SetSimState(bool initialized, bool silent, bool startPolling);
-    // Refreshes the cached PIN/PUK state and the SIM state after a PIN operation.
-    void AfterPinOperation();
+    // The post-PIN step, run after each operation that sends a PIN, PUK or password:
+    // once the card has been asked, whatever it answered, the cached PIN/PUK state and
+    // the SIM state are read again, and event 11 is raised even when the state reads as
+    // before, as a wrong code has used up one of the attempts the client shows. An
+    // operation refused before anything was sent changes nothing and is passed by.
+    // Returns `operationResult` unchanged.
+    QdResult AfterPinOperation(QdResult operationResult);
+    // Reads the PIN/PUK state, and the SIM state while the PIN is in, into the cache;
+    // events 11 and 10 on change, event 11 also without one when `announce`.
+    void RefreshPinState(bool announce);
 
     DeviceState State() const noexcept { return static_cast<DeviceState>(deviceState_.load()); }
     void SetDeviceState(DeviceState state, bool silent = false);

@@ -33,6 +33,17 @@ enum VoiceState : int {
     kVoiceConnected = 4,
 };
 
+// The PIN/PUK states the backend acts on, as the "+CPIN: " answers give them (the others
+// follow in the order of quelder/platforms/Answers.cpp).
+enum PinPukState : int {
+    kPinStateUnknown = 0,
+    kPinStateReady = 1,
+    kPinStatePinRequired = 2,
+    kPinStatePukRequired = 3,
+};
+
+enum PinMode : int { kPinModeUnknown = 0, kPinModeEnabled = 1, kPinModeDisabled = 2 };
+
 enum HwRadioSwitchState : int { kSwitchUnknown = 0, kSwitchUnsupported = 1, kSwitchOn = 2, kSwitchOff = 3 };
 
 } // namespace GSM

@@ -6,10 +6,10 @@
 //
 // Groups follow who carries them: the start-up and identity operations of the generic
 // platform; its network services (registration and indicator reports, settings,
-// network and technology selection, bands, voice calls, USSD); the modem's other
-// services (SIM, data calls, SMS, phonebook), which the generic platform answers as not
-// supported until they are built; the GPS operations that each platform carries on its
-// own.
+// network and technology selection, bands, voice calls, USSD); its SIM, PIN and radio
+// operations; the modem's other services (data calls, SMS, phonebook), which the generic
+// platform answers as not supported until they are built; the GPS operations that each
+// platform carries on its own.
 
 #include <cstdint>
 
@@ -35,9 +35,7 @@
     X(30, QdQueryOisov, (char* answer, std::uint32_t size), (answer, size))                                     \
     X(31, QdGetSimReadyState, (int* ready), (ready))                                                             \
     X(32, QdQueryOsrls, (char* answer, std::uint32_t size), (answer, size))                                     \
-    X(33, QdSendOsudl, (), ())                                                                                   \
-    X(49, QdGetDirectPinPukState, (int* state), (state))                                                         \
-    X(56, QdGetPinPukState, (int* state, int* resultCode), (state, resultCode))
+    X(33, QdSendOsudl, (), ())
 
 #define QD_OPERATIONS_NETWORK_SERVICES(X)                                                                      \
     X(4, QdInitializeNetwork, (), ())                                                                          \
@@ -67,40 +65,44 @@
     X(79, QdSendUssdCommand, (const char* command), (command))                                                 \
     X(80, QdCancelUssdCommand, (), ())
 
-#define QD_OPERATIONS_MODEM_SERVICES(X)                                                                        \
-    X(3, QdInitializeSim, (), ())                                                                              \
-    X(6, QdInitializeDataCall, (), ())                                                                         \
-    X(7, QdInitializeSms, (), ())                                                                              \
-    X(8, QdSetSmsConcatenationSupport, (int enabled), (enabled))                                               \
-    X(50, QdEnterPinCode, (const char* pin), (pin))                                                            \
-    X(51, QdEnterPukCode, (const char* puk, const char* newPin), (puk, newPin))                                \
-    X(52, QdGetPinMode, (int* mode), (mode))                                                                   \
-    X(53, QdSetPinMode, (int enable, const char* pin), (enable, pin))                                          \
-    X(54, QdChangePinCode, (const char* pin, const char* newPin), (pin, newPin))                               \
-    X(55, QdGetPinPukCounters, (int* pinAttempts, int* pukAttempts), (pinAttempts, pukAttempts))               \
+#define QD_OPERATIONS_SIM_AND_RADIO(X)                                                                                \
+    X(3, QdInitializeSim, (), ())                                                                                     \
+    X(49, QdGetDirectPinPukState, (int* state), (state))                                                              \
+    X(50, QdEnterPinCode, (const char* pin), (pin))                                                                   \
+    X(51, QdEnterPukCode, (const char* puk, const char* newPin), (puk, newPin))                                       \
+    X(52, QdGetPinMode, (int* mode), (mode))                                                                          \
+    X(53, QdSetPinMode, (int enable, const char* pin), (enable, pin))                                                 \
+    X(54, QdChangePinCode, (const char* pin, const char* newPin), (pin, newPin))                                      \
+    X(55, QdGetPinPukCounters, (int* pinAttempts, int* pukAttempts), (pinAttempts, pukAttempts))                      \
+    X(56, QdGetPinPukState, (int* state, int* resultCode), (state, resultCode))                                       \
     X(57, QdSetFacilityState, (const char* facility, int enable, const char* password), (facility, enable, password)) \
-    X(58, QdGetPdpContext, (int context, char* apn, std::uint32_t size), (context, apn, size))                 \
-    X(59, QdSetPdpContext, (int context, const char* apn), (context, apn))                                     \
-    X(63, QdGetCurrentRadioState, (int* on), (on))                                                             \
-    X(64, QdSetCurrentRadioState, (int on), (on))                                                              \
-    X(65, QdGetPowerUpRadioState, (int* on), (on))                                                             \
-    X(66, QdSetPowerUpRadioState, (int on), (on))                                                              \
-    X(67, QdGetSmsServiceCenterAddress, (char* address, std::uint32_t size), (address, size))                  \
-    X(68, QdGetSimPhysicalSmsMessageStorageSize, (int* size), (size))                                          \
-    X(69, QdGetSimPhysicalSmsStorageTotalSize, (int* size), (size))                                            \
-    X(70, QdGetSmsStorageState, (int* state), (state))                                                         \
-    X(71, QdGetSmsStorageUsedCount, (int* count), (count))                                                     \
-    X(72, QdGetSmsStorageCapacity, (int* capacity), (capacity))                                                \
-    X(73, QdReadPhysicalSmsMessage, (int index, void* message), (index, message))                              \
-    X(74, QdReadAllPhysicalSmsMessages, (void** list, int* count), (list, count))                              \
-    X(75, QdWritePhysicalSmsMessage, (const void* message, int* index), (message, index))                      \
-    X(76, QdDeletePhysicalSmsMessage, (int index), (index))                                                    \
-    X(77, QdSendPhysicalSmsMessage, (const void* message, int* reference), (message, reference))               \
-    X(78, QdSendSmsMessageFromSim, (int index, int* reference), (index, reference))                            \
-    X(81, QdGetPhonebookInfo, (int* used, int* total), (used, total))                                          \
-    X(82, QdReadPhonebookEntry, (int index, void* entry), (index, entry))                                      \
-    X(83, QdReadAllPhonebookEntries, (void** list, int* count), (list, count))                                 \
-    X(84, QdWritePhonebookEntry, (const void* entry, int* index), (entry, index))                              \
+    X(63, QdGetCurrentRadioState, (int* on), (on))                                                                    \
+    X(64, QdSetCurrentRadioState, (int on), (on))                                                                     \
+    X(65, QdGetPowerUpRadioState, (int* on), (on))                                                                    \
+    X(66, QdSetPowerUpRadioState, (int on), (on))
+
+#define QD_OPERATIONS_MODEM_SERVICES(X)                                                                  \
+    X(6, QdInitializeDataCall, (), ())                                                                   \
+    X(7, QdInitializeSms, (), ())                                                                        \
+    X(8, QdSetSmsConcatenationSupport, (int enabled), (enabled))                                         \
+    X(58, QdGetPdpContext, (int context, char* apn, std::uint32_t size), (context, apn, size))           \
+    X(59, QdSetPdpContext, (int context, const char* apn), (context, apn))                               \
+    X(67, QdGetSmsServiceCenterAddress, (char* address, std::uint32_t size), (address, size))            \
+    X(68, QdGetSimPhysicalSmsMessageStorageSize, (int* size), (size))                                    \
+    X(69, QdGetSimPhysicalSmsStorageTotalSize, (int* size), (size))                                      \
+    X(70, QdGetSmsStorageState, (int* state), (state))                                                   \
+    X(71, QdGetSmsStorageUsedCount, (int* count), (count))                                               \
+    X(72, QdGetSmsStorageCapacity, (int* capacity), (capacity))                                          \
+    X(73, QdReadPhysicalSmsMessage, (int index, void* message), (index, message))                        \
+    X(74, QdReadAllPhysicalSmsMessages, (void** list, int* count), (list, count))                        \
+    X(75, QdWritePhysicalSmsMessage, (const void* message, int* index), (message, index))                \
+    X(76, QdDeletePhysicalSmsMessage, (int index), (index))                                              \
+    X(77, QdSendPhysicalSmsMessage, (const void* message, int* reference), (message, reference))         \
+    X(78, QdSendSmsMessageFromSim, (int index, int* reference), (index, reference))                      \
+    X(81, QdGetPhonebookInfo, (int* used, int* total), (used, total))                                    \
+    X(82, QdReadPhonebookEntry, (int index, void* entry), (index, entry))                                \
+    X(83, QdReadAllPhonebookEntries, (void** list, int* count), (list, count))                           \
+    X(84, QdWritePhonebookEntry, (const void* entry, int* index), (entry, index))                        \
     X(85, QdDeletePhonebookEntry, (int index), (index))
 
 #define QD_OPERATIONS_GPS(X)                                                                                    \
@@ -114,5 +116,6 @@
 #define QD_OPERATIONS(X)                     \
     QD_OPERATIONS_STARTUP_AND_IDENTITY(X)    \
     QD_OPERATIONS_NETWORK_SERVICES(X)        \
+    QD_OPERATIONS_SIM_AND_RADIO(X)           \
     QD_OPERATIONS_MODEM_SERVICES(X)          \
     QD_OPERATIONS_GPS(X)

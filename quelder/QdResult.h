@@ -3,6 +3,8 @@
 // negative failure. Inside the backend a failure travels as a raised GSM::ResultError
 // until the platform operation that started the work catches it and returns its code.
 
+#include "platform/SystemError.h"
+
 #include <cstdint>
 #include <exception>
 
@@ -38,7 +40,18 @@ inline constexpr QdResult kQdGpsNotRunning = qdLibraryError(38);
 // A call that waits for the backend's threads (QdShutdown), made on one of them: from
 // inside an event or error callback, which all run on the communicator thread.
 inline constexpr QdResult kQdWrongThread = qdLibraryError(40);
+// An argument the operation refuses before anything is sent: one that would not fit the
+// command, or would end it and start another.
+inline constexpr QdResult kQdInvalidParameter = qdSystemError(Os::kErrorInvalidParameter);
 inline constexpr QdResult kQdOutOfMemory = static_cast<QdResult>(0x8007000Eu);
+
+// Whether a call failed before anything went to the card: the library, the device or
+// the platform not ready for it, or an argument refused.
+constexpr bool RefusedBeforeSending(QdResult rc) noexcept
+{
+    return rc == kQdNotInitialized || rc == kQdNullPointer || rc == kQdNotSupported || rc == kQdNoDevice ||
+           rc == kQdNotReady || rc == kQdChannelBusy || rc == kQdInvalidParameter;
+}
 
 namespace GSM {
 

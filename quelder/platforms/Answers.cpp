@@ -2,6 +2,7 @@
 
 #include "quelder/QdResult.h"
 #include "quelder/at/Line.h"
+#include "quelder/unsolicited/UnsolicitedFields.h"
 
 #include <array>
 #include <charconv>
@@ -83,6 +84,18 @@ std::string IccidOf(std::string_view crsmAnswer)
         }
     }
     return digits;
+}
+
+PinPukCounters PinPukCountersOf(std::string_view answer)
+{
+    Line line{std::string(answer)};
+    const IntPair counters = ReadIntPair(line);
+    // PIN2 and PUK2 may follow; anything else after PUK1 is not this answer.
+    if (!line.AtEnd() && !line.SkipIf(','))
+        Raise(kQdNotAvailable);
+    if (counters.first < 0 || counters.second < 0)
+        Raise(kQdNotAvailable);
+    return {counters.first, counters.second};
 }
 
 std::string OwnNumberOf(std::string_view cnumAnswer)

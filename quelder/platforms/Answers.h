@@ -28,6 +28,15 @@ int PinPukStateOf(std::string_view answer) noexcept;
 // left out. kQdNotAvailable when the SIM refused the read.
 std::string IccidOf(std::string_view crsmAnswer);
 
+// "3,10,3,10" (docs/at-dialect.md, AT_TERCN?) or "3,10" (+ZPINPUK): the attempts left
+// for PIN1 and PUK1, the first two numbers. kQdNotAvailable for anything else, a
+// negative count included.
+struct PinPukCounters {
+    int pin = 0;
+    int puk = 0;
+};
+PinPukCounters PinPukCountersOf(std::string_view answer);
+
 // "\"Voice\",\"+15551230000\",145": the number.
 std::string OwnNumberOf(std::string_view cnumAnswer);
 

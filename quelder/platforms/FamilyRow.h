@@ -28,4 +28,16 @@ void ForEachApplying(std::span<const FamilyRow<Subject, Action>> rows, const Sub
             visit(row);
 }
 
+// The first row that applies to `subject`, or null: for the questions that each family
+// asks in its own words, one row per family and a last row for the rest, if any.
+template <class Subject, class Action>
+const FamilyRow<Subject, Action>* FirstApplying(std::span<const FamilyRow<Subject, Action>> rows,
+                                                const Subject& subject)
+{
+    for (const FamilyRow<Subject, Action>& row : rows)
+        if (row.applies(subject))
+            return &row;
+    return nullptr;
+}
+
 } // namespace GSM

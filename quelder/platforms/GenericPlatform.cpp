@@ -20,7 +20,6 @@ constexpr QdResult kSimBusy = qdCmeError(14);
 constexpr QdResult kSimPinRequired = qdCmeError(11);
 constexpr QdResult kStartUpNotReady = qdCmeError(769); // the card is still starting
 constexpr QdResult kStartUpGaveUp = qdLibraryError(32);
-constexpr int kPinReady = 1;
 
 bool AtLeast(const std::optional<FirmwareVersion>& version, FirmwareVersion least) noexcept
 {
@@ -119,7 +118,7 @@ void GenericPlatform::StartUpOnce(bool full, int delayMilliseconds)
     const int cs = device_.Get(Value::csNetworkState);
     device_.Set(Value::voiceState, features_.voice && (cs == 1 || cs == 5) ? 1 : 0);
     if (full)
-        ReadSimState();
+        ReadSimState(false);
 }
 
 void GenericPlatform::ProbeAndEnableErrors(int delayMilliseconds)
@@ -252,37 +251,6 @@ void GenericPlatform::ReadHsxpaCategory()
         xlog(logNormal, "Qd: HSxPA category has been set to download=%d bps, upload=%d bps", rates.download,
              rates.upload);
     });
-}
-
-void GenericPlatform::ReadSimState()
-{
-    int state = 0;
-    QdResult rc = kQdSuccess;
-    try {
-        state = ReadPinPukState();
-    } catch (const ResultError& error) {
-        if (error.code() == kQdNoDevice)
-            throw;
-        rc = error.code();
-    }
-    device_.Set(Value::pinPukState, state, Value::pinPukResult, rc);
-    if (state != kPinReady)
-        return;
-    bool ready = false;
-    try {
-        ready = ReadSimReady();
-    } catch (const ResultError& error) {
-        if (error.code() == kQdNoDevice)
-            throw;
-        xlog(logWarning, "Qd: Could not query SIM status (rc=0x%x), assuming SIM is not initialized",
-             static_cast<unsigned>(error.code()));
-    }
-    device_.SetSimState(ready, false, !ready);
-}
-
-int GenericPlatform::ReadPinPukState()
-{
-    return PinPukStateOf(AskText(device_, "AT+CPIN?", "+CPIN:"));
 }
 
 bool GenericPlatform::ReadSimReady()
@@ -442,10 +410,10 @@ QdResult GenericPlatform::QdGetImsiNumber(char* imsi, std::uint32_t size)
 {
     return Run(Needs::initialized, [&](Modem& modem) {
         RequireOutput(imsi);
-        if (device_.Get(Value::pinPukState) == 0)
+        if (device_.Get(Value::pinPukState) == kPinStateUnknown)
             device_.Set(Value::pinPukState, ReadPinPukState(), Value::pinPukResult, kQdSuccess);
         // The card does not give the IMSI before the PIN is entered.
-        if (device_.Get(Value::pinPukState) != kPinReady)
+        if (device_.Get(Value::pinPukState) != kPinStateReady)
             Raise(kSimPinRequired);
         CopyOut(AskText(modem, "AT+CIMI"), imsi, size);
     });
@@ -478,28 +446,5 @@ QdResult GenericPlatform::QdQueryOsrls(char* answer, std::uint32_t size)
 }
 
 QdResult GenericPlatform::QdSendOsudl() { return Simple("AT_TSUDL"); }
-
-QdResult GenericPlatform::QdGetDirectPinPukState(int* state)
-{
-    return Run(Needs::initialized, [&](Modem&) {
-        RequireOutput(state);
-        *state = ReadPinPukState();
-    });
-}
-
-QdResult GenericPlatform::QdGetPinPukState(int* state, int* resultCode)
-{
-    const QdResult rc = Run(Needs::initialized, [&](Modem&) {
-        RequireOutput(state);
-        RequireOutput(resultCode);
-        if (device_.Get(Value::pinPukState) == 0)
-            device_.AfterPinOperation();
-        *state = device_.Get(Value::pinPukState);
-        *resultCode = device_.Get(Value::pinPukResult);
-    });
-    if (rc != kQdSuccess && rc != kQdNullPointer && rc != kQdNotInitialized)
-        xlog(logError, "Qd: QdGetPinPukState(): Post-PIN operation failed with 0x%x", static_cast<unsigned>(rc));
-    return rc;
-}
 
 } // namespace GSM

@@ -1,9 +1,9 @@
 #pragma once
 // The operations every AT-driven card shares, over the device's AT channel: the start-up
-// sequence, the identity operations and the network services (reports, settings,
-// network and technology selection, bands, voice calls, USSD). The rest of the table
-// answers "not supported" until it is built. Init, Exit and the GPS operations belong to
-// the subclasses.
+// sequence, the identity operations, the network services (reports, settings, network
+// and technology selection, bands, voice calls, USSD), and the SIM, PIN and radio
+// operations. The rest of the table answers "not supported" until it is built. Init,
+// Exit and the GPS operations belong to the subclasses.
 //
 // Every operation runs under the library lock for its whole run, so that no two card
 // operations overlap, and turns a raised result code into its return value.
@@ -40,6 +40,7 @@ public:
 
     QD_OPERATIONS_STARTUP_AND_IDENTITY(QD_OVERRIDE_OPERATION)
     QD_OPERATIONS_NETWORK_SERVICES(QD_OVERRIDE_OPERATION)
+    QD_OPERATIONS_SIM_AND_RADIO(QD_OVERRIDE_OPERATION)
     QD_OPERATIONS_MODEM_SERVICES(QD_NOT_SUPPORTED_OPERATION)
 
     QdResult QdEnableRegistrationEvents() override;
@@ -73,7 +74,10 @@ private:
     // Sends each row of `rows` that applies to the card, reading its answer as the row says.
     void SendApplying(std::span<const StartUpRow> rows, const NkCardInfo& card);
     void ReadHsxpaCategory();
-    void ReadSimState();
+    // The PIN/PUK state into the cache (event 11 on change, also without one when
+    // `announce`), and while the PIN is in, the SIM state; the code the PIN/PUK state
+    // was read with.
+    QdResult ReadSimState(bool announce);
     void EnableExtendedErrors();
     int ReadPinPukState();
     bool ReadSimReady();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <utility>
 
 namespace Orvanta::testing {
 namespace {
@@ -70,6 +71,24 @@ TEST(Answers, OwnNumberAndHsxpaRates)
     const GSM::HsxpaRates unknown = GSM::HsxpaRatesOf("99,-1");
     EXPECT_EQ(unknown.download, 0);
     EXPECT_EQ(unknown.upload, 0);
+}
+
+TEST(Answers, PinPukCountersAreTheFirstTwoNumbers)
+{
+    const std::pair<const char*, std::pair<int, int>> counted[] = {
+        {"3,10,3,10", {3, 10}}, {"0,10,3,10", {0, 10}}, {"2,9", {2, 9}}, {" 1 , 0", {1, 0}}};
+    for (const auto& [answer, expected] : counted) {
+        const GSM::PinPukCounters counters = GSM::PinPukCountersOf(answer);
+        EXPECT_EQ(std::make_pair(counters.pin, counters.puk), expected) << answer;
+    }
+    for (const char* answer : {"3", "3,", "-1,10", "3,-10", "3,10x", "SIM PIN", ""}) {
+        try {
+            GSM::PinPukCountersOf(answer);
+            ADD_FAILURE() << answer;
+        } catch (const GSM::ResultError& error) {
+            EXPECT_EQ(error.code(), kQdNotAvailable) << answer;
+        }
+    }
 }
 
 } // namespace

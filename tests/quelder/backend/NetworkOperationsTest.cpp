@@ -1,11 +1,7 @@
 // The generic platform's network services against a scripted card: the commands each
-// operation sends for each card family, and what it makes of the answers. The card
-// answers ERROR to anything its script does not hold, so a command sent that should not
-// be shows as a failure.
+// operation sends for each card family, and what it makes of the answers.
 
-#include "tests/quelder/backend/DeviceFixture.h"
-#include "tests/quelder/support/BackendLog.h"
-#include "tests/quelder/support/ScriptedCard.h"
+#include "tests/quelder/backend/OperationCase.h"
 
 #include "platform/SystemError.h"
 #include "quelder/ModemStates.h"
@@ -18,29 +14,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
 namespace Orvanta::testing {
 namespace {
 
-using GSM::DeviceState;
 using GSM::Value;
 
 constexpr QdResult kInvalid = qdSystemError(Os::kErrorInvalidParameter);
-constexpr std::uint32_t kZte = 0x8900, kHuawei = 0x8800, kOtherMaker = 0x6000, kSmartAntenna = 0x1C01;
-
-// What an operation gave: its result code, then its outputs.
-using Outcome = std::vector<std::string>;
-
-std::string Code(QdResult rc)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%x", static_cast<unsigned>(rc));
-    return text;
-}
 
 // The record of a network as a client reads it.
 std::string NetworkText(const unsigned char* entry)
@@ -55,67 +37,10 @@ std::string NetworkText(const unsigned char* entry)
            std::to_string(technology);
 }
 
-struct OperationCase {
-    const char* name;
-    std::uint32_t type;
-    std::vector<Exchange> script;
-    std::function<Outcome(GSM::Platform&, GSM::Device&)> call;
-    Outcome outcome;
-    std::vector<std::string> commands;
-    friend void PrintTo(const OperationCase& c, std::ostream* out) { *out << c.name; }
-};
+class NetworkOperation : public CardOperation {};
 
-class NetworkOperation : public DeviceFixture<::testing::TestWithParam<OperationCase>> {
-protected:
-    void Open(const OperationCase& c)
-    {
-        card = std::make_unique<PtyCardLink>(CardScript{c.script});
-        ASSERT_NO_FATAL_FAILURE(OpenFound(card->PortPath(), c.type));
-        device.SetDeviceState(DeviceState::initialized, true);
-    }
+TEST_P(NetworkOperation, SendsItsCommandsAndReadsTheAnswers) { RunsAsItsRowSays(GetParam()); }
 
-    std::unique_ptr<PtyCardLink> card;
-};
-
-TEST_P(NetworkOperation, SendsItsCommandsAndReadsTheAnswers)
-{
-    const OperationCase& c = GetParam();
-    Open(c);
-    EXPECT_EQ(c.call(device.CurrentPlatform(), device), c.outcome);
-    EXPECT_EQ(card->card.Commands(), c.commands);
-}
-
-Exchange Ask(std::string command, std::initializer_list<std::string_view> lines)
-{
-    return {std::move(command), OkAnswer(lines)};
-}
-Exchange OkTo(std::string command) { return {std::move(command), "\r\nOK\r\n"}; }
-
-template <class Call>
-std::function<Outcome(GSM::Platform&, GSM::Device&)> IntOut(Call call)
-{
-    return [call](GSM::Platform& p, GSM::Device&) {
-        int value = -1;
-        const QdResult rc = call(p, &value);
-        return Outcome{Code(rc), std::to_string(value)};
-    };
-}
-template <class Call>
-std::function<Outcome(GSM::Platform&, GSM::Device&)> TextOut(Call call)
-{
-    return [call](GSM::Platform& p, GSM::Device&) {
-        std::array<char, 128> text{};
-        const QdResult rc = call(p, text.data(), static_cast<std::uint32_t>(text.size()));
-        return Outcome{Code(rc), text.data()};
-    };
-}
-template <class Call>
-std::function<Outcome(GSM::Platform&, GSM::Device&)> CodeOf(Call call)
-{
-    return [call](GSM::Platform& p, GSM::Device&) { return Outcome{Code(call(p))}; };
-}
-
-const std::string kDone = Code(kQdSuccess);
 const char* const kCopsList =
     "+COPS: (2,\"Test Network\",\"TestNet\",\"00101\",2),(3,\"Forbidden Net\",\"Forbid\",\"00102\",0),"
     "(1,\"A very long operator name beyond 32\",\"Shortish but too long\",\"310260\"),,(0,1,2,3,4),(0,1,2)";
@@ -372,19 +297,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CodeOf([](GSM::Platform& p) { return p.QdCancelUssdCommand(); }), {kDone}, {"AT+CUSD=2"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_P(NetworkOperation, NeedsAnInitialisedCard)
-{
-    // Every operation refuses a card that is only found, before it sends anything.
-    const OperationCase& c = GetParam();
-    card = std::make_unique<PtyCardLink>(CardScript{c.script});
-    host.SetCard(NkCardStarted, c.type, NkCapApplicationPort, card->PortPath());
-    device.UpdateCardState(NkReasonDeviceChange);
-    ASSERT_EQ(device.Init(0), 1);
-    const Outcome outcome = c.call(device.CurrentPlatform(), device);
-    ASSERT_FALSE(outcome.empty());
-    EXPECT_EQ(outcome.front(), Code(kQdNotReady));
-    EXPECT_TRUE(card->card.Commands().empty());
-}
+// Every operation refuses a card that is only found, before it sends anything.
+TEST_P(NetworkOperation, NeedsAnInitialisedCard) { NeedsAnInitialisedCard(GetParam()); }
 
 // --- the answers on their own ----------------------------------------------------------------
 

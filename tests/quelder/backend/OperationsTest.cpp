@@ -33,10 +33,8 @@ const Operation kOperations[] = {QD_OPERATIONS(QD_PROBE_ROW)};
 #undef QD_PROBE_ROW
 
 const std::set<std::string> kNotBuiltYet = {
-    "QdInitializeSim", "QdInitializeDataCall", "QdInitializeSms", "QdSetSmsConcatenationSupport", "QdEnterPinCode",
-    "QdEnterPukCode", "QdGetPinMode", "QdSetPinMode", "QdChangePinCode", "QdGetPinPukCounters",
-    "QdSetFacilityState", "QdGetPdpContext", "QdSetPdpContext", "QdGetCurrentRadioState", "QdSetCurrentRadioState",
-    "QdGetPowerUpRadioState", "QdSetPowerUpRadioState", "QdGetSmsServiceCenterAddress",
+    "QdInitializeDataCall", "QdInitializeSms", "QdSetSmsConcatenationSupport", "QdGetPdpContext",
+    "QdSetPdpContext", "QdGetSmsServiceCenterAddress",
     "QdGetSimPhysicalSmsMessageStorageSize", "QdGetSimPhysicalSmsStorageTotalSize", "QdGetSmsStorageState",
     "QdGetSmsStorageUsedCount", "QdGetSmsStorageCapacity", "QdReadPhysicalSmsMessage",
     "QdReadAllPhysicalSmsMessages", "QdWritePhysicalSmsMessage", "QdDeletePhysicalSmsMessage",
