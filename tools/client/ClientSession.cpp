@@ -220,27 +220,27 @@ Corvane::ErrorCode ClientSession::setGpsMode(Corvane::GpsMode mode)
                    [&](Corvane::CvParameters* record) { Corvane::setInteger(record, Corvane::key::gpsMode, mode); });
 }
 
-Corvane::ErrorCode ClientSession::enterPin(const std::string& pin, const std::string& puk)
+Corvane::ErrorCode ClientSession::enterPin(const char* pin, const char* puk)
 {
     return sendCommand(&Corvane::enterPin, [&](Corvane::CvParameters* record) {
-        Corvane::setString(record, Corvane::key::pin, pin.c_str());
-        if (!puk.empty())
-            Corvane::setString(record, Corvane::key::puk, puk.c_str());
+        Corvane::setString(record, Corvane::key::pin, pin);
+        if (puk != nullptr && *puk != '\0')
+            Corvane::setString(record, Corvane::key::puk, puk);
     });
 }
 
-Corvane::ErrorCode ClientSession::changePin(const std::string& pin, const std::string& newPin)
+Corvane::ErrorCode ClientSession::changePin(const char* pin, const char* newPin)
 {
     return sendCommand(&Corvane::changePin, [&](Corvane::CvParameters* record) {
-        Corvane::setString(record, Corvane::key::pin, pin.c_str());
-        Corvane::setString(record, Corvane::key::newPin, newPin.c_str());
+        Corvane::setString(record, Corvane::key::pin, pin);
+        Corvane::setString(record, Corvane::key::newPin, newPin);
     });
 }
 
-Corvane::ErrorCode ClientSession::setPinMode(const std::string& pin, Corvane::PinMode mode)
+Corvane::ErrorCode ClientSession::setPinMode(const char* pin, Corvane::PinMode mode)
 {
     return sendCommand(&Corvane::setPinMode, [&](Corvane::CvParameters* record) {
-        Corvane::setString(record, Corvane::key::pin, pin.c_str());
+        Corvane::setString(record, Corvane::key::pin, pin);
         Corvane::setInteger(record, Corvane::key::pinMode, mode);
     });
 }

@@ -75,10 +75,11 @@ public:
     // The commands of the client API. A code given here is copied into the command's
     // record and goes nowhere else; 0 means only that the command is on its way.
     Corvane::ErrorCode setGpsMode(Corvane::GpsMode mode);
-    // With a `puk`, unblocks the SIM and sets `pin` as its new PIN.
-    Corvane::ErrorCode enterPin(const std::string& pin, const std::string& puk = {});
-    Corvane::ErrorCode changePin(const std::string& pin, const std::string& newPin);
-    Corvane::ErrorCode setPinMode(const std::string& pin, Corvane::PinMode mode);
+    // Codes are NUL-terminated so that a caller can keep them in memory it wipes. With a
+    // `puk`, enterPin unblocks the SIM and sets `pin` as its new PIN.
+    Corvane::ErrorCode enterPin(const char* pin, const char* puk = nullptr);
+    Corvane::ErrorCode changePin(const char* pin, const char* newPin);
+    Corvane::ErrorCode setPinMode(const char* pin, Corvane::PinMode mode);
     Corvane::ErrorCode setRadioState(Corvane::RadioState state);
     Corvane::ErrorCode scanNetworks();
     // Automatic selection takes no network; a manual one takes `mccmnc` and, when given,

@@ -95,6 +95,7 @@ std::string gpsStateText(long long state)
     return text;
 }
 
+std::string deviceStateText(long long state) { return textOf(kDeviceStates, state); }
 std::string pinStateText(long long state) { return textOf(kPinStates, state); }
 std::string registrationText(long long state) { return textOf(kRegistrationStates, state); }
 std::string radioStateText(long long state) { return textOf(kRadioStates, state); }

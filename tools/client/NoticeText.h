@@ -14,6 +14,7 @@ namespace Orvanta::client {
 std::string noticeLine(const Notice& notice);
 
 // The words for the values of the modem's notices; "unknown" for a number that is none.
+std::string deviceStateText(long long state);
 std::string pinStateText(long long state);
 std::string registrationText(long long state);
 std::string radioStateText(long long state);
