@@ -76,11 +76,12 @@ ReadResult SecretReader::read(const char* prompt, Secret& code)
     code.clear();
     if (!terminal_)
         return readLine(code);
-    std::fputs(prompt, prompts_);
-    std::fflush(prompts_);
     ReadResult result;
     {
+        // The echo goes before the prompt shows: a user may type at once.
         const EchoOff quiet(input_);
+        std::fputs(prompt, prompts_);
+        std::fflush(prompts_);
         result = readLine(code);
     }
     // The newline the user typed was not echoed either.
@@ -105,6 +106,7 @@ bool SecretReader::waitForInput()
 ReadResult SecretReader::readLine(Secret& code)
 {
     bool overflow = false;
+    bool any = false; // a byte of this line came
     for (;;) {
         if (!waitForInput())
             return ReadResult::cancelled;
@@ -114,10 +116,12 @@ ReadResult SecretReader::readLine(Secret& code)
             continue;
         if (got < 0)
             return ReadResult::failed;
-        if (got == 0) // the input ended: a last line without its end still counts
-            return overflow ? ReadResult::tooLong : code.size() > 0 ? ReadResult::read : ReadResult::ended;
-        if (c == '\n')
+        // The input ended: a last line without its end still counts.
+        if (got == 0 && !any)
+            return ReadResult::ended;
+        if (got == 0 || c == '\n')
             break;
+        any = true;
         if (c == '\r')
             continue;
         overflow = overflow || !code.append(c);
