@@ -28,11 +28,24 @@ std::string errorNameOf(const Notice& notice)
         Corvane::errorName(static_cast<int>(notice.integer(Corvane::key::lastError).value_or(Corvane::cErrorUnknown))));
 }
 
+// The card once the library is quiet: commands sent while the card still starts would
+// meet its start-up work (a radio switch ended by another worker's completion, an error
+// that would read as the command's).
+Outcome awaitSettledCard(ModemSession& modem)
+{
+    if (Outcome failure = modem.awaitCard())
+        return failure;
+    modem.settle();
+    if (modem.session().interrupted())
+        return Failure{ExitCode::interrupted, "interrupted"};
+    return std::nullopt;
+}
+
 // The network machine exists once it has told the registration; commands sent before
 // would find nobody to take them.
 Outcome awaitNetwork(ModemSession& modem)
 {
-    if (Outcome failure = modem.awaitCard())
+    if (Outcome failure = awaitSettledCard(modem))
         return failure;
     if (!modem.waitUntil([&] { return modem.view().registration.has_value(); }))
         return modem.unanswered("the card did not report its network");
@@ -59,9 +72,8 @@ bool isUnknownNetworkError(long long error)
 Outcome showStatus(const ModemContext& context)
 {
     ModemSession modem(context);
-    if (Outcome failure = modem.awaitCard())
+    if (Outcome failure = awaitSettledCard(modem))
         return failure;
-    modem.settle();
     if (context.request.json) {
         printLine(context.output, statusJson(modem.view()).dump());
         return std::nullopt;
@@ -74,7 +86,7 @@ Outcome showStatus(const ModemContext& context)
 Outcome switchRadio(const ModemContext& context, bool on)
 {
     ModemSession modem(context);
-    if (Outcome failure = modem.awaitCard())
+    if (Outcome failure = awaitSettledCard(modem))
         return failure;
     // The radio machine takes commands once it has told the radio's state.
     if (!modem.waitUntil([&] { return modem.view().radioReported; }))
@@ -88,15 +100,27 @@ Outcome switchRadio(const ModemContext& context, bool on)
     if (const Corvane::ErrorCode sent = context.session.setRadioState(on ? Corvane::cRadioOn : Corvane::cRadioOff);
         sent != Corvane::cNoError)
         return ModemSession::refused("the radio command", sent);
+    // The radio machine reports the state it goes to before the card's own report can
+    // contradict it, so the switch counts once the reports have settled on it.
+    bool reported = false;
     const Outcome outcome = modem.awaitAnswer(
         [&](const Notice& notice) -> Decision {
             if (notice.kind == NoticeKind::traitError)
                 return Outcome(Failure{ExitCode::failed, "the card did not switch its radio: " + errorNameOf(notice)});
-            if (notice.kind == NoticeKind::flightMode && notice.integer(Corvane::key::radioState) == wanted)
-                return Outcome(std::nullopt);
+            reported = reported || (notice.kind == NoticeKind::flightMode &&
+                                    notice.integer(Corvane::key::radioState) == wanted);
             return std::nullopt;
         },
-        [] { return Decision(); }, "the radio did not switch");
+        [&] {
+            if (!reported)
+                return Decision();
+            if (modem.view().radioState == wanted)
+                return Decision(Outcome(std::nullopt));
+            return Decision(Outcome(Failure{ExitCode::failed, std::string("the radio did not switch: the card "
+                                                                          "reports it still ") +
+                                                                  (on ? "off" : "on")}));
+        },
+        "the radio did not switch");
     if (!outcome)
         printLine(context.output, line);
     return outcome;
@@ -168,7 +192,9 @@ Outcome selectNetwork(const ModemContext& context)
                 if (view.registration == Corvane::rmDenied)
                     return Outcome(Failure{ExitCode::failed, "the network denied the registration"});
             }
-            if (moved && there())
+            // The network's name and code follow the registration; a manual selection
+            // knows which to wait for, an automatic one takes them once all is quiet.
+            if (moved && !automatic && there())
                 return Outcome(std::nullopt);
             return std::nullopt;
         },

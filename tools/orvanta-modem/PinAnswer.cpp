@@ -41,7 +41,7 @@ bool PinAnswer::take(const client::Notice& notice)
             if (action_ == PinAction::enter || action_ == PinAction::unblock)
                 decide(std::nullopt);
             break;
-        case Corvane::pmRejected: wrongCode_ = true; break;
+        case Corvane::pmRejected: rejected_ = true; break;
         case Corvane::pmSimBlocked: decide(blocked()); break;
         default: break;
         }
@@ -72,6 +72,13 @@ bool PinAnswer::take(const client::Notice& notice)
 
 void PinAnswer::requested(long long kind, std::optional<long long> pinCount, std::optional<long long> pukCount)
 {
+    const bool sameCode = (kind == Corvane::cPinKindPinRequired && action_ != PinAction::unblock) ||
+                          (kind == Corvane::cPinKindPukRequired && action_ == PinAction::unblock);
+    const std::optional<long long> count = kind == Corvane::cPinKindPukRequired ? pukCount : pinCount;
+    if (sameCode && countBefore_ && count && *count >= *countBefore_) {
+        rejected_ = false;
+        return;
+    }
     if (kind == Corvane::cPinKindPukRequired) {
         if (pukCount == 0)
             decide(blocked());
@@ -100,7 +107,7 @@ void PinAnswer::failed(long long error)
     case Corvane::cErrorPukWrong:
     case Corvane::cErrorIncorrectPassword:
         // The request with the counter comes next, when the SIM asks again.
-        wrongCode_ = true;
+        wrongByError_ = true;
         return;
     case Corvane::cErrorPukRequired:
         decide(Failure{ExitCode::pukNeeded, "PUK needed: the SIM is blocked until its PUK is given (pin unblock)"});
@@ -118,6 +125,17 @@ void PinAnswer::failed(long long error)
     }
 }
 
+Failure PinAnswer::wrongWithoutCounter() const
+{
+    // Each wrong code costs the SIM one attempt.
+    const std::optional<long long> left = countBefore_ ? std::optional(*countBefore_ - 1) : std::nullopt;
+    if (left && *left <= 0)
+        return action_ == PinAction::unblock
+                   ? blocked()
+                   : Failure{ExitCode::pukNeeded, "wrong PIN, the SIM now asks for its PUK"};
+    return Failure{ExitCode::wrongCode, wrongCodeText(codeName(), left)};
+}
+
 bool PinAnswer::confirmedBySilence() const
 {
     return action_ == PinAction::change || action_ == PinAction::enable || action_ == PinAction::disable;
@@ -127,8 +145,8 @@ std::optional<Outcome> PinAnswer::answerOnSilence() const
 {
     if (answer_)
         return answer_;
-    if (wrongCode_)
-        return Outcome(Failure{ExitCode::wrongCode, wrongCodeText(codeName(), std::nullopt)});
+    if (wrongByError_ || rejected_)
+        return Outcome(wrongWithoutCounter());
     if (confirmedBySilence())
         return Outcome(std::nullopt);
     return std::nullopt;

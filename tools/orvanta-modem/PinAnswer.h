@@ -16,7 +16,14 @@ enum class PinAction { enter, unblock, change, enable, disable };
 
 class PinAnswer {
 public:
-    explicit PinAnswer(PinAction action) : action_(action) {}
+    // `countBefore`: the attempts the SIM had left for the code being given (the PIN, or
+    // the PUK for unblock) when the command went, if known. A request for the same code
+    // with no fewer attempts cannot answer the command: it is the SIM's state read again,
+    // which the library may report more than once.
+    explicit PinAnswer(PinAction action, std::optional<long long> countBefore = std::nullopt)
+        : action_(action), countBefore_(countBefore)
+    {
+    }
 
     // Takes a notice that came after the command; true once the answer is known.
     bool take(const client::Notice& notice);
@@ -34,8 +41,13 @@ private:
     bool confirmedBySilence() const;
     const char* codeName() const { return action_ == PinAction::unblock ? "PUK" : "PIN"; }
 
+    // The failure for a code the SIM refused, from the attempts left before.
+    Failure wrongWithoutCounter() const;
+
     PinAction action_;
-    bool wrongCode_ = false; // the SIM said the code was wrong; the counter may follow
+    std::optional<long long> countBefore_;
+    bool wrongByError_ = false; // the card refused the code; the counter may follow
+    bool rejected_ = false;     // the PIN machine said rejected; its request follows
     std::optional<Outcome> answer_;
 };
 

@@ -171,7 +171,9 @@ Outcome runPinCommand(const ModemContext& context, PinAction action)
     ModemSession modem(context);
     if (Outcome failure = modem.awaitCard())
         return failure;
-    modem.settle([&] { return simHasSpoken(modem.view()); });
+    // Until the library is quiet: it may tell the SIM's state more than once as the card
+    // starts, and a report that came after the code would read as the SIM's answer.
+    modem.settle();
     if (context.session.interrupted())
         return Failure{ExitCode::interrupted, "interrupted"};
     if (std::optional<Outcome> early = simReadyFor(action, modem.view(), context.output))
@@ -179,7 +181,10 @@ Outcome runPinCommand(const ModemContext& context, PinAction action)
     if (Outcome failure = sendCodes(modem, action))
         return failure;
 
-    PinAnswer answer(action);
+    const ModemView& view = modem.view();
+    PinAnswer answer(action, action == PinAction::unblock ? view.pukCount
+                              : action == PinAction::enter ? view.pinCount
+                                                           : std::nullopt);
     const Outcome outcome = modem.awaitAnswer(
         [&](const client::Notice& notice) { return answer.take(notice) ? answer.answer() : std::nullopt; },
         [&] { return answer.answerOnSilence(); }, "the SIM did not answer");

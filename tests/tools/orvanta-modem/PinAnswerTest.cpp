@@ -149,6 +149,54 @@ INSTANTIATE_TEST_SUITE_P(
                   "wrong PIN, 1 attempt left"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(PinAnswer, SimStateReadAgainIsNoAnswer)
+{
+    // The library told the SIM's state once more after the PIN went: the same 3 attempts.
+    PinAnswer right(PinAction::enter, 3);
+    EXPECT_FALSE(right.take(pinState(Corvane::pmRejected)));
+    EXPECT_FALSE(right.take(request(Corvane::cPinKindPinRequired, 3, 10)));
+    EXPECT_FALSE(right.answerOnSilence().has_value()) << "still waiting for the real answer";
+    ASSERT_TRUE(right.take(accepted()));
+    EXPECT_FALSE(right.answer()->has_value());
+
+    PinAnswer wrong(PinAction::enter, 3);
+    EXPECT_FALSE(wrong.take(request(Corvane::cPinKindPinRequired, 3, 10)));
+    ASSERT_TRUE(wrong.take(request(Corvane::cPinKindPinRequired, 2, 10)));
+    EXPECT_EQ((*wrong.answer())->reason, "wrong PIN, 2 attempts left");
+
+    PinAnswer puk(PinAction::unblock, 10);
+    EXPECT_FALSE(puk.take(request(Corvane::cPinKindPukRequired, 0, 10)));
+    ASSERT_TRUE(puk.take(request(Corvane::cPinKindPukRequired, 0, 9)));
+    EXPECT_EQ((*puk.answer())->reason, "wrong PUK, 9 attempts left");
+}
+
+struct CounterRow {
+    PinAction action;
+    long long before;
+    ExitCode code;
+    const char* reason;
+};
+
+class WrongCodeWithoutItsCounter : public ::testing::TestWithParam<CounterRow> {};
+
+TEST_P(WrongCodeWithoutItsCounter, CountsFromTheAttemptsBefore)
+{
+    PinAnswer answer(GetParam().action, GetParam().before);
+    EXPECT_FALSE(answer.take(error(GetParam().action == PinAction::unblock ? Corvane::cErrorPukWrong
+                                                                           : Corvane::cErrorPinWrong)));
+    const std::optional<Outcome> quiet = answer.answerOnSilence();
+    ASSERT_TRUE(quiet && *quiet);
+    EXPECT_EQ((**quiet).code, GetParam().code);
+    EXPECT_EQ((**quiet).reason, GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Counters, WrongCodeWithoutItsCounter,
+    ::testing::Values(CounterRow{PinAction::enter, 3, ExitCode::wrongCode, "wrong PIN, 2 attempts left"},
+                      CounterRow{PinAction::enter, 1, ExitCode::pukNeeded, "wrong PIN, the SIM now asks for its PUK"},
+                      CounterRow{PinAction::unblock, 10, ExitCode::wrongCode, "wrong PUK, 9 attempts left"},
+                      CounterRow{PinAction::unblock, 1, ExitCode::simBlocked, "SIM blocked: no PUK attempts left"}));
+
 TEST(PinAnswer, ForThePinIsNotSilence)
 {
     // A PIN that the SIM has not confirmed yet is not taken as right because it is quiet.

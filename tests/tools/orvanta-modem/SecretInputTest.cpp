@@ -145,13 +145,19 @@ protected:
         ASSERT_EQ(::unlockpt(master_), 0);
         terminal_ = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
         ASSERT_GE(terminal_, 0);
-        prompts_ = std::tmpfile();
+        // The prompts through a pipe: the test's thread reads what the reader wrote without
+        // sharing a stream with it.
+        int ends[2];
+        ASSERT_EQ(::pipe2(ends, O_NONBLOCK), 0);
+        promptsRead_ = ends[0];
+        prompts_ = ::fdopen(ends[1], "w");
         ASSERT_NE(prompts_, nullptr);
     }
     void TearDown() override
     {
         if (prompts_ != nullptr)
             std::fclose(prompts_);
+        ::close(promptsRead_);
         ::close(terminal_);
         ::close(master_);
     }
@@ -180,18 +186,20 @@ protected:
         }
         return text;
     }
-    std::string prompted() const
+    // What the reader prompted so far.
+    std::string prompted()
     {
-        std::rewind(prompts_);
-        std::string text;
-        for (int c; (c = std::fgetc(prompts_)) != EOF;)
-            text.push_back(static_cast<char>(c));
-        return text;
+        char buffer[256];
+        for (ssize_t got; (got = ::read(promptsRead_, buffer, sizeof buffer)) > 0;)
+            promptText_.append(buffer, static_cast<std::size_t>(got));
+        return promptText_;
     }
 
     int master_ = -1;
     int terminal_ = -1;
     std::FILE* prompts_ = nullptr;
+    int promptsRead_ = -1;
+    std::string promptText_;
 };
 
 TEST_F(Terminal, CodeIsReadWithoutEchoAndTheEchoComesBack)
