@@ -18,7 +18,7 @@
 
 namespace Orvanta::bench {
 
-using Clock = gps::Clock;
+using Clock = client::Clock;
 using PositionKey = std::pair<long long, long long>; // micro-degrees
 
 PositionKey keyOf(double latitude, double longitude);

@@ -38,9 +38,9 @@ void BM_CardLineToGpsData(benchmark::State& state)
 
     std::vector<double> microseconds;
     for (auto _ : state) {
-        Orvanta::gps::ClientSession session;
+        Orvanta::client::ClientSession session;
         const auto ready = session.waitFor(
-            [](const Orvanta::gps::Notice& n) { return n.kind == Orvanta::gps::NoticeKind::gpsSupport; },
+            [](const Orvanta::client::Notice& n) { return n.kind == Orvanta::client::NoticeKind::gpsSupport; },
             Clock::now() + std::chrono::seconds(30));
         if (!ready) {
             state.SkipWithError("no card with GPS");
@@ -53,7 +53,7 @@ void BM_CardLineToGpsData(benchmark::State& state)
             const auto notice = session.next(deadline);
             if (!notice)
                 break;
-            if (notice->kind != Orvanta::gps::NoticeKind::gpsData)
+            if (notice->kind != Orvanta::client::NoticeKind::gpsData)
                 continue;
             const auto latitude = notice->real(Corvane::key::gpsLatitude);
             const auto longitude = notice->real(Corvane::key::gpsLongitude);

@@ -52,6 +52,9 @@ system tray, shows where its position data comes from and opens web maps at
 the position. orvanta-gps does the same from the command line, watches and
 records positions (GPX, NMEA) and serves them to map programs over the usual
 JSON position protocol on 127.0.0.1:2947, also as a user service.
+orvanta-modem shows the card's SIM, radio and network from the command line,
+enters, changes and switches the SIM's PIN, switches the radio, scans for
+networks and selects one.
 
 The card's serial ports belong to the group dialout: its members may use them.")
 

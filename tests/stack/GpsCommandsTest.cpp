@@ -262,7 +262,9 @@ TEST_F(GpsCommands, CardsAndStatusNameThePortsThisUserMayNotOpen)
     ASSERT_EQ(::chown(nobodyFolder.path().c_str(), 65534, 65534), 0);
     const Launch asNobody{{"XDG_RUNTIME_DIR=" + nobodyFolder.path().string(),
                            "XDG_DATA_HOME=" + nobodyFolder.path().string()},
-                          {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"}};
+                          {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"},
+                          {},
+                          false};
     const std::string application = card.portOf("Application");
     const std::string gpsData = card.portOf("GPS Data");
     ASSERT_FALSE(application.empty());

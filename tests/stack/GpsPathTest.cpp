@@ -29,7 +29,7 @@ const std::vector<std::string> kCard{"--ttff", "0", "--rate", "4"};
 
 class GpsPath : public StackTest {
 protected:
-    bool isPosition(const gps::Notice& notice) const { return notice.kind == gps::NoticeKind::gpsData; }
+    bool isPosition(const client::Notice& notice) const { return notice.kind == client::NoticeKind::gpsData; }
 
     // Waits for `count` positions and checks each against the track, in the track's order.
     void expectTrackPositions(std::size_t count)
@@ -38,10 +38,10 @@ protected:
         ASSERT_GT(track.size(), 100u);
         std::optional<std::size_t> last;
         for (std::size_t seen = 0; seen < count; ++seen) {
-            ASSERT_TRUE(waitFor([this](const gps::Notice& n) {
+            ASSERT_TRUE(waitFor([this](const client::Notice& n) {
                 return isPosition(n) && n.real(Corvane::key::gpsLatitude) && n.real(Corvane::key::gpsLongitude);
             })) << ::testing::PrintToString(summaries());
-            const gps::Notice& notice = notices().back();
+            const client::Notice& notice = notices().back();
             const Position position{*notice.real(Corvane::key::gpsLatitude), *notice.real(Corvane::key::gpsLongitude)};
             const auto index = findPosition(track, position, last.value_or(0));
             ASSERT_TRUE(index) << "not on the track: " << position.latitude << " " << position.longitude;

@@ -25,13 +25,24 @@ std::size_t ToolRun::find(const std::string& prefix, std::size_t from) const
 void spawnGpsTool(Os::Process& tool, const std::filesystem::path& simDir, const std::filesystem::path& runtimeDir,
                   const std::vector<std::string>& arguments, const Launch& launch)
 {
+    spawnTool(tool, ORVANTA_GPS_TOOL, simDir, runtimeDir, arguments, launch);
+}
+
+void spawnTool(Os::Process& tool, const std::string& program, const std::filesystem::path& simDir,
+               const std::filesystem::path& runtimeDir, const std::vector<std::string>& arguments,
+               const Launch& launch)
+{
     Os::Process::Options options;
     options.pipeOutput = true;
-    std::vector<std::string> command{"ORVANTA_DEVICES=sim", "ORVANTA_SIM_DIR=" + simDir.string(),
-                                     "XDG_RUNTIME_DIR=" + runtimeDir.string()};
+    options.pipeInput = launch.pipeInput;
+    std::vector<std::string> command;
+    if (!launch.directory.empty())
+        command.insert(command.end(), {"-C", launch.directory.string()});
+    command.insert(command.end(), {"ORVANTA_DEVICES=sim", "ORVANTA_SIM_DIR=" + simDir.string(),
+                                   "XDG_RUNTIME_DIR=" + runtimeDir.string()});
     command.insert(command.end(), launch.environment.begin(), launch.environment.end());
     command.insert(command.end(), launch.runner.begin(), launch.runner.end());
-    command.insert(command.end(), {"sh", "-c", "exec \"$0\" \"$@\" 2>&1", ORVANTA_GPS_TOOL});
+    command.insert(command.end(), {"sh", "-c", "exec \"$0\" \"$@\" 2>&1", program});
     command.insert(command.end(), arguments.begin(), arguments.end());
     ASSERT_EQ(tool.spawn("env", command, options), 0);
 }

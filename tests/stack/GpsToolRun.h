@@ -1,6 +1,6 @@
 #pragma once
-// orvanta-gps run as a user runs it from a terminal, against orvanta-cardsim: started on a
-// card's simulator folder, its lines read as they come.
+// orvanta-gps (or another of the tools) run as a user runs it from a terminal, against
+// orvanta-cardsim: started on a card's simulator folder, its lines read as they come.
 
 #include "platform/Process.h"
 
@@ -41,17 +41,24 @@ struct ToolRun {
     }
 };
 
-// How the tool is started besides its arguments: more environment, and a program that
-// runs it (as another user, say).
+// How the tool is started besides its arguments: more environment, a program that runs it
+// (as another user, say), the folder it runs in, and whether its standard input is a pipe
+// of the test's (Os::Process::inputFd).
 struct Launch {
     std::vector<std::string> environment;
     std::vector<std::string> runner;
+    std::filesystem::path directory;
+    bool pipeInput = false;
 };
 
 // Starts the tool on the card of the simulator folder `simDir`; standard output and error
 // both come through the pipe. A test failure when it cannot be started.
 void spawnGpsTool(Os::Process& tool, const std::filesystem::path& simDir, const std::filesystem::path& runtimeDir,
                   const std::vector<std::string>& arguments, const Launch& launch = {});
+// The same for the tool `program`.
+void spawnTool(Os::Process& tool, const std::string& program, const std::filesystem::path& simDir,
+               const std::filesystem::path& runtimeDir, const std::vector<std::string>& arguments,
+               const Launch& launch = {});
 
 // Reads lines until `enough` holds; false when it did not within `patience`.
 bool readToolWithin(Os::Process& tool, ToolRun& run, const std::function<bool(const ToolRun&)>& enough,

@@ -68,7 +68,7 @@ protected:
     // What orvanta-gps watch does: once the card is back (or `ready` already) and says it
     // has a receiver, ask for reading. The time from `back` to the first position that
     // follows.
-    std::optional<std::chrono::milliseconds> readingResumes(gps::Clock::time_point back, bool ready = false)
+    std::optional<std::chrono::milliseconds> readingResumes(client::Clock::time_point back, bool ready = false)
     {
         bool support = ready, initialised = ready;
         std::optional<std::size_t> asked;
@@ -77,7 +77,7 @@ protected:
             asked = taken();
         }
         const bool positioned = waitFor(
-            [&](const gps::Notice& notice) {
+            [&](const client::Notice& notice) {
                 const std::string summary = summaryOf(notice);
                 support = support || summary == "support 1";
                 initialised = initialised || summary == "device 4";
@@ -85,13 +85,13 @@ protected:
                     EXPECT_EQ(session->setGpsMode(Corvane::cGpsModeRead), Corvane::cNoError);
                     asked = taken();
                 }
-                return asked && taken() > *asked && notice.kind == gps::NoticeKind::gpsData &&
+                return asked && taken() > *asked && notice.kind == client::NoticeKind::gpsData &&
                        notice.real(Corvane::key::gpsLatitude).has_value();
             },
-            std::chrono::duration_cast<std::chrono::milliseconds>(back + kResumeLimit - gps::Clock::now()));
+            std::chrono::duration_cast<std::chrono::milliseconds>(back + kResumeLimit - client::Clock::now()));
         if (!positioned)
             return std::nullopt;
-        return std::chrono::duration_cast<std::chrono::milliseconds>(gps::Clock::now() - back);
+        return std::chrono::duration_cast<std::chrono::milliseconds>(client::Clock::now() - back);
     }
 
     // `away` and `back` (card control commands) `cycles` times, each after a random pause;
@@ -111,7 +111,7 @@ protected:
                 std::this_thread::sleep_for(absent);
                 ASSERT_EQ(card.control(back), "OK");
             }
-            const auto backAt = gps::Clock::now();
+            const auto backAt = client::Clock::now();
             const auto took = readingResumes(backAt);
             ASSERT_TRUE(took) << "no position within " << kResumeLimit.count() << " s after " << (back != nullptr ? back : away) << " (away "
                               << absent.count() << " ms): " << ::testing::PrintToString(summaries(beforeAway));
@@ -146,7 +146,7 @@ protected:
         const ProcessCounts before = countsNow();
         startLibrary();
         expectStartUp();
-        ASSERT_TRUE(readingResumes(gps::Clock::now(), true).has_value());
+        ASSERT_TRUE(readingResumes(client::Clock::now(), true).has_value());
         for (const Phase& phase : phases) {
             comeAndGo(phase.away, phase.back, phase.cycles);
             if (HasFatalFailure())

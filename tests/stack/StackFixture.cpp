@@ -6,9 +6,9 @@
 
 namespace Orvanta::testing {
 
-std::string summaryOf(const gps::Notice& notice)
+std::string summaryOf(const client::Notice& notice)
 {
-    using gps::NoticeKind;
+    using client::NoticeKind;
     auto number = [&](const char* key) { return std::to_string(notice.integer(key).value_or(-1)); };
     switch (notice.kind) {
     case NoticeKind::libraryState: return "library " + number(Corvane::key::libraryState);
@@ -18,6 +18,13 @@ std::string summaryOf(const gps::Notice& notice)
         return port ? "port " + *port : "update";
     }
     case NoticeKind::traitError: return "error " + number(Corvane::key::lastError);
+    case NoticeKind::pinState: return "pin " + number(Corvane::key::pinState);
+    case NoticeKind::enterPin: return "enter pin " + number(Corvane::key::pinKind);
+    case NoticeKind::registration: return "registration " + number(Corvane::key::registrationState);
+    case NoticeKind::flightMode: return "radio " + number(Corvane::key::radioState);
+    case NoticeKind::networkScan: return "scan " + number(Corvane::key::networkScanActive);
+    case NoticeKind::connectionChange: return "connection " + number(Corvane::key::connectionState);
+    case NoticeKind::connectionHistory: return "history";
     case NoticeKind::gpsSupport: return "support " + number(Corvane::key::gpsSupport);
     case NoticeKind::gpsState: return "gps " + number(Corvane::key::gpsState);
     case NoticeKind::gpsData: return "position";
@@ -44,7 +51,7 @@ void StackTest::startLibrary()
     ::setenv("XDG_RUNTIME_DIR", runtimeFolder_.path().c_str(), 1);
     ::setenv("ORVANTA_DEVICES", "sim", 1);
     ::setenv("ORVANTA_SIM_DIR", card.simDir().c_str(), 1);
-    session = std::make_unique<gps::ClientSession>();
+    session = std::make_unique<client::ClientSession>();
     ASSERT_TRUE(session->registered());
 }
 
@@ -53,10 +60,10 @@ void StackTest::TearDown()
     session.reset();
 }
 
-bool StackTest::waitFor(const std::function<bool(const gps::Notice&)>& wanted, std::chrono::milliseconds patience)
+bool StackTest::waitFor(const std::function<bool(const client::Notice&)>& wanted, std::chrono::milliseconds patience)
 {
-    const auto deadline = gps::Clock::now() + patience;
-    while (std::optional<gps::Notice> notice = session->next(deadline)) {
+    const auto deadline = client::Clock::now() + patience;
+    while (std::optional<client::Notice> notice = session->next(deadline)) {
         notices_.push_back(std::move(*notice));
         if (wanted(notices_.back()))
             return true;
@@ -66,7 +73,7 @@ bool StackTest::waitFor(const std::function<bool(const gps::Notice&)>& wanted, s
 
 bool StackTest::waitForSummary(const std::string& summary, std::chrono::milliseconds patience)
 {
-    return waitFor([&](const gps::Notice& notice) { return summaryOf(notice) == summary; }, patience);
+    return waitFor([&](const client::Notice& notice) { return summaryOf(notice) == summary; }, patience);
 }
 
 std::vector<std::string> StackTest::summaries(std::size_t first) const
@@ -91,7 +98,7 @@ void StackTest::expectStartUp(std::size_t from)
         return support && port && initialised;
     };
     if (!complete())
-        waitFor([&](const gps::Notice&) { return complete(); });
+        waitFor([&](const client::Notice&) { return complete(); });
     ASSERT_TRUE(complete()) << ::testing::PrintToString(summaries(from));
 }
 

@@ -21,8 +21,9 @@ namespace Orvanta::testing {
 using namespace std::chrono_literals;
 
 // A notice reduced to what the sequences compare: "library 1", "device 4", "support 1",
-// "gps 2", "port /dev/pts/5", "position", "error 3".
-std::string summaryOf(const gps::Notice& notice);
+// "gps 2", "port /dev/pts/5", "position", "error 3", "pin 1", "enter pin 2",
+// "registration 3", "radio 2", "scan 0".
+std::string summaryOf(const client::Notice& notice);
 
 class StackTest : public ::testing::Test {
 protected:
@@ -34,25 +35,25 @@ protected:
     void TearDown() override;
 
     // Takes notices until one satisfies `wanted`; false when none did within `patience`.
-    bool waitFor(const std::function<bool(const gps::Notice&)>& wanted, std::chrono::milliseconds patience = 20s);
+    bool waitFor(const std::function<bool(const client::Notice&)>& wanted, std::chrono::milliseconds patience = 20s);
     // Waits for the notice whose summary is `summary`.
     bool waitForSummary(const std::string& summary, std::chrono::milliseconds patience = 20s);
     // The summaries of the notices taken from `first` on.
     std::vector<std::string> summaries(std::size_t first = 0) const;
     // How many notices have been taken.
     std::size_t taken() const { return notices_.size(); }
-    const std::vector<gps::Notice>& notices() const { return notices_; }
+    const std::vector<client::Notice>& notices() const { return notices_; }
 
     // Waits until the notices taken from `from` on tell that the card is initialised, has
     // a receiver and named its GPS data port.
     void expectStartUp(std::size_t from = 0);
 
     Cardsim::testing::CardsimProcess card;
-    std::unique_ptr<gps::ClientSession> session;
+    std::unique_ptr<client::ClientSession> session;
 
 private:
     TestFolder runtimeFolder_;
-    std::vector<gps::Notice> notices_;
+    std::vector<client::Notice> notices_;
 };
 
 // True when `sequence` holds `expected` in order, other entries allowed in between.

@@ -1,7 +1,6 @@
 #include "GpsCommands.h"
 
-#include "ClientSession.h"
-#include "NoticeText.h"
+#include "ClientNames.h"
 #include "ReceiverCommand.h"
 
 #include "corvane/Enumerations.h"

@@ -2,6 +2,7 @@
 // The commands that drive the card's GPS receiver through the middleware's client API,
 // as the tray tool does: status, on, off and watch.
 
+#include "ClientNames.h"
 #include "PortDiagnosis.h"
 
 #include <chrono>
@@ -10,7 +11,6 @@
 
 namespace Orvanta::gps {
 
-class ClientSession;
 class NoticeRecorder;
 
 struct GpsCommandOptions {

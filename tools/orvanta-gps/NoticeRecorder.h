@@ -3,7 +3,7 @@
 // receiver's sentences. The watch hands it every notice it takes, in order, and finishes
 // it once when the watch ends, however it ends.
 
-#include "ClientSession.h"
+#include "ClientNames.h"
 
 namespace Orvanta::gps {
 

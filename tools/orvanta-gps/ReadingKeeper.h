@@ -7,8 +7,7 @@
 // Driven by the notices as they come and by the positions the watch shows; it keeps no
 // clock of its own, so tests move time by hand.
 
-#include "ClientSession.h"
-#include "NoticeText.h"
+#include "ClientNames.h"
 
 #include <optional>
 

@@ -46,8 +46,7 @@ void CardView::take(const Notice& notice)
     case NoticeKind::gpsState:
         gpsState = notice.integer(Corvane::key::gpsState).value_or(Corvane::gpsOff);
         break;
-    case NoticeKind::deviceState:
-    case NoticeKind::gpsData:
+    default: // the modem's notices, and those that change nothing the receiver commands show
         break;
     }
 }

@@ -2,7 +2,7 @@
 // What the receiver commands share: the card as the notices so far describe it, and the
 // steps of talking to its receiver through a client session.
 
-#include "ClientSession.h"
+#include "ClientNames.h"
 #include "GpsCommands.h"
 
 #include <functional>

@@ -6,7 +6,7 @@
 // Driven by the command's own notice loop: every notice goes through take(), and the
 // requests are made on that same thread.
 
-#include "ClientSession.h"
+#include "ClientNames.h"
 #include "GpsCommands.h"
 #include "ReadingKeeper.h"
 #include "ReceiverCommand.h"

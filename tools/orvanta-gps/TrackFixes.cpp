@@ -51,9 +51,7 @@ std::vector<TrackEvent> TrackFixes::take(const Notice& notice)
         if (notice.integer(Corvane::key::gpsState) != Corvane::gpsReading)
             endStretch(events);
         break;
-    case NoticeKind::libraryState:
-    case NoticeKind::update:
-    case NoticeKind::traitError:
+    default:
         break;
     }
     return events;

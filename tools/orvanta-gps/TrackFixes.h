@@ -7,7 +7,7 @@
 // next fix or the end of its stretch shows that no more will come; a track that is cut
 // short loses at most the point still waiting.
 
-#include "ClientSession.h"
+#include "ClientNames.h"
 
 #include <chrono>
 #include <cstdint>

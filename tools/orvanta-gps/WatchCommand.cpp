@@ -3,9 +3,8 @@
 
 #include "GpsCommands.h"
 
-#include "ClientSession.h"
+#include "ClientNames.h"
 #include "NoticeRecorder.h"
-#include "NoticeText.h"
 #include "ReadingKeeper.h"
 #include "ReceiverCommand.h"
 #include "ReceiverReading.h"

@@ -11,7 +11,8 @@
 //                              on TCP port 2947, until ended
 
 #include "CardsCommand.h"
-#include "ClientSession.h"
+#include "ClientNames.h"
+#include "StopSignals.h"
 #include "DecodeCommand.h"
 #include "GpsCommands.h"
 #include "GpxTrackWriter.h"
@@ -25,9 +26,6 @@
 #include <log4cplus/initializer.h>
 #include <log4cplus/logger.h>
 
-#include <pthread.h>
-#include <signal.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -38,7 +36,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -141,28 +138,13 @@ constexpr const char* usage =
     "written, an address that serve cannot listen on); 2 for a wrong command line.\n";
 
 // Runs a command that reads the receiver (watch, serve) until SIGINT, SIGTERM or
-// SIGHUP. The signals are blocked before the library starts its threads, which inherit
-// the mask, so only the waiting thread takes them and the command can stop reading and
-// close the library properly.
+// SIGHUP, which stop the reading so that the command can close the library properly.
 int runUntilInterrupted(const std::function<int(Orvanta::gps::ClientSession&)>& command)
 {
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1})
-        sigaddset(&stopSignals, signal);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
+    Orvanta::client::StopSignals stop;
     Orvanta::gps::ClientSession session;
-    std::thread waiter([&session, stopSignals] {
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
-        session.interrupt();
-    });
-    const int rc = command(session);
-    // SIGUSR1 releases the waiter when the watch ended on its own.
-    pthread_kill(waiter.native_handle(), SIGUSR1);
-    waiter.join();
-    return rc;
+    stop.watch([&session](int) { session.interrupt(); });
+    return command(session);
 }
 
 // The SECONDS argument: `fallback` when absent; none when it is not a whole number from

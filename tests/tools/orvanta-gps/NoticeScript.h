@@ -16,7 +16,7 @@
 // "@SECONDS " before any of them sets when it arrived, counted from `start`; without it a
 // notice arrives when the one before it did.
 
-#include "ClientSession.h"
+#include "ClientNames.h"
 
 #include <cstdio>
 #include <filesystem>

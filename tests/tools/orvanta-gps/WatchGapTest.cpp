@@ -2,7 +2,7 @@
 // notices it would get, in the order the middleware gives them, and positions at made-up
 // times; and the lines it prints for them.
 
-#include "NoticeText.h"
+#include "ClientNames.h"
 #include "ReadingKeeper.h"
 
 #include "corvane/Corvane.h"

@@ -5,7 +5,7 @@
 //
 // Lives on the thread that takes the notices; the events go to the server from there.
 
-#include "ClientSession.h"
+#include "ClientNames.h"
 #include "ServerEvent.h"
 #include "SkyAssembler.h"
 #include "TpvAssembler.h"

@@ -1,6 +1,6 @@
 #include "ServeCommand.h"
 
-#include "ClientSession.h"
+#include "ClientNames.h"
 #include "GpsCommands.h"
 #include "PositionFeed.h"
 #include "PositionServer.h"

@@ -2,11 +2,11 @@
 // "orvanta-gps serve": the receiver's positions for map programs, over the position
 // protocol on a TCP port.
 
+#include "ClientNames.h"
 #include "ListenAddress.h"
 
 namespace Orvanta::gps {
 
-class ClientSession;
 struct GpsCommandOptions;
 
 // Serves on `listener` until `session.interrupt()` is called (by the caller's signal

@@ -2,7 +2,7 @@
 // GPS records as the library's "gpsData" callback hands them, made up for the position
 // server's tests: one builder per sentence type, with the keys that type fills.
 
-#include "ClientSession.h"
+#include "ClientNames.h"
 
 #include "corvane/Corvane.h"
 #include "corvane/Keys.h"

@@ -1,5 +1,7 @@
 #include "NoticeText.h"
 
+#include "FoundNetworks.h"
+
 #include "corvane/Enumerations.h"
 #include "corvane/ErrorCode.h"
 #include "corvane/Keys.h"
@@ -10,7 +12,7 @@
 #include <limits>
 #include <string_view>
 
-namespace Orvanta::gps {
+namespace Orvanta::client {
 namespace {
 
 template <std::size_t count>
@@ -23,10 +25,31 @@ const char* textOf(const std::array<const char*, count>& texts, long long value)
 constexpr std::array<const char*, 4> kLibraryStates{"starting", "open", "failed to start", "closed"};
 constexpr std::array<const char*, 8> kDeviceStates{"removed",     "arrived",     "initialising", "initialisation failed",
                                                    "initialised", "SIM missing", "SIM blocked",  "busy"};
-
 std::string labelled(const char* label, const std::string& value)
 {
     return std::string(label) + ": " + value;
+}
+
+constexpr std::array<const char*, 5> kPinStates{"checking", "accepted", "rejected", "needed", "SIM blocked"};
+constexpr std::array<const char*, 5> kRegistrationStates{"not registered", "searching", "denied", "home", "roaming"};
+constexpr std::array<const char*, 3> kRadioStates{"unknown", "on", "off"};
+constexpr std::array<const char*, 3> kTechnologies{"unknown", "gsm", "umts"};
+constexpr std::array<const char*, 4> kNetworkStates{"unknown", "available", "current", "forbidden"};
+constexpr std::array<const char*, 4> kConnectionStates{"connecting", "connected", "disconnecting", "disconnected"};
+
+std::string attemptsText(std::optional<long long> count)
+{
+    if (!count)
+        return "attempts not known";
+    return std::to_string(*count) + (*count == 1 ? " attempt left" : " attempts left");
+}
+
+std::string scanLine(const Notice& notice)
+{
+    if (notice.integer(Corvane::key::networkScanActive).value_or(0) != 0)
+        return labelled("scan", "started");
+    const std::size_t count = foundNetworks(notice).size();
+    return labelled("scan", "finished, " + std::to_string(count) + (count == 1 ? " network" : " networks"));
 }
 
 std::string valueOf(const std::optional<long long>& value)
@@ -72,6 +95,27 @@ std::string gpsStateText(long long state)
     return text;
 }
 
+std::string deviceStateText(long long state) { return textOf(kDeviceStates, state); }
+std::string pinStateText(long long state) { return textOf(kPinStates, state); }
+std::string registrationText(long long state) { return textOf(kRegistrationStates, state); }
+std::string radioStateText(long long state) { return textOf(kRadioStates, state); }
+std::string technologyText(long long technology) { return textOf(kTechnologies, technology); }
+std::string networkStateText(long long state) { return textOf(kNetworkStates, state); }
+std::string connectionStateText(long long state) { return textOf(kConnectionStates, state); }
+
+std::string pinRequestText(const Notice& notice)
+{
+    const long long kind = notice.integer(Corvane::key::pinKind).value_or(Corvane::cPinKindUnknown);
+    if (kind == Corvane::cPinKindPinRequired)
+        return "PIN, " + attemptsText(notice.integer(Corvane::key::pinCount));
+    if (kind == Corvane::cPinKindPukRequired)
+        return "PUK, " + attemptsText(notice.integer(Corvane::key::pukCount));
+    // The other codes a card may ask for (PIN2, the personalisation keys) keep their names.
+    if (kind < 0 || kind > std::numeric_limits<int>::max())
+        return "unknown";
+    return std::string(Corvane::enumName(static_cast<Corvane::PinKind>(kind)));
+}
+
 std::string noticeLine(const Notice& notice)
 {
     switch (notice.kind) {
@@ -88,6 +132,21 @@ std::string noticeLine(const Notice& notice)
         const std::string name = code ? std::string(Corvane::errorName(static_cast<int>(*code))) : "?";
         return labelled("error", name + " (" + valueOf(code) + ")");
     }
+    case NoticeKind::pinState:
+        return labelled("pin", pinStateText(notice.integer(Corvane::key::pinState).value_or(-1)));
+    case NoticeKind::enterPin:
+        return labelled("pin request", pinRequestText(notice));
+    case NoticeKind::registration:
+        return labelled("registration",
+                        registrationText(notice.integer(Corvane::key::registrationState).value_or(-1)));
+    case NoticeKind::flightMode:
+        return labelled("radio", radioStateText(notice.integer(Corvane::key::radioState).value_or(-1)));
+    case NoticeKind::networkScan:
+        return scanLine(notice);
+    case NoticeKind::connectionChange:
+        return labelled("connection", connectionStateText(notice.integer(Corvane::key::connectionState).value_or(-1)));
+    case NoticeKind::connectionHistory:
+        return "connection history: a row";
     case NoticeKind::gpsSupport:
         return labelled("gps support", notice.integer(Corvane::key::gpsSupport).value_or(0) != 0 ? "yes" : "no");
     case NoticeKind::gpsState:
@@ -108,4 +167,4 @@ std::string noticeLine(const Notice& notice)
     return {};
 }
 
-} // namespace Orvanta::gps
+} // namespace Orvanta::client

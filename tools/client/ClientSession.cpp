@@ -5,9 +5,10 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <span>
 #include <stdexcept>
 
-namespace Orvanta::gps {
+namespace Orvanta::client {
 namespace {
 
 // Where the callbacks, which run on the library's threads, leave what they were given.
@@ -87,17 +88,30 @@ struct Slot {
     Corvane::ParameterCallback callback;
 };
 
-constexpr Slot kClientSlots[] = {
-    {Corvane::key::clientLibraryState, &deliver<NoticeKind::libraryState>},
-    {Corvane::key::clientDeviceState, &deliver<NoticeKind::deviceState>},
-    {Corvane::key::clientUpdate, &deliver<NoticeKind::update>},
-    {Corvane::key::clientTraitError, &deliver<NoticeKind::traitError>},
+struct SlotRow {
+    NoticeKind kind;
+    Slot slot;
 };
 
-constexpr Slot kGpsSlots[] = {
-    {Corvane::key::gpsSupport, &deliver<NoticeKind::gpsSupport>},
-    {Corvane::key::gpsState, &deliver<NoticeKind::gpsState>},
-    {Corvane::key::gpsData, &deliver<NoticeKind::gpsData>},
+constexpr SlotRow kClientSlots[] = {
+    {NoticeKind::traitError, {Corvane::key::clientTraitError, &deliver<NoticeKind::traitError>}},
+    {NoticeKind::libraryState, {Corvane::key::clientLibraryState, &deliver<NoticeKind::libraryState>}},
+    {NoticeKind::deviceState, {Corvane::key::clientDeviceState, &deliver<NoticeKind::deviceState>}},
+    {NoticeKind::pinState, {Corvane::key::clientPinState, &deliver<NoticeKind::pinState>}},
+    {NoticeKind::enterPin, {Corvane::key::clientEnterPin, &deliver<NoticeKind::enterPin>}},
+    {NoticeKind::update, {Corvane::key::clientUpdate, &deliver<NoticeKind::update>}},
+    {NoticeKind::registration, {Corvane::key::clientRegistration, &deliver<NoticeKind::registration>}},
+    {NoticeKind::flightMode, {Corvane::key::clientFlightMode, &deliver<NoticeKind::flightMode>}},
+    {NoticeKind::networkScan, {Corvane::key::clientNetworkScan, &deliver<NoticeKind::networkScan>}},
+    {NoticeKind::connectionChange, {Corvane::key::clientConnectionChange, &deliver<NoticeKind::connectionChange>}},
+    {NoticeKind::connectionHistory,
+     {Corvane::key::clientConnectionHistory, &deliver<NoticeKind::connectionHistory>}},
+};
+
+constexpr SlotRow kGpsSlots[] = {
+    {NoticeKind::gpsSupport, {Corvane::key::gpsSupport, &deliver<NoticeKind::gpsSupport>}},
+    {NoticeKind::gpsState, {Corvane::key::gpsState, &deliver<NoticeKind::gpsState>}},
+    {NoticeKind::gpsData, {Corvane::key::gpsData, &deliver<NoticeKind::gpsData>}},
 };
 
 Record newRecord()
@@ -109,18 +123,36 @@ Record newRecord()
 }
 
 template <std::size_t count>
-Record table(const Slot (&slots)[count])
+Record table(const SlotRow (&rows)[count])
 {
     Record record = newRecord();
-    for (const Slot& slot : slots)
-        Corvane::setCallback(record.get(), slot.key, slot.callback);
+    for (const SlotRow& row : rows)
+        Corvane::setCallback(record.get(), row.slot.key, row.slot.callback);
     return record;
+}
+
+// A command's record; each value is set by the caller.
+template <typename Fill>
+Corvane::ErrorCode sendCommand(Corvane::ErrorCode (*send)(const Corvane::CvParameters*), Fill fill)
+{
+    Record parameters = newRecord();
+    fill(parameters.get());
+    return send(parameters.get());
 }
 
 std::mutex sessionMutex; // guards sessionOpen
 bool sessionOpen = false;
 
 } // namespace
+
+const char* callbackKeyOf(NoticeKind kind) noexcept
+{
+    for (const auto& rows : {std::span<const SlotRow>(kClientSlots), std::span<const SlotRow>(kGpsSlots)})
+        for (const SlotRow& row : rows)
+            if (row.kind == kind)
+                return row.slot.key;
+    return "";
+}
 
 std::optional<std::int64_t> Notice::integer(const char* key) const
 {
@@ -144,6 +176,14 @@ std::optional<std::string> Notice::text(const char* key) const
     if (Corvane::getString(record.get(), key, &value) != Corvane::cNoError || value == nullptr)
         return std::nullopt;
     return std::string(value);
+}
+
+Record Notice::dictionary(const char* key) const
+{
+    Corvane::CvParameters* value = nullptr;
+    if (Corvane::getDictionary(record.get(), key, &value) != Corvane::cNoError)
+        return nullptr;
+    return Record(value);
 }
 
 ClientSession::ClientSession(Corvane::InitMode initMode)
@@ -176,9 +216,64 @@ ClientSession::~ClientSession()
 
 Corvane::ErrorCode ClientSession::setGpsMode(Corvane::GpsMode mode)
 {
-    Record parameters = newRecord();
-    Corvane::setInteger(parameters.get(), Corvane::key::gpsMode, mode);
-    return Corvane::setGpsMode(parameters.get());
+    return sendCommand(&Corvane::setGpsMode,
+                   [&](Corvane::CvParameters* record) { Corvane::setInteger(record, Corvane::key::gpsMode, mode); });
+}
+
+Corvane::ErrorCode ClientSession::enterPin(const char* pin, const char* puk)
+{
+    return sendCommand(&Corvane::enterPin, [&](Corvane::CvParameters* record) {
+        Corvane::setString(record, Corvane::key::pin, pin);
+        if (puk != nullptr && *puk != '\0')
+            Corvane::setString(record, Corvane::key::puk, puk);
+    });
+}
+
+Corvane::ErrorCode ClientSession::changePin(const char* pin, const char* newPin)
+{
+    return sendCommand(&Corvane::changePin, [&](Corvane::CvParameters* record) {
+        Corvane::setString(record, Corvane::key::pin, pin);
+        Corvane::setString(record, Corvane::key::newPin, newPin);
+    });
+}
+
+Corvane::ErrorCode ClientSession::setPinMode(const char* pin, Corvane::PinMode mode)
+{
+    return sendCommand(&Corvane::setPinMode, [&](Corvane::CvParameters* record) {
+        Corvane::setString(record, Corvane::key::pin, pin);
+        Corvane::setInteger(record, Corvane::key::pinMode, mode);
+    });
+}
+
+Corvane::ErrorCode ClientSession::setRadioState(Corvane::RadioState state)
+{
+    return sendCommand(&Corvane::setRadioState, [&](Corvane::CvParameters* record) {
+        Corvane::setInteger(record, Corvane::key::radioState, state);
+    });
+}
+
+Corvane::ErrorCode ClientSession::scanNetworks()
+{
+    return Corvane::scanNetworks();
+}
+
+Corvane::ErrorCode ClientSession::selectNetwork(Corvane::NetworkSelection mode, std::optional<std::int64_t> mccmnc,
+                                                std::optional<Corvane::PsTechnology> technology)
+{
+    return sendCommand(&Corvane::selectNetwork, [&](Corvane::CvParameters* record) {
+        Corvane::setInteger(record, Corvane::key::networkSelectionMode, mode);
+        if (mccmnc)
+            Corvane::setInteger(record, Corvane::key::mccmnc, *mccmnc);
+        if (technology)
+            Corvane::setInteger(record, Corvane::key::networkTechnology, *technology);
+    });
+}
+
+Corvane::ErrorCode ClientSession::setNetworkTechnology(Corvane::PsTechnology technology)
+{
+    return sendCommand(&Corvane::setNetworkTechnology, [&](Corvane::CvParameters* record) {
+        Corvane::setInteger(record, Corvane::key::networkTechnology, technology);
+    });
 }
 
 std::optional<Notice> ClientSession::next(Clock::time_point deadline)
@@ -214,4 +309,4 @@ void ClientSession::clearInterrupt()
     inbox().clearInterrupt();
 }
 
-} // namespace Orvanta::gps
+} // namespace Orvanta::client
