@@ -1,9 +1,11 @@
 // What orvanta-modem shows of the card after a sequence of notices: the status lines, the
-// status object, the networks of a scan, and that no code reaches a watch's output.
+// status object, the networks of a scan, that no code reaches a watch's output, and the
+// scan's progress.
 
 #include "ModemReport.h"
 #include "ModemView.h"
 #include "NoticeBuilder.h"
+#include "ScanProgress.h"
 
 #include "corvane/Enumerations.h"
 #include "corvane/ErrorCode.h"
@@ -252,6 +254,47 @@ TEST(WatchOutput, NeverCarriesTheCodesOfAFailedCommand)
     client::Notice update = noticeOf(NoticeKind::update, {{key::pin, "4711"}, {key::signalStrength, 7}});
     EXPECT_EQ(watchLine(update), "update: signalStrength=7");
     EXPECT_EQ(noticeJson(update).dump(), R"({"notice":"clientUpdate","signalStrength":7})");
+}
+
+} // namespace
+} // namespace Orvanta::modem
+
+namespace Orvanta::modem {
+namespace {
+
+std::string written(std::FILE* file)
+{
+    std::fflush(file);
+    std::rewind(file);
+    std::string text;
+    for (int c; (c = std::fgetc(file)) != EOF;)
+        text.push_back(static_cast<char>(c));
+    return text;
+}
+
+TEST(ScanProgress, IsDrawnInPlaceOnATerminalAndErasedAtTheEnd)
+{
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    {
+        ScanProgress progress(file, true);
+        progress.show(std::chrono::milliseconds(300));
+        progress.show(std::chrono::milliseconds(3400));
+    }
+    EXPECT_EQ(written(file), "\r| scanning for networks, 0 s\033[K\r/ scanning for networks, 3 s\033[K\r\033[K");
+    std::fclose(file);
+}
+
+TEST(ScanProgress, IsNotDrawnForAProgram)
+{
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    {
+        ScanProgress progress(file);
+        progress.show(std::chrono::seconds(5));
+    }
+    EXPECT_EQ(written(file), "");
+    std::fclose(file);
 }
 
 } // namespace
