@@ -10,6 +10,8 @@
 #include "corvane/traits/QdInformation.h"
 
 #include <array>
+#include <cstdio>
+#include <optional>
 #include <cstring>
 #include <string>
 
@@ -40,6 +42,19 @@ std::array<char, N> boundedCopy(const char* text)
     if (text != nullptr)
         std::strncpy(copy.data(), text, N - 1);
     return copy;
+}
+
+// The backend takes a network's code as the card writes it: three digits of country and
+// two or three of network. As a number it has lost its leading zeros, so the test
+// network 001 01 arrives as 101 and must go out as "00101", not "101", which no card
+// knows; a number of six digits has a three-digit network.
+std::optional<std::string> networkCodeText(std::int64_t mccmnc)
+{
+    if (mccmnc < 0 || mccmnc > 999999)
+        return std::nullopt;
+    char text[8];
+    std::snprintf(text, sizeof text, mccmnc < 100000 ? "%05lld" : "%06lld", static_cast<long long>(mccmnc));
+    return std::string(text);
 }
 
 // A PIN entry's own reading of the backend's answer.
@@ -296,9 +311,12 @@ int QdDeviceTrait::selectNetwork(Dictionary& parameters)
     const int mode = selection == 0 ? 0 : selection == 1 ? 1 : selection == 2 ? 4 : 99;
     if (mode == 0)
         return client_.setNetworkSelectionMode(0, "0", 0);
-    // The backend takes the network's code as its decimal text.
-    const std::string mccmnc = std::to_string(parameters.integer(key::mccmnc));
-    return client_.setNetworkSelectionMode(mode, mccmnc.c_str(),
+    const std::optional<std::string> mccmnc = networkCodeText(parameters.integer(key::mccmnc));
+    if (!mccmnc) {
+        publishErrorValue(publisher_, cErrorValueInvalid);
+        return cErrorValueInvalid;
+    }
+    return client_.setNetworkSelectionMode(mode, mccmnc->c_str(),
                                            static_cast<int>(parameters.integer(key::networkTechnology)));
 }
 

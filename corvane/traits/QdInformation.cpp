@@ -129,10 +129,12 @@ void readDeviceInformation(QdBackend& backend, Dictionary& record)
 void readRadioInformation(QdBackend& backend, SignalPublisher& publisher, Dictionary& record)
 {
     int radioSupport = 1; // standard radio
+    bool radioOn = false;
     if (int state = 0; backend.QdGetCurrentRadioState(&state) >= 0) {
         publisher.publish(sigRadioSupport, {});
-        record.setInteger(key::radioState, state == 1 ? 1 : 2);
-        publisher.publish(state == 1 ? sigRadioOn : sigRadioOff, {});
+        radioOn = state == 1;
+        record.setInteger(key::radioState, radioOn ? 1 : 2);
+        publisher.publish(radioOn ? sigRadioOn : sigRadioOff, {});
     }
     if (int present = 0; backend.QdHasSmartAntenna(&present) >= 0 && present != 0) {
         radioSupport = 3;
@@ -144,7 +146,13 @@ void readRadioInformation(QdBackend& backend, SignalPublisher& publisher, Dictio
     if (int hwSwitch = 0; backend.QdGetHwSwitchState(&hwSwitch) >= 0 && (hwSwitch == 2 || hwSwitch == 3)) {
         radioSupport = 2;
         record.setInteger(key::hwSwitchState, hwSwitch == 2 ? 1 : 0);
-        publisher.publish(hwSwitch == 2 ? sigRadioOn : sigRadioOff, {});
+        // A switch that is on only lets the radio be on: told as the radio coming on
+        // while the user has switched it off, it would have the radio machine switch it
+        // straight back on. A switch that is off holds the radio off whatever it was.
+        if (hwSwitch == 3)
+            publisher.publish(sigRadioOff, {});
+        else if (radioOn)
+            publisher.publish(sigRadioOn, {});
     }
     record.setInteger(key::radioSupport, radioSupport);
 }

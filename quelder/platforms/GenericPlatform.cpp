@@ -103,6 +103,7 @@ void GenericPlatform::StartUpOnce(bool full, int delayMilliseconds)
 {
     if (device_.State() == DeviceState::initialized)
         return;
+    simStateAnnounced_ = false;
     const NkCardInfo card = device_.Card();
     ProbeAndEnableErrors(delayMilliseconds);
     ReadFirmwareVersion();

@@ -93,6 +93,8 @@ private:
     std::vector<std::string> AskBandLines();
 
     CardFeatures features_;
+    // Whether QdInitializeSim has told the PIN state since the last start-up.
+    bool simStateAnnounced_ = false;
 };
 
 } // namespace GSM

@@ -30,9 +30,9 @@ bool IsNumericOperator(std::string_view code) noexcept
            code.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
-// The technology selection modes of the Qd interface are the maker's own ("AT_TPSYS="):
-// 0 2G only, 1 3G only, 2 3G preferred, 3 automatic. The other makers' cards write them
-// in their own terms.
+// The technology selection modes of the Qd interface are the maker's own ("AT_TPSYS=",
+// docs/at-dialect.md): 0 2G only, 1 3G only, 2 3G preferred, 3 automatic. The other
+// makers' cards write them in their own terms.
 constexpr int kTechnology2gOnly = 0, kTechnology3gOnly = 1, kTechnology3gPreferred = 2, kTechnologyAutomatic = 3;
 
 // AT+ZSNT=<mode>,0,<order>: mode 0 automatic, 1 GSM only, 2 WCDMA only; order 0

@@ -81,12 +81,17 @@ std::span<const CounterRow> CounterQueries()
 
 QdResult GenericPlatform::QdInitializeSim()
 {
-    // The client sets up its PIN dialogue around this call and may have missed the
-    // state the start-up read: it is told again, changed or not. Once the SIM is ready,
+    // The client sets up its PIN dialogue around the first call after the start-up and
+    // may have missed the state the start-up read: that once it is told again, changed or
+    // not. Later calls (the client starts the SIM's initialisation again whenever the
+    // radio comes on) tell only a change: an unchanged request repeated while a PIN is on
+    // its way would read as the card's answer to it. Once the SIM is ready,
     // Device::SetSimState sets up what lives on it (SMS and the SIM phonebook, as they
     // come).
     return Run(Needs::initialized, [this](Modem&) {
-        if (const QdResult rc = ReadSimState(true); rc != kQdSuccess)
+        const bool announce = !simStateAnnounced_;
+        simStateAnnounced_ = true;
+        if (const QdResult rc = ReadSimState(announce); rc != kQdSuccess)
             Raise(rc);
     });
 }

@@ -216,7 +216,8 @@ void Network::deregister()
 
 void Network::setPreference(int mode, int domain)
 {
-    constexpr int kGsmOnly = 1, kUmtsOnly = 2;
+    // The modes of docs/at-dialect.md.
+    constexpr int kGsmOnly = 0, kUmtsOnly = 1;
     preferenceMode_ = mode;
     preferenceDomain_ = domain;
     if (mode == kGsmOnly && isUmts(technology_))

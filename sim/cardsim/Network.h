@@ -176,7 +176,7 @@ private:
     bool radioAtPowerUp_ = true;
     bool simReady_ = true;
     bool registering_ = false;
-    int preferenceMode_ = 0;
+    int preferenceMode_ = 3; // automatic
     int preferenceDomain_ = 2;
     Reported reported_;
     std::unique_ptr<Alarm> registrationAlarm_; // last: its ring uses everything above

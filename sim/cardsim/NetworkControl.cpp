@@ -98,7 +98,8 @@ std::string networkStatus(const CardState& state, const CardFacts& facts)
                        " ps=" + std::string(registrationName(network.packet())) +
                        " mode=" + std::to_string(static_cast<int>(network.selection())) +
                        " operator=" + network.servingOperator().numeric +
-                       " tech=" + std::string(traitsOf(network.technology()).name) + " lac=" + hexOf(cell.lac) +
+                       " tech=" + std::string(traitsOf(network.technology()).name) +
+                       " preference=" + std::to_string(network.preferenceMode()) + " lac=" + hexOf(cell.lac) +
                        " ci=" + hexOf(cell.ci) + " rssi=" + std::to_string(network.rssi()) +
                        " cfun=" + std::to_string(network.function()) +
                        " radio-switch=" + (network.radioSwitchedOff() ? "off" : "on") +

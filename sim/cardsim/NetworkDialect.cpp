@@ -251,8 +251,7 @@ FinalResult setPowerUpRadio(CommandContext& context, std::string_view arguments)
 
 FinalResult testPowerUpRadio(CommandContext& context, std::string_view) { return answer(context, "_TAIR: (0,1)"); }
 
-// _TPSYS: <mode>,<domain>. Modes: 0 automatic, 1 GSM/GPRS only, 2 UMTS only, 3 UMTS
-// preferred; domains: 0 circuit-switched, 1 packet-switched, 2 both.
+// _TPSYS: <mode>,<domain>, as docs/at-dialect.md writes them down.
 FinalResult readPreference(CommandContext& context, std::string_view)
 {
     const Network& network = networkOf(context);

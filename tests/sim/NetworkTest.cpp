@@ -263,12 +263,12 @@ TEST(Network, SignalMovesTheWcdmaLevelOnUmtsOnly)
 TEST(Network, PreferenceForOneSystemMovesTheCardOntoIt)
 {
     NetworkRig rig;
-    rig.network.setPreference(1, 2);
+    rig.network.setPreference(0, 2);
     EXPECT_EQ(rig.network.system(), 0);
-    rig.network.setPreference(0, 1);
+    rig.network.setPreference(3, 1);
     EXPECT_EQ(rig.network.system(), 0) << "automatic leaves it where it is";
     EXPECT_EQ(rig.network.preferenceDomain(), 1);
-    rig.network.setPreference(2, 2);
+    rig.network.setPreference(1, 2);
     EXPECT_EQ(rig.network.technology(), Technology::umts);
 }
 

@@ -44,14 +44,14 @@ void StackTest::startCard(const std::vector<std::string>& cardArguments)
     ASSERT_TRUE(card.start(cardArguments));
 }
 
-void StackTest::startLibrary()
+void StackTest::startLibrary(Corvane::InitMode mode)
 {
     // Set before the library starts any thread. The runtime folder keeps this test's
     // named objects away from every other test's.
     ::setenv("XDG_RUNTIME_DIR", runtimeFolder_.path().c_str(), 1);
     ::setenv("ORVANTA_DEVICES", "sim", 1);
     ::setenv("ORVANTA_SIM_DIR", card.simDir().c_str(), 1);
-    session = std::make_unique<client::ClientSession>();
+    session = std::make_unique<client::ClientSession>(mode);
     ASSERT_TRUE(session->registered());
 }
 

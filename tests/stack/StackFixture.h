@@ -31,7 +31,7 @@ protected:
     void startStack(const std::vector<std::string>& cardArguments);
     // The two halves of startStack, for a test that looks at the process in between.
     void startCard(const std::vector<std::string>& cardArguments);
-    void startLibrary();
+    void startLibrary(Corvane::InitMode mode = Corvane::cInitModeGpsOnly);
     void TearDown() override;
 
     // Takes notices until one satisfies `wanted`; false when none did within `patience`.

@@ -109,6 +109,34 @@ TEST_F(QdDeviceTraitCalls, SelectNetworkPassesTheCopsModeAndTheCodeAsText)
     EXPECT_TRUE(log.published().empty());
 }
 
+TEST_F(QdDeviceTraitCalls, SelectNetworkWritesTheCodeWithItsLeadingZeros)
+{
+    const std::pair<std::int64_t, const char*> rows[] = {
+        {101, "QdSetNetworkSelectionMode(1, \"00101\", 0)"},
+        {1001, "QdSetNetworkSelectionMode(1, \"01001\", 0)"},
+        {26201, "QdSetNetworkSelectionMode(1, \"26201\", 0)"},
+        {302720, "QdSetNetworkSelectionMode(1, \"302720\", 0)"},
+    };
+    for (const auto& [mccmnc, call] : rows) {
+        backend.clearCalls();
+        Dictionary parameters;
+        parameters.setInteger(key::networkSelectionMode, 1);
+        parameters.setInteger(key::mccmnc, mccmnc);
+        EXPECT_EQ(trait.selectNetwork(parameters), cNoError);
+        EXPECT_EQ(backend.calls(), std::vector<std::string>{call});
+    }
+    // No card knows a code of seven digits or a negative one: refused before the backend.
+    for (const std::int64_t wrong : {std::int64_t{-1}, std::int64_t{1000000}}) {
+        backend.clearCalls();
+        Dictionary parameters;
+        parameters.setInteger(key::networkSelectionMode, 1);
+        parameters.setInteger(key::mccmnc, wrong);
+        EXPECT_EQ(trait.selectNetwork(parameters), cErrorValueInvalid);
+        EXPECT_TRUE(backend.calls().empty());
+    }
+    EXPECT_EQ(log.signals(), (std::vector<Signal>{sigError, sigError}));
+}
+
 TEST_F(QdDeviceTraitCalls, SetNetworkTechnologyMapsTheModes)
 {
     const std::pair<int, const char*> rows[] = {
@@ -180,6 +208,36 @@ TEST_F(QdDeviceTraitCalls, ReadRadioInfoTellsWhatTheCardHas)
     EXPECT_EQ(record.integer(key::radioSupport), 2);
     EXPECT_EQ(log.signals(), (std::vector<Signal>{sigRadioSupport, sigRadioOn, sigAntennaOut, sigRadioOff, sigUpdate}));
 }
+
+// The hardware switch next to the radio's own state: a switch that is on lets the radio
+// be off (flight mode chosen by the user), one that is off holds it off.
+struct RadioSwitchCase {
+    const char* name;
+    int radioState; // QdGetCurrentRadioState: 1 on, 0 off
+    int hwSwitch;   // QdGetHwSwitchState: 1 none, 2 on, 3 off
+    std::vector<Signal> published;
+};
+
+class RadioSwitchCalls : public QdDeviceTraitCalls, public ::testing::WithParamInterface<RadioSwitchCase> {};
+
+TEST_P(RadioSwitchCalls, SwitchNeverTellsTheRadioOnWhenItIsOff)
+{
+    const RadioSwitchCase& c = GetParam();
+    backend.setOutput("QdGetCurrentRadioState", c.radioState);
+    backend.setOutput("QdGetHwSwitchState", c.hwSwitch);
+    Dictionary record;
+    EXPECT_EQ(trait.readRadioInfo(record), cNoError);
+    EXPECT_EQ(log.signals(), c.published);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RadioSwitchCalls,
+    ::testing::Values(
+        RadioSwitchCase{"OnWithTheSwitchOn", 1, 2, {sigRadioSupport, sigRadioOn, sigRadioOn, sigUpdate}},
+        RadioSwitchCase{"OffWithTheSwitchOn", 0, 2, {sigRadioSupport, sigRadioOff, sigUpdate}},
+        RadioSwitchCase{"OnWithTheSwitchOff", 1, 3, {sigRadioSupport, sigRadioOn, sigRadioOff, sigUpdate}},
+        RadioSwitchCase{"OffWithoutASwitch", 0, 1, {sigRadioSupport, sigRadioOff, sigUpdate}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(QdDeviceTraitCalls, ReadNetworkInfoPublishesTheCurrentNetwork)
 {
