@@ -330,8 +330,10 @@ TEST_F(PostPinFailure, IsLoggedAndKeptAsTheStatesResultCode)
     EXPECT_TRUE(log.Contains("Qd: UpdatePinStateCache(): Post-PIN operation failed with 0x84000003"));
 }
 
-// The client sets up its PIN dialogue once the card is initialised: QdInitializeSim tells
-// it the state again, though the start-up read the same.
+// The client sets up its PIN dialogue once the card is initialised: the first
+// QdInitializeSim after the start-up tells it the state again, though the start-up read
+// the same; later ones (the client repeats it whenever the radio comes on) only a change,
+// or a PIN on its way would take the repeated request for the card's answer.
 class SimInitialisation : public DeviceFixture<> {};
 
 TEST_F(SimInitialisation, TellsTheClientThePinStateEvenUnchanged)
@@ -348,6 +350,21 @@ TEST_F(SimInitialisation, TellsTheClientThePinStateEvenUnchanged)
     const std::vector<int> ids = client.EventIds();
     EXPECT_EQ(std::vector<int>(ids.begin() + static_cast<std::ptrdiff_t>(before), ids.end()),
               std::vector<int>{kPinEvent});
+}
+
+TEST_F(SimInitialisation, TellsAnUnchangedStateOnlyTheFirstTime)
+{
+    PtyCardLink card{CardScript{{Ask("AT+CPIN?", {"+CPIN: SIM PIN"}), Ask("AT+CPIN?", {"+CPIN: SIM PIN"})}}};
+    ASSERT_NO_FATAL_FAILURE(OpenFound(card.PortPath()));
+    device.SetDeviceState(GSM::DeviceState::initialized, true);
+    device.Set(Value::pinPukState, GSM::kPinStatePinRequired, true);
+    EXPECT_EQ(device.CurrentPlatform().QdInitializeSim(), kQdSuccess);
+    ASSERT_NO_FATAL_FAILURE(Drain());
+    const std::size_t before = client.EventIds().size();
+
+    EXPECT_EQ(device.CurrentPlatform().QdInitializeSim(), kQdSuccess);
+    ASSERT_NO_FATAL_FAILURE(Drain());
+    EXPECT_EQ(client.EventIds().size(), before);
 }
 
 // --- secrets in the log -------------------------------------------------------------------
