@@ -39,12 +39,14 @@ void StopSignals::watch(std::function<void(int signal)> onStop)
     });
 }
 
-StopSignals::~StopSignals()
+void StopSignals::stopWatching()
 {
     if (!waiter_.joinable())
         return;
     pthread_kill(waiter_.native_handle(), kRelease);
     waiter_.join();
 }
+
+StopSignals::~StopSignals() { stopWatching(); }
 
 } // namespace Orvanta::client

@@ -20,8 +20,11 @@ public:
     StopSignals();
     // Hands the first signal to `onStop`, on a thread of its own.
     void watch(std::function<void(int signal)> onStop);
-    // Releases the waiting thread when no signal came. The signals stay blocked: the
-    // library's threads, which may still run, must not take them.
+    // Releases the waiting thread when no signal came and waits for it, so that `onStop`
+    // has ended and cannot start again: call it before what `onStop` touches goes. The
+    // signals stay blocked: the library's threads, which may still run, must not take
+    // them. Calling it again does nothing.
+    void stopWatching();
     ~StopSignals();
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;

@@ -144,7 +144,10 @@ int runUntilInterrupted(const std::function<int(Orvanta::gps::ClientSession&)>& 
     Orvanta::client::StopSignals stop;
     Orvanta::gps::ClientSession session;
     stop.watch([&session](int) { session.interrupt(); });
-    return command(session);
+    const int status = command(session);
+    // A signal handled from here on would reach the session as it goes.
+    stop.stopWatching();
+    return status;
 }
 
 // The SECONDS argument: `fallback` when absent; none when it is not a whole number from

@@ -41,5 +41,8 @@ int main(int argc, char** argv)
         secrets.cancel();
     });
     const ModemContext context{request, session, secrets};
-    return finish(runCommand(context));
+    const int status = finish(runCommand(context));
+    // A signal handled from here on would reach the session and the code reader as they go.
+    stop.stopWatching();
+    return status;
 }
