@@ -21,8 +21,6 @@ using namespace std::chrono_literals;
 // A card looks for networks, or registers on one, for up to a few minutes.
 constexpr auto kNetworkSearchTimeout = 180s;
 
-constexpr QdResult kInvalidParameter = qdSystemError(Os::kErrorInvalidParameter);
-
 // Digits only: it goes between quotes into a command.
 bool IsNumericOperator(std::string_view code) noexcept
 {
@@ -221,13 +219,13 @@ QdResult GenericPlatform::QdSetNetworkSelectionMode(int mode, const char* mccMnc
 {
     return Run(Needs::initialized, [&](Modem& modem) {
         if (!IsSelectionMode(mode))
-            Raise(kInvalidParameter);
+            Raise(kQdInvalidParameter);
         modem.SetTimeout(kNetworkSearchTimeout);
         modem.Command("AT+COPS=").AppendInt(mode);
         if (mode != 0) {
             RequireOutput(mccMnc);
             if (!IsNumericOperator(mccMnc))
-                Raise(kInvalidParameter);
+                Raise(kQdInvalidParameter);
             modem.Append(",2,\"").Append(mccMnc).AppendChar('"');
             // The client's technology: 1 2G (GSM), 2 3G (UTRAN); 0 leaves it to the card.
             if (technology == 1)
@@ -345,7 +343,7 @@ QdResult GenericPlatform::QdSetTechnologySelectionMode(int mode)
 {
     return Run(Needs::initialized, [&](Modem& modem) {
         if (mode < kTechnology2gOnly || mode > kTechnologyAutomatic)
-            Raise(kInvalidParameter);
+            Raise(kQdInvalidParameter);
         switch (FamilyOf(device_.Card().typeCode)) {
         case CardFamily::own:
             if (!features_.technologySelection)
@@ -408,7 +406,7 @@ QdResult GenericPlatform::QdSetBandStates(const char* bands)
             offered.push_back(BandStateOf(line));
         for (const std::string& band : wanted)
             if (std::none_of(offered.begin(), offered.end(), [&](const BandState& b) { return b.name == band; }))
-                Raise(kInvalidParameter);
+                Raise(kQdInvalidParameter);
         for (const BandState& band : offered) {
             const bool on = std::find(wanted.begin(), wanted.end(), band.name) != wanted.end();
             modem.Command("AT_TPBM=").Append(QuotedString(band.name)).AppendChar(',').AppendInt(on ? 1 : 0);
