@@ -219,6 +219,11 @@ TEST_F(ModemTool, SelectRegistersOnTheNetworkAskedFor)
     EXPECT_TRUE(selected.has("registration: roaming")) << joined(selected);
     EXPECT_NE(card.control("status").find("operator=302720"), std::string::npos);
 
+    // A code that starts with zeros reaches the card whole.
+    const ToolRun partner = run({"select", "00102"});
+    EXPECT_EQ(partner.exitCode, 0) << joined(partner);
+    EXPECT_NE(card.control("status").find("operator=00102"), std::string::npos) << card.control("status");
+
     const ToolRun unknown = run({"select", "99999"});
     EXPECT_EQ(unknown.exitCode, kUnknownNetwork) << joined(unknown);
     EXPECT_TRUE(unknown.mentions("orvanta-modem: unknown network 99999")) << joined(unknown);
