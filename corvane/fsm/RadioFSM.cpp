@@ -24,6 +24,15 @@ const StateName radioStates[] = {
 
 constexpr Signal radioSignals[] = {sigRadioSupport, sigRadioOn, sigRadioOff, sigAntennaIn, sigAntennaOut, sigDone};
 
+// Whether `e` is the radio thread's done for a switch to `radioState`. Other workers
+// (the network initialisation, say) publish sigDone too; taken for the switch's own, it
+// would have the radio read before it switched, and that reading would switch it back.
+bool switchedTo(const QEvent* e, int radioState)
+{
+    const Dictionary& parameters = parametersOf(e);
+    return parameters.hasKey(key::radioState) && parameters.integer(key::radioState) == radioState;
+}
+
 } // namespace
 
 RadioFSM::RadioFSM(CorvaneController& controller)
@@ -141,6 +150,8 @@ QState RadioFSM::switchOn(const QEvent* e)
     case Q_EXIT_SIG:
         return traced("switchOn", "exit");
     case sigDone:
+        if (!switchedTo(e, cRadioOn))
+            break; // another worker's: dropped
         trace("switchOn", "done");
         readRadioInfo();
         Q_TRAN(&RadioFSM::radioOn);
@@ -159,6 +170,8 @@ QState RadioFSM::switchOff(const QEvent* e)
     case Q_EXIT_SIG:
         return traced("switchOff", "exit");
     case sigDone:
+        if (!switchedTo(e, cRadioOff))
+            break; // another worker's: dropped
         trace("switchOff", "done");
         readRadioInfo();
         Q_TRAN(&RadioFSM::antennaOutNoRadio);

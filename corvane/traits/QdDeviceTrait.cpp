@@ -368,10 +368,15 @@ void QdDeviceTrait::runSetRadioState(bool radioOff)
     publisher_.publish(sigDeviceBusy, {});
     const int result = backend.QdSetPowerUpRadioState(radioOff ? 0 : 1);
     publisher_.publish(sigDeviceDone, {});
-    if (result < 0)
+    if (result < 0) {
         publishQdFailure(publisher_, result);
-    else
-        publisher_.publish(sigDone, {});
+        return;
+    }
+    // The radio machine waits for this done among the other workers' ones: the state
+    // switched to tells it apart.
+    Dictionary done;
+    done.setInteger(key::radioState, radioOff ? cRadioOff : cRadioOn);
+    publisher_.publish(sigDone, done);
 }
 
 int QdDeviceTrait::readConnectionStatistics(Dictionary& parameters)

@@ -1,5 +1,6 @@
 #include "corvane/fsm/RadioFSM.h"
 
+#include "corvane/Enumerations.h"
 #include "corvane/Keys.h"
 #include "tests/corvane/support/LibraryFixture.h"
 #include "tests/support/LogCapture.h"
@@ -26,6 +27,16 @@ const std::vector<Signal> toSwitchOn{sigRadioSupport, sigRadioOff, sigRadioOn};
 const std::vector<Signal> toAntennaIn{sigRadioSupport, sigAntennaIn};
 
 const Summary radioOnEntered{"radio 1", "trait:readNetworkInfo"};
+
+// The done the trait's radio thread publishes once it has switched the radio.
+Dictionary switchedTo(std::int64_t radioState)
+{
+    Dictionary done;
+    done.setInteger(key::radioState, radioState);
+    return done;
+}
+const Dictionary switchedOn = switchedTo(cRadioOn);
+const Dictionary switchedOff = switchedTo(cRadioOff);
 const Summary radioOffEntered{"radio 2"};
 
 struct RadioCase {
@@ -34,6 +45,7 @@ struct RadioCase {
     Signal signal;
     Summary seen;
     const char* end;
+    Dictionary parameters = {}; // of `signal`
 };
 
 class RadioTransitions : public RadioMachine, public ::testing::WithParamInterface<RadioCase> {};
@@ -47,7 +59,7 @@ TEST_P(RadioTransitions, ClientAndTraitSeeExactlyThis)
         send(radio, s);
     journal.clear();
 
-    send(radio, c.signal);
+    send(radio, c.signal, c.parameters);
     EXPECT_EQ(journal.summary(), c.seen);
     EXPECT_EQ(radio.currentStateName(), std::string("RadioFSM::") + c.end);
 }
@@ -73,13 +85,21 @@ INSTANTIATE_TEST_SUITE_P(
         RadioCase{"AntennaOutWhileOnEntersRadioOnAgain", toRadioOn, sigAntennaOut, radioOnEntered, "radioOn"},
         RadioCase{"AntennaInWhileOn", toRadioOn, sigAntennaIn, {}, "antennaIn"},
         RadioCase{"DoneWhileOnIsDropped", toRadioOn, sigDone, {}, "radioOn"},
-        // Any worker's sigDone ends the switch: the radio thread's or another one's.
-        RadioCase{"SwitchOffDone", toSwitchOff, sigDone, {"trait:readRadioInfo", "radio 2"}, "antennaOutNoRadio"},
+        // Only the radio thread's own done ends a switch: read before the card has
+        // switched, the radio would still be on and the reading would switch it back.
+        RadioCase{"SwitchOffDone", toSwitchOff, sigDone, {"trait:readRadioInfo", "radio 2"}, "antennaOutNoRadio",
+                  switchedOff},
+        RadioCase{"SwitchOffKeepsWaitingThroughAnotherWorkersDone", toSwitchOff, sigDone, {}, "switchOff"},
+        RadioCase{"SwitchOffKeepsWaitingThroughADoneOfSwitchingOn", toSwitchOff, sigDone, {}, "switchOff",
+                  switchedOn},
         RadioCase{"SwitchOffEndedByRadioOn", toSwitchOff, sigRadioOn, radioOnEntered, "radioOn"},
         RadioCase{"SwitchOffEndedByRadioOff", toSwitchOff, sigRadioOff, radioOffEntered, "antennaOutNoRadio"},
         RadioCase{"SwitchOffEndedByAntennaIn", toSwitchOff, sigAntennaIn, {}, "antennaIn"},
         RadioCase{"SwitchOnDone", toSwitchOn, sigDone,
-                  {"trait:readRadioInfo", "radio 1", "trait:readNetworkInfo"}, "radioOn"},
+                  {"trait:readRadioInfo", "radio 1", "trait:readNetworkInfo"}, "radioOn", switchedOn},
+        RadioCase{"SwitchOnKeepsWaitingThroughAnotherWorkersDone", toSwitchOn, sigDone, {}, "switchOn"},
+        RadioCase{"SwitchOnKeepsWaitingThroughADoneOfSwitchingOff", toSwitchOn, sigDone, {}, "switchOn",
+                  switchedOff},
         RadioCase{"SwitchOnEndedByAntennaOut", toSwitchOn, sigAntennaOut, radioOnEntered, "radioOn"},
         RadioCase{"SwitchOnEndedByRadioOff", toSwitchOn, sigRadioOff, radioOffEntered, "antennaOutNoRadio"},
         RadioCase{"RadioOffSwitchedOn", toRadioOff, sigRadioOn, {"trait:setRadioState"}, "switchOn"},
@@ -97,7 +117,9 @@ TEST_F(RadioMachine, SwitchingAsksTheTraitForTheRadioStateWanted)
 {
     RadioFSM radio(*controller);
     radio.init();
-    send(radio, {sigRadioSupport, sigRadioOn, sigRadioOff, sigDone, sigRadioOn});
+    send(radio, {sigRadioSupport, sigRadioOn, sigRadioOff});
+    send(radio, sigDone, switchedOff);
+    send(radio, sigRadioOn);
 
     std::vector<std::int64_t> wanted;
     for (const JournalEntry& entry : journal.entries())
@@ -119,8 +141,9 @@ TEST_F(RadioMachine, OneNetworkMachineLivesAsLongAsTheRadioMachine)
 {
     RadioFSM radio(*controller);
     radio.init();
-    send(radio, {sigRadioSupport, sigRadioOn, sigAntennaOut, sigRadioOff, sigDone, sigAntennaIn, sigAntennaOut,
-                 sigRadioSupport});
+    send(radio, {sigRadioSupport, sigRadioOn, sigAntennaOut, sigRadioOff});
+    send(radio, sigDone, switchedOff);
+    send(radio, {sigAntennaIn, sigAntennaOut, sigRadioSupport});
     EXPECT_TRUE(radio.hasNetworkMachine());
     const Summary seen = journal.summary();
     EXPECT_EQ(std::count(seen.begin(), seen.end(), "trait:initNetwork"), 1);
@@ -131,7 +154,8 @@ TEST_F(RadioMachine, TheFlightModeNotificationCarriesTheRadioState)
 {
     RadioFSM radio(*controller);
     radio.init();
-    send(radio, {sigRadioSupport, sigRadioOn, sigRadioOff, sigDone});
+    send(radio, {sigRadioSupport, sigRadioOn, sigRadioOff});
+    send(radio, sigDone, switchedOff);
 
     std::vector<std::int64_t> states;
     for (const JournalEntry& entry : journal.entries())

@@ -296,15 +296,24 @@ TEST_F(QdDeviceTraitThreads, RadioSwitchesOnlyWithoutSmartAntenna)
 {
     Dictionary off;
     off.setInteger(key::radioState, 2);
+    Dictionary on;
+    on.setInteger(key::radioState, 1);
     run(&QdDeviceTrait::setRadioState, off);
     EXPECT_EQ(backend.calls(), (std::vector<std::string>{"QdHasSmartAntenna()", "QdSetPowerUpRadioState(0)"}));
     EXPECT_EQ(log.signals(), (std::vector<Signal>{sigDeviceBusy, sigDeviceDone, sigDeviceBusy, sigDeviceDone, sigDone}));
+    // The done says what the radio was switched to, so the radio machine knows it from
+    // the other workers' ones.
+    EXPECT_EQ(log.published().back().record.integer(key::radioState), 2);
+
+    log.clear();
+    backend.clearCalls();
+    run(&QdDeviceTrait::setRadioState, on);
+    EXPECT_EQ(log.published().back().signal, sigDone);
+    EXPECT_EQ(log.published().back().record.integer(key::radioState), 1);
 
     log.clear();
     backend.clearCalls();
     backend.setOutput("QdHasSmartAntenna", 1);
-    Dictionary on;
-    on.setInteger(key::radioState, 1);
     run(&QdDeviceTrait::setRadioState, on);
     EXPECT_EQ(backend.calls(), std::vector<std::string>{"QdHasSmartAntenna()"});
     EXPECT_EQ(log.signals(), (std::vector<Signal>{sigDeviceBusy, sigDeviceDone}));
