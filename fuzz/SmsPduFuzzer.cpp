@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const bool valid = SMS::Validate(hex, length, ndis);
     SMS::Tpdu message;
-    std::memset(&message, 0x5A, sizeof message); // a record that was not cleared shows
+    std::memset(static_cast<void*>(&message), 0x5A, sizeof message); // a record that was not cleared shows
     const QdResult rc = SMS::Decode(hex, length, message, ndis);
     if (rc == kQdSuccess) {
         if (!valid)
