@@ -10,7 +10,7 @@
 namespace GSM {
 namespace {
 
-std::string_view TrimBlanks(std::string_view text) noexcept
+std::string_view TrimSmsBlanks(std::string_view text) noexcept
 {
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos)
@@ -19,9 +19,9 @@ std::string_view TrimBlanks(std::string_view text) noexcept
 }
 
 // A whole field as a number: nothing but digits (and blanks around them).
-int WholeNumber(std::string_view field)
+int WholeSmsNumber(std::string_view field)
 {
-    const std::string_view digits = TrimBlanks(field);
+    const std::string_view digits = TrimSmsBlanks(field);
     int value = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
@@ -30,7 +30,7 @@ int WholeNumber(std::string_view field)
 }
 
 // The fields of a line, split at the commas outside double quotes.
-std::vector<std::string_view> FieldsOf(std::string_view text)
+std::vector<std::string_view> SmsFieldsOf(std::string_view text)
 {
     std::vector<std::string_view> fields;
     bool quoted = false;
@@ -49,17 +49,17 @@ std::vector<std::string_view> FieldsOf(std::string_view text)
     return fields;
 }
 
-bool IsQuoted(std::string_view field) noexcept
+bool IsQuotedField(std::string_view field) noexcept
 {
-    const std::string_view text = TrimBlanks(field);
+    const std::string_view text = TrimSmsBlanks(field);
     return text.size() >= 2 && text.front() == '"' && text.back() == '"';
 }
 
-std::string Unquoted(std::string_view field)
+std::string UnquotedField(std::string_view field)
 {
-    if (!IsQuoted(field))
+    if (!IsQuotedField(field))
         Raise(kQdNotAvailable);
-    const std::string_view text = TrimBlanks(field);
+    const std::string_view text = TrimSmsBlanks(field);
     return std::string(text.substr(1, text.size() - 2));
 }
 
@@ -73,7 +73,7 @@ std::optional<QdPhysicalSms> ListEntryOf(std::string_view header, std::string_vi
     if (comma == std::string_view::npos)
         return std::nullopt;
     try {
-        return PhysicalMessageOf(WholeNumber(fields.substr(0, comma)), fields.substr(comma + 1), pdu);
+        return PhysicalMessageOf(WholeSmsNumber(fields.substr(0, comma)), fields.substr(comma + 1), pdu);
     } catch (const ResultError&) {
         return std::nullopt;
     }
@@ -91,12 +91,12 @@ bool IsStorablePdu(std::string_view pdu) noexcept
 MessageHeader MessageHeaderOf(std::string_view text)
 {
     // status,alpha,length - the alpha field (empty, or a quoted name) is left out by some firmware.
-    const std::vector<std::string_view> fields = FieldsOf(text);
+    const std::vector<std::string_view> fields = SmsFieldsOf(text);
     if (fields.size() != 2 && fields.size() != 3)
         Raise(kQdNotAvailable);
-    if (fields.size() == 3 && !TrimBlanks(fields[1]).empty() && !IsQuoted(fields[1]))
+    if (fields.size() == 3 && !TrimSmsBlanks(fields[1]).empty() && !IsQuotedField(fields[1]))
         Raise(kQdNotAvailable);
-    MessageHeader header{WholeNumber(fields.front()), WholeNumber(fields.back())};
+    MessageHeader header{WholeSmsNumber(fields.front()), WholeSmsNumber(fields.back())};
     if (header.status < QdSmsReceivedUnread || header.status > QdSmsStoredSent)
         Raise(kQdNotAvailable);
     return header;
@@ -105,7 +105,7 @@ MessageHeader MessageHeaderOf(std::string_view text)
 QdPhysicalSms PhysicalMessageOf(int index, std::string_view header, std::string_view pdu)
 {
     const MessageHeader fields = MessageHeaderOf(header);
-    pdu = TrimBlanks(pdu);
+    pdu = TrimSmsBlanks(pdu);
     // The TPDU cannot be longer than the PDU it is part of.
     if (index < 0 || !IsStorablePdu(pdu) || fields.tpduLength < 1 ||
         static_cast<std::size_t>(fields.tpduLength) > pdu.size() / 2)
@@ -139,16 +139,16 @@ std::vector<QdPhysicalSms> PhysicalMessageListOf(std::span<const std::string> li
 
 std::vector<StorageCount> StorageCountsOf(std::string_view answer)
 {
-    const std::vector<std::string_view> fields = FieldsOf(answer);
+    const std::vector<std::string_view> fields = SmsFieldsOf(answer);
     std::vector<StorageCount> counts;
     for (std::size_t i = 0; i < fields.size();) {
         StorageCount count;
-        if (IsQuoted(fields[i]))
-            count.name = Unquoted(fields[i++]);
+        if (IsQuotedField(fields[i]))
+            count.name = UnquotedField(fields[i++]);
         if (i + 2 > fields.size())
             Raise(kQdNotAvailable);
-        count.used = WholeNumber(fields[i]);
-        count.total = WholeNumber(fields[i + 1]);
+        count.used = WholeSmsNumber(fields[i]);
+        count.total = WholeSmsNumber(fields[i + 1]);
         i += 2;
         if (count.used > count.total)
             Raise(kQdNotAvailable);
@@ -159,20 +159,20 @@ std::vector<StorageCount> StorageCountsOf(std::string_view answer)
 
 std::string ServiceCentreOf(std::string_view cscaAnswer)
 {
-    const std::vector<std::string_view> fields = FieldsOf(cscaAnswer);
-    return Unquoted(fields.front());
+    const std::vector<std::string_view> fields = SmsFieldsOf(cscaAnswer);
+    return UnquotedField(fields.front());
 }
 
 PhonebookRange PhonebookRangeOf(std::string_view answer)
 {
-    const std::vector<std::string_view> fields = FieldsOf(answer);
-    const std::string_view range = TrimBlanks(fields.front());
+    const std::vector<std::string_view> fields = SmsFieldsOf(answer);
+    const std::string_view range = TrimSmsBlanks(fields.front());
     const std::size_t dash = range.find('-');
     if (fields.size() < 3 || range.size() < 5 || range.front() != '(' || range.back() != ')' ||
         dash == std::string_view::npos)
         Raise(kQdNotAvailable);
-    PhonebookRange result{WholeNumber(range.substr(1, dash - 1)), WholeNumber(range.substr(dash + 1, range.size() - dash - 2)),
-                          WholeNumber(fields[1]), WholeNumber(fields[2])};
+    PhonebookRange result{WholeSmsNumber(range.substr(1, dash - 1)), WholeSmsNumber(range.substr(dash + 1, range.size() - dash - 2)),
+                          WholeSmsNumber(fields[1]), WholeSmsNumber(fields[2])};
     if (result.first > result.last)
         Raise(kQdNotAvailable);
     return result;
@@ -200,7 +200,7 @@ PhonebookLine PhonebookLineOf(std::string_view fields)
     if (!line.SkipIf(','))
         Raise(kQdNotAvailable);
     // The text runs to the last quote of the line: a name may hold a quote of its own.
-    const std::string_view rest = TrimBlanks(line.Rest());
+    const std::string_view rest = TrimSmsBlanks(line.Rest());
     const std::size_t close = rest.rfind('"');
     if (rest.empty() || rest.front() != '"' || close == 0 || close == std::string_view::npos)
         Raise(kQdNotAvailable);
