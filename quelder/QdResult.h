@@ -35,7 +35,9 @@ inline constexpr QdResult kQdNoDevice = qdLibraryError(9);         // no device,
 inline constexpr QdResult kQdNotReady = qdLibraryError(10);        // device not initialised
 inline constexpr QdResult kQdQueueInconsistent = qdLibraryError(11);
 inline constexpr QdResult kQdConnectionFailure = qdLibraryError(18);
+inline constexpr QdResult kQdMalformedPdu = qdLibraryError(17);   // a short message's PDU that cannot be read
 inline constexpr QdResult kQdChannelBusy = qdLibraryError(21);
+inline constexpr QdResult kQdCodePageMissing = qdLibraryError(27); // a code page this system has not installed
 inline constexpr QdResult kQdGpsNotRunning = qdLibraryError(38);
 // A call that waits for the backend's threads (QdShutdown), made on one of them: from
 // inside an event or error callback, which all run on the communicator thread.

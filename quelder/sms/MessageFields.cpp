@@ -13,19 +13,23 @@ std::string FieldText(const char (&field)[N])
 
 std::string AddressText(const SMS::Address& address)
 {
-    return (address.international != 0 ? "+" : "") + FieldText(address.digits);
+    return (address.international != 0 ? "+" : "") + FieldText(address.text);
 }
 
 } // namespace
 
 bool IsStatusReport(const SMS::Tpdu& message) noexcept { return message.statusReport != 0; }
 int Type(const SMS::Tpdu& message) noexcept { return message.messageType; }
-int ConcatenationTotal(const SMS::Tpdu& message) noexcept { return message.concatenationTotal; }
-int ConcatenationReference(const SMS::Tpdu& message) noexcept { return message.concatenationReference; }
+int ConcatenationTotal(const SMS::Tpdu& message) noexcept { return message.concatTotal; }
+int ConcatenationReference(const SMS::Tpdu& message) noexcept { return message.concatReference; }
 std::string Number(const SMS::Tpdu& message) { return AddressText(message.address); }
 std::string ServiceCentre(const SMS::Tpdu& message) { return AddressText(message.serviceCentre); }
 std::string Text(const SMS::Tpdu& message) { return FieldText(message.text); }
-std::int64_t DischargeTime(const SMS::Tpdu&) { return 0; }
+std::int64_t DischargeTime(const SMS::Tpdu& message)
+{
+    std::int64_t fileTime = 0;
+    return SMS::TextToFileTime(FieldText(message.dischargeTime), fileTime) ? fileTime : 0;
+}
 int Status(const SMS::Tpdu& message) noexcept { return message.status; }
 
 } // namespace GSM::SmsFields

@@ -33,6 +33,8 @@ std::optional<SmsStorage::Entry> SmsStorage::Converted(const QdPhysicalSms& phys
              physical.index);
         return std::nullopt;
     }
+    entry.message.storage = SMS::kStorageSim;
+    entry.message.storageIndex = physical.index;
     return entry;
 }
 
@@ -104,10 +106,12 @@ std::size_t SmsStorage::Size() const
 std::optional<int> SmsStorage::IndexOf(const SMS::Tpdu& message) const
 {
     std::lock_guard lock(mutex_);
-    for (const auto& [index, entry] : entries_)
-        if (std::memcmp(&entry.message, &message, sizeof message) == 0)
-            return index;
-    return std::nullopt;
+    // The record names its index; it must still be the message that stands there.
+    const auto entry = entries_.find(message.storageIndex);
+    if (message.storage != SMS::kStorageSim || entry == entries_.end() ||
+        std::memcmp(&entry->second.message, &message, sizeof message) != 0)
+        return std::nullopt;
+    return message.storageIndex;
 }
 
 std::vector<SMS::Tpdu> SmsStorage::TakeNew()

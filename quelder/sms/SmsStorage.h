@@ -44,7 +44,8 @@ public:
     void Clear();
     std::size_t Size() const;
 
-    // The index of the message whose record is `message`, byte for byte.
+    // The index of the message whose record is `message`: the index it names, while the
+    // copy holds that very record there (byte for byte).
     std::optional<int> IndexOf(const SMS::Tpdu& message) const;
     // The messages added since the last call, in index order.
     std::vector<SMS::Tpdu> TakeNew();

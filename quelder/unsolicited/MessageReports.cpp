@@ -15,8 +15,6 @@
 namespace GSM {
 namespace {
 
-constexpr QdResult kMalformedPdu = qdLibraryError(17);
-
 std::string PduAfterSeparator(Line& line)
 {
     if (!line.SkipIf(';'))
@@ -79,7 +77,7 @@ QdResult ProcessTemporaryMessage(Device& device, const PduReport& report, Tempor
 {
     const bool ndis = Nodekin::isNdisKind(device.Card());
     if (!SMS::Validate(report.pdu, report.tpduLength, ndis))
-        return kMalformedPdu;
+        return kQdMalformedPdu;
     SMS::Tpdu message{};
     if (const QdResult rc = SMS::Decode(report.pdu, report.tpduLength, message, ndis); rc != kQdSuccess)
         return rc;
