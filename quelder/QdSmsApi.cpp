@@ -72,7 +72,9 @@ int QdSendSmsMessage(const SMS::Tpdu* message)
         return kQdNullPointer;
     std::vector<SMS::SubmitPdu> pdus;
     try {
-        if (const QdResult rc = SMS::EncodeSubmit(*message, pdus); rc != kQdSuccess)
+        // A card that cannot join segments gets the message cut to one.
+        const bool concatenation = SmsBackend().TheDevice().Features().smsConcatenation;
+        if (const QdResult rc = SMS::EncodeSubmit(*message, pdus, concatenation); rc != kQdSuccess)
             return rc;
     } catch (const std::bad_alloc&) {
         return kQdOutOfMemory;

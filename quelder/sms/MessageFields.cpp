@@ -13,7 +13,7 @@ std::string FieldText(const char (&field)[N])
 
 std::string AddressText(const SMS::Address& address)
 {
-    return (address.international != 0 ? "+" : "") + FieldText(address.text);
+    return FieldText(address.text); // "+" in front already when international
 }
 
 } // namespace
