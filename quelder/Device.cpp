@@ -3,6 +3,7 @@
 #include "nodekin/CardTraits.h"
 #include "quelder/BackendLog.h"
 #include "quelder/Names.h"
+#include "quelder/sms/HeapRecord.h"
 #include "quelder/Quelder.h"
 #include "quelder/unsolicited/UnsolicitedHandlers.h"
 
@@ -29,7 +30,11 @@ bool OffersChannel(const NkCardInfo& card) noexcept
 
 Device::Device(DeviceHost& host, ModemTiming timing)
     : Modem(timing), host_(host), serial_(*this, timing), gobi_(*this), zeroFp_(*this), platform_(&serial_),
-      connection_(&broadcomConnection_)
+      connection_(&broadcomConnection_), smsStorage_([this](const SMS::Tpdu& message) {
+          // A message the client is not told of stays in the copy all the same.
+          if (SMS::Tpdu* record = HeapRecord(message))
+              RaiseEvent(QdEventStoredSms, record);
+      })
 {
     for (auto& enabled : eventEnabled_)
         enabled = true;
@@ -223,6 +228,7 @@ void Device::ResetValues(bool bulk, DeviceState state)
     SetFeatures({});
     registration_.SetHomeNumbers({});
     SetFirmware(std::nullopt);
+    smsStorage_.Clear();
     for (std::size_t i = 0; i < kValueCount; ++i) {
         const Value value = static_cast<Value>(i);
         Set(value, InfoOf(value).zero, bulk);
@@ -570,15 +576,23 @@ void Device::OnReceiverFailed(int /*error*/)
 
 void Device::SetSimState(bool initialized, bool silent, bool startPolling)
 {
-    // SMS and the SIM phonebook come with their own work; until then neither is set
-    // up here, and the SIM state is what the card says.
-    const int value = initialized ? 1 : 0;
+    // What lives on the SIM is set up when it becomes ready, not at every look at it: the
+    // state is asked again after each PIN and each SIM poll.
+    bool ready = initialized;
+    if (ready && values_.Get(Value::simInitialized) == 0)
+        ready = StartSms();
+    const int value = ready ? 1 : 0;
     if (values_.Exchange(Value::simInitialized, value) != value) {
-        xlog(logNormal, "Qd: SIM state has changed to %s", initialized ? "initialized" : "uninitialized");
+        xlog(logNormal, "Qd: SIM state has changed to %s", ready ? "initialized" : "uninitialized");
         if (!silent)
             RaiseEvent(10);
+        if (ready)
+            StartPhonebook();
+        else
+            Set(Value::phonebookInitialized, 0, silent);
     }
-    if (startPolling && !initialized) {
+    // A SIM whose SMS could not be set up is asked again, as one that is not ready.
+    if (!ready && (startPolling || initialized)) {
         if (!host_.Queue().PollerSet().IsOn(Poller::sim))
             host_.Queue().StartPoller(Poller::sim);
     } else {
@@ -679,8 +693,11 @@ void Device::Run(const QueueEntry& entry)
     case WM_QD_SIM_POLL:
         PollSimState();
         break;
+    case WM_QD_NEW_SMS:
+        ReadNewSms(static_cast<int>(entry.wParam));
+        break;
     default:
-        // New messages and the data-call and Gobi polls belong to work that is not built yet.
+        // The data-call and Gobi polls belong to work that is not built yet.
         xlog(logVerbose, "Qd: Queued message 0x%x has no handler yet", static_cast<unsigned>(entry.message));
         break;
     }

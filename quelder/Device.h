@@ -21,6 +21,7 @@
 #include "quelder/platforms/PendingPlatforms.h"
 #include "quelder/platforms/SerialPlatform.h"
 #include "quelder/registration/NetworkRegistration.h"
+#include "quelder/sms/SmsStorage.h"
 
 #include <array>
 #include <atomic>
@@ -73,6 +74,16 @@ public:
     bool HoldsChannel() const;
     void RequestSafeExit(int kind);
     void SetSimState(bool initialized, bool silent, bool startPolling);
+    // The SIM's messages as the device keeps them (the shadow copy); each message added
+    // is told to the client (event 14).
+    SmsStorage& SmsShadowCopy() noexcept { return smsStorage_; }
+    // What the Qd* functions of the message store add to the platform's work: a message
+    // read joins the copy when it is not there yet, the list of all refills it, and a
+    // message deleted leaves it.
+    void AfterSmsRead(int index, const QdPhysicalSms& message);
+    void AfterSmsListRead(const QdPhysicalSms* list, int count);
+    void AfterSmsDeleted(int index);
+
     // The post-PIN step, run after each operation that sends a PIN, PUK or password:
     // once the card has been asked, whatever it answered, the cached PIN/PUK state and
     // the SIM state are read again, and event 11 is raised even when the state reads as
@@ -158,6 +169,12 @@ private:
     void LogChange(const ValueInfo& info, int value) const;
     void WakePauses();
     void PollSimState();
+    // WM_QD_NEW_SMS: the message the card announced at `index`, read into the copy.
+    void ReadNewSms(int index);
+    // Once the SIM is ready: SMS set up and the copy filled; false when either failed.
+    bool StartSms();
+    void StartPhonebook();
+    bool NdisCard() const;
     // WM_ENABLE_EX_ERRORS: the card's error codes and registration reports, switched on again.
     void EnableReports();
 
@@ -206,6 +223,8 @@ private:
     BroadcomNdisConnection broadcomConnection_;
     std::atomic<Platform*> platform_;
     std::atomic<Connection*> connection_;
+
+    SmsStorage smsStorage_;
 
     LoggedPacketDataEvents loggedPacketData_;
     std::atomic<PacketDataEvents*> packetData_{&loggedPacketData_};

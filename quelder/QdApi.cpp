@@ -206,5 +206,12 @@ int QdGetConnectionStatistics(std::uint64_t* bytesSent, std::uint64_t* bytesRece
     {                                                           \
         return TheBackend().Operate(slot, [&](GSM::Platform& platform) { return platform.name arguments; }); \
     }
-QD_OPERATIONS(QD_DEFINE_OPERATION)
+// The message store's operations are defined with the SMS functions (QdSmsApi.cpp).
+QD_OPERATIONS_STARTUP_AND_IDENTITY(QD_DEFINE_OPERATION)
+QD_OPERATIONS_NETWORK_SERVICES(QD_DEFINE_OPERATION)
+QD_OPERATIONS_SIM_AND_RADIO(QD_DEFINE_OPERATION)
+QD_OPERATIONS_DATA_CALLS(QD_DEFINE_OPERATION)
+QD_OPERATIONS_SMS(QD_DEFINE_OPERATION)
+QD_OPERATIONS_PHONEBOOK(QD_DEFINE_OPERATION)
+QD_OPERATIONS_GPS(QD_DEFINE_OPERATION)
 #undef QD_DEFINE_OPERATION

@@ -7,9 +7,11 @@
 // Groups follow who carries them: the start-up and identity operations of the generic
 // platform; its network services (registration and indicator reports, settings,
 // network and technology selection, bands, voice calls, USSD); its SIM, PIN and radio
-// operations; the modem's other services (data calls, SMS, phonebook), which the generic
-// platform answers as not supported until they are built; the GPS operations that each
-// platform carries on its own.
+// operations; the modem's other services: data calls, which the generic platform answers
+// as not supported until they are built, SMS and the SIM phonebook; the GPS operations
+// that each platform carries on its own.
+
+#include "quelder/sms/SmsRecords.h"
 
 #include <cstdint>
 
@@ -81,29 +83,43 @@
     X(65, QdGetPowerUpRadioState, (int* on), (on))                                                                    \
     X(66, QdSetPowerUpRadioState, (int on), (on))
 
-#define QD_OPERATIONS_MODEM_SERVICES(X)                                                                  \
+#define QD_OPERATIONS_DATA_CALLS(X)                                                            \
     X(6, QdInitializeDataCall, (), ())                                                                   \
+    X(58, QdGetPdpContext, (int context, char* apn, std::uint32_t size), (context, apn, size))           \
+    X(59, QdSetPdpContext, (int context, const char* apn), (context, apn))
+
+#define QD_OPERATIONS_SMS(X)                                                                             \
     X(7, QdInitializeSms, (), ())                                                                        \
     X(8, QdSetSmsConcatenationSupport, (int enabled), (enabled))                                         \
-    X(58, QdGetPdpContext, (int context, char* apn, std::uint32_t size), (context, apn, size))           \
-    X(59, QdSetPdpContext, (int context, const char* apn), (context, apn))                               \
     X(67, QdGetSmsServiceCenterAddress, (char* address, std::uint32_t size), (address, size))            \
     X(68, QdGetSimPhysicalSmsMessageStorageSize, (int* size), (size))                                    \
     X(69, QdGetSimPhysicalSmsStorageTotalSize, (int* size), (size))                                      \
     X(70, QdGetSmsStorageState, (int* state), (state))                                                   \
     X(71, QdGetSmsStorageUsedCount, (int* count), (count))                                               \
     X(72, QdGetSmsStorageCapacity, (int* capacity), (capacity))                                          \
-    X(73, QdReadPhysicalSmsMessage, (int index, void* message), (index, message))                        \
-    X(74, QdReadAllPhysicalSmsMessages, (void** list, int* count), (list, count))                        \
-    X(75, QdWritePhysicalSmsMessage, (const void* message, int* index), (message, index))                \
-    X(76, QdDeletePhysicalSmsMessage, (int index), (index))                                              \
-    X(77, QdSendPhysicalSmsMessage, (const void* message, int* reference), (message, reference))         \
-    X(78, QdSendSmsMessageFromSim, (int index, int* reference), (index, reference))                      \
+    X(75, QdWritePhysicalSmsMessage, (const QdPhysicalSms* message, int* index), (message, index))       \
+    X(77, QdSendPhysicalSmsMessage, (const QdPhysicalSms* message, int* reference), (message, reference)) \
+    X(78, QdSendSmsMessageFromSim, (int index, int* reference), (index, reference))
+
+// The operations on the SIM's message store whose Qd* functions also keep the device's
+// copy of it up to date.
+#define QD_OPERATIONS_SMS_STORE(X)                                                                       \
+    X(73, QdReadPhysicalSmsMessage, (int index, QdPhysicalSms* message), (index, message))               \
+    X(74, QdReadAllPhysicalSmsMessages, (QdPhysicalSms** list, int* count), (list, count))               \
+    X(76, QdDeletePhysicalSmsMessage, (int index), (index))
+
+#define QD_OPERATIONS_PHONEBOOK(X)                                                                       \
     X(81, QdGetPhonebookInfo, (int* used, int* total), (used, total))                                    \
-    X(82, QdReadPhonebookEntry, (int index, void* entry), (index, entry))                                \
-    X(83, QdReadAllPhonebookEntries, (void** list, int* count), (list, count))                           \
-    X(84, QdWritePhonebookEntry, (const void* entry, int* index), (entry, index))                        \
+    X(82, QdReadPhonebookEntry, (int index, QdPhonebookEntry* entry), (index, entry))                    \
+    X(83, QdReadAllPhonebookEntries, (QdPhonebookEntry** list, int* count), (list, count))               \
+    X(84, QdWritePhonebookEntry, (const QdPhonebookEntry* entry, int* index), (entry, index))            \
     X(85, QdDeletePhonebookEntry, (int index), (index))
+
+#define QD_OPERATIONS_MODEM_SERVICES(X) \
+    QD_OPERATIONS_DATA_CALLS(X)         \
+    QD_OPERATIONS_SMS(X)                \
+    QD_OPERATIONS_SMS_STORE(X)          \
+    QD_OPERATIONS_PHONEBOOK(X)
 
 #define QD_OPERATIONS_GPS(X)                                                                                    \
     X(86, QdInitGps, (), ())                                                                                     \

@@ -13,6 +13,10 @@
 
 #include <cstdint>
 
+namespace SMS {
+struct Tpdu;
+}
+
 // Event ids given to the event callback; `data` is null unless the id says otherwise.
 enum QdEvent : int {
     QdEventDeviceState = 0,
@@ -28,10 +32,10 @@ enum QdEvent : int {
     QdEventPinPukState = 11,
     QdEventPinMode = 12,
     QdEventTemperature = 13,
-    QdEventStoredSms = 14,      // data: message record, released with QdFreeMemory
-    QdEventNewSmsIndex = 15,    // data: the storage index
-    QdEventTemporarySms = 16,   // data: message record, released with QdFreeMemory
-    QdEventSmsStatusReport = 17, // data: status report record, released with QdFreeMemory
+    QdEventStoredSms = 14,      // data: SMS::Tpdu of a message added to the SIM's copy, released with QdFreeMemory
+    QdEventNewSmsIndex = 15,    // data: the storage index (cast to a pointer)
+    QdEventTemporarySms = 16,   // data: SMS::Tpdu of a message not stored, released with QdFreeMemory
+    QdEventSmsStatusReport = 17, // data: QdSmsStatusReport, released with QdFreeMemory
     QdEventHwRadioSwitch = 18,
     QdEventSmartAntenna = 19,
     QdEventIdleText = 20,
@@ -108,6 +112,33 @@ int QdGetCellLocation(int* lac, int* cellId);
 // Switches the card's registration and cell-type reports on, and has it report where it
 // stands (events 2 and 3 follow).
 int QdEnableRegistrationEvents();
+
+// Short messages. A message is an SMS::Tpdu record (quelder/sms/Tpdu.h), decoded; the
+// card's own form of it is a QdPhysicalSms (quelder/sms/SmsRecords.h), which the
+// physical operations below exchange. Lists of physical messages and of phonebook entries
+// are single blocks released with QdFreeMemory.
+//
+// The record of an outgoing message, in `*message` (released with QdFreeMemory). `coding`
+// is an SMS::Coding; `messageClass` 0 none, 1 to 4 for classes 0 to 3; `validityPeriod`
+// the relative TP-VP octet.
+int QdCreateOutgoingSmsMessage(const char* destination, const char* text, const char* serviceCentre, int messageClass,
+                               int coding, int validityPeriod, int statusReportRequest, int replyPath,
+                               SMS::Tpdu** message);
+// Encodes the message and sends each of its segments in turn (QdSendPhysicalSmsMessage);
+// the first failure ends it and is returned.
+int QdSendSmsMessage(const SMS::Tpdu* message);
+// Deletes from the SIM the message of the SIM's copy whose record is `message` (a copy of
+// one that event 14 or QdGetNewSmsMessages gave); kQdNotAvailable when the copy has none.
+int QdDeleteSmsMessage(const SMS::Tpdu* message);
+// The messages of the SIM's copy that no call has given before, in storage order: an
+// array of `*count` records, null when there are none; released with QdFreeSmsList.
+int QdGetNewSmsMessages(SMS::Tpdu*** list, int* count);
+// Releases such a list and each record in it.
+int QdFreeSmsList(SMS::Tpdu** list, int count);
+// How many segments `text` (UTF-8) takes in `coding`, and how many more characters the
+// last one holds. `codePage` is the client's, accepted for its 8-bit check and not needed
+// otherwise: texts are UTF-8.
+int QdCalculateSmsSegments(const char* text, int coding, unsigned codePage, int* segments, int* charactersLeft);
 
 // The card operations, one function per platform operation (quelder/QdOperations.h).
 #define QD_DECLARE_OPERATION(slot, name, parameters, arguments) int name parameters;

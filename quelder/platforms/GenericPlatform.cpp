@@ -104,6 +104,7 @@ void GenericPlatform::StartUpOnce(bool full, int delayMilliseconds)
     if (device_.State() == DeviceState::initialized)
         return;
     simStateAnnounced_ = false;
+    phonebook_.reset();
     const NkCardInfo card = device_.Card();
     ProbeAndEnableErrors(delayMilliseconds);
     ReadFirmwareVersion();

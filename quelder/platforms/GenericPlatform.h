@@ -2,18 +2,22 @@
 // The operations every AT-driven card shares, over the device's AT channel: the start-up
 // sequence, the identity operations, the network services (reports, settings, network
 // and technology selection, bands, voice calls, USSD), and the SIM, PIN and radio
-// operations. The rest of the table answers "not supported" until it is built. Init,
-// Exit and the GPS operations belong to the subclasses.
+// operations, SMS in PDU mode and the SIM phonebook. The data calls answer "not
+// supported" until they are built. Init, Exit and the GPS operations belong to the
+// subclasses.
 //
 // Every operation runs under the library lock for its whole run, so that no two card
 // operations overlap, and turns a raised result code into its return value.
 
 #include "nodekin/Nodekin.h"
+#include "quelder/at/QuotedString.h"
 #include "quelder/platforms/Platform.h"
 #include "quelder/platforms/StartUpReports.h"
+#include "quelder/sms/SmsAnswers.h"
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,11 +45,15 @@ public:
     QD_OPERATIONS_STARTUP_AND_IDENTITY(QD_OVERRIDE_OPERATION)
     QD_OPERATIONS_NETWORK_SERVICES(QD_OVERRIDE_OPERATION)
     QD_OPERATIONS_SIM_AND_RADIO(QD_OVERRIDE_OPERATION)
-    QD_OPERATIONS_MODEM_SERVICES(QD_NOT_SUPPORTED_OPERATION)
+    QD_OPERATIONS_DATA_CALLS(QD_NOT_SUPPORTED_OPERATION)
+    QD_OPERATIONS_SMS(QD_OVERRIDE_OPERATION)
+    QD_OPERATIONS_SMS_STORE(QD_OVERRIDE_OPERATION)
+    QD_OPERATIONS_PHONEBOOK(QD_OVERRIDE_OPERATION)
 
     QdResult QdEnableRegistrationEvents() override;
     QdResult QueryCellTypes(int* type2g, int* type3g) override;
     QdResult QueryWcdmaCellType(int* type) override;
+    QdResult InitializePhonebook() override;
 
     static constexpr auto kStartUpRetryPeriod = std::chrono::milliseconds(1000);
     static constexpr auto kStartUpRetryLimit = std::chrono::seconds(30);
@@ -92,7 +100,22 @@ private:
     std::vector<std::string> AskOperator(std::string_view command, std::size_t answers);
     std::vector<std::string> AskBandLines();
 
+    // The SIM's message storage counts of "AT+CPMS?", which also tell whether it is full.
+    std::vector<StorageCount> AskStorageCounts(Modem& modem);
+    // The SIM phonebook's figures, read once it is set up; sets it up when it is not yet.
+    void EnsurePhonebook(Modem& modem);
+    void SetUpPhonebook(Modem& modem);
+    void RefreshPhonebookCount(Modem& modem);
+    // Phonebook texts travel as UCS2 hex on cards that have it.
+    QuotedString::Mode PhonebookCoding() const noexcept;
+    std::string PhonebookText(const std::string& quoted) const;
+
     CardFeatures features_;
+    struct PhonebookFigures {
+        PhonebookRange range;
+        PhonebookCount count;
+    };
+    std::optional<PhonebookFigures> phonebook_;
     // Whether QdInitializeSim has told the PIN state since the last start-up.
     bool simStateAnnounced_ = false;
 };

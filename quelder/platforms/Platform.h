@@ -34,6 +34,8 @@ public:
     virtual QdResult QueryCellTypes(int* type2g, int* type3g) { return NotSupported(type2g, type3g); }
     // The 3G cell type, for the cards that do not report it.
     virtual QdResult QueryWcdmaCellType(int* type) { return NotSupported(type); }
+    // Selects the SIM's phonebook and reads its figures, once the SIM is ready.
+    virtual QdResult InitializePhonebook() { return kQdNotSupported; }
 
 protected:
     // What an operation answers that this platform does not carry.

@@ -4,6 +4,7 @@
 #include "quelder/BackendLog.h"
 #include "quelder/Device.h"
 #include "quelder/ModemStates.h"
+#include "quelder/unsolicited/MessageReports.h"
 #include "quelder/unsolicited/UnsolicitedFields.h"
 #include "quelder/unsolicited/UssdRecord.h"
 
@@ -68,10 +69,15 @@ void OnNewMessage(Line& line, Device& device)
     if (!line.SkipIf(','))
         Raise(kQdNotAvailable);
     const int index = line.ReadInt();
+    if (index < 0)
+        Raise(kQdNotAvailable);
     // Gobi cards tell of new messages through their library.
     if (Nodekin::isGobi(device.Card()) || storage != "SM")
         return;
     device.RaiseEvent(kNewSmsIndexEvent, reinterpret_cast<void*>(static_cast<std::intptr_t>(index)));
+    // Reading it takes a command: on the communicator thread.
+    if (device.SmsShadowCopy().Kept())
+        PostReport(device, WM_QD_NEW_SMS, static_cast<std::uintptr_t>(index));
 }
 
 // _TSIGQ: 18,3 and *MCSQ: 18,3 - strength and quality.
@@ -84,8 +90,25 @@ void OnSignalQuality(Line& line, Device& device)
 // _TEANT: 42
 void OnWcdmaSignalQuality(Line& line, Device& device) { device.Registration().SetWcdmaSignal(line.ReadInt()); }
 
-// +CDS: 25 and +CMT: ,25 with the PDU joined to them: the message work decodes them.
-void OnMessagePdu(Line&, Device&) {}
+void ReportTemporaryMessage(Device& device, const PduReport& report, TemporaryKind kind)
+{
+    if (const QdResult rc = ProcessTemporaryMessage(device, report, kind); rc != kQdSuccess)
+        xlog(logWarning, "Qd: Unsolicited::HandleUnsolicited(): Processing temporary message failed with 0x%x",
+             static_cast<unsigned>(rc));
+}
+
+// +CDS: 25;<pdu> - the status report, joined to its line.
+void OnStatusReport(Line& line, Device& device)
+{
+    ReportTemporaryMessage(device, ReadStatusReport(line), TemporaryKind::statusReport);
+}
+
+// +CMT: ,25;<pdu> - a message the card did not store.
+void OnTemporaryMessage(Line& line, Device& device)
+{
+    ReportTemporaryMessage(device, ReadDeliveredReport(line, Nodekin::isNdisKind(device.Card())),
+                           TemporaryKind::delivered);
+}
 
 // _TSSYSI: 2 - the system the card is on: 0 GSM, 2 WCDMA.
 void OnAccessTechnology(Line& line, Device& device)
@@ -194,8 +217,8 @@ constexpr std::array kUnsolicitedRows{
     UnsolicitedRow{Unsolicited::cmti, "Qd: Unsolicited::cNewMessage", OnNewMessage},
     UnsolicitedRow{Unsolicited::signalQuality, "Qd: Unsolicited::cSignalQuality", OnSignalQuality},
     UnsolicitedRow{Unsolicited::wcdmaSignalQuality, "Qd: Unsolicited::cWcdmaSignalQuality", OnWcdmaSignalQuality},
-    UnsolicitedRow{Unsolicited::statusReport, "Qd: Unsolicited::cStatusReport", OnMessagePdu},
-    UnsolicitedRow{Unsolicited::newMessage0, "Qd: Unsolicited::cNewMessage0", OnMessagePdu},
+    UnsolicitedRow{Unsolicited::statusReport, "Qd: Unsolicited::cStatusReport", OnStatusReport},
+    UnsolicitedRow{Unsolicited::newMessage0, "Qd: Unsolicited::cNewMessage0", OnTemporaryMessage},
     UnsolicitedRow{Unsolicited::accessTechnology, "Qd: Unsolicited::cAccessTechnology", OnAccessTechnology},
     UnsolicitedRow{Unsolicited::ussd, "Qd: Unsolicited::cUssdMessage", OnUssd},
     UnsolicitedRow{Unsolicited::cellType, "Qd: Unsolicited::cCellType", OnCellType},

@@ -1,6 +1,7 @@
 #include "tests/quelder/backend/BackendTestSupport.h"
 
 #include "quelder/Quelder.h"
+#include "quelder/sms/Tpdu.h"
 
 #include <algorithm>
 #include <atomic>
@@ -37,6 +38,14 @@ void ClientRecorder::OnEvent(int event, void* data)
             const auto* ussd = static_cast<const QdUssdMessage*>(data);
             text.assign(ussd->text, ::strnlen(ussd->text, sizeof ussd->text));
             value = ussd->status;
+        } else if (event == QdEventStoredSms || event == QdEventTemporarySms) {
+            const auto* message = static_cast<const SMS::Tpdu*>(data);
+            text.assign(message->text, ::strnlen(message->text, sizeof message->text));
+            value = message->storage == SMS::kStorageSim ? message->storageIndex : -1;
+        } else if (event == QdEventSmsStatusReport) {
+            const auto* report = static_cast<const QdSmsStatusReport*>(data);
+            text.assign(report->recipient, ::strnlen(report->recipient, sizeof report->recipient));
+            value = report->status;
         }
         QdFreeMemory(data);
     }

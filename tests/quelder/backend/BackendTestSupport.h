@@ -28,10 +28,10 @@ class ClientRecorder {
 public:
     struct Event {
         int id;
-        std::string text; // the data of events that carry text (GPS data, USSD)
+        std::string text; // the data of events that carry text (GPS data, USSD, a message, a report's recipient)
         std::thread::id thread;
         int deviceState; // QdGetDeviceState during the call, when `readState`
-        int value;       // the USSD status, the index of event 15
+        int value;       // the USSD status, the index of events 14 to 16 (-1: none), a report's status
     };
     struct Error {
         int kind, code, extra;

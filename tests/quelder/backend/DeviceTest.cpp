@@ -381,10 +381,17 @@ TEST_F(DeviceTest, SimStateStartsAndStopsTheSimPoller)
 {
     device.SetSimState(false, false, true);
     EXPECT_TRUE(communicator.PollerSet().IsOn(GSM::Poller::sim));
-    device.SetSimState(true, false, true);
+    device.SetSimState(false, false, false);
     EXPECT_FALSE(communicator.PollerSet().IsOn(GSM::Poller::sim));
-    ASSERT_TRUE(client.WaitFor([](const auto& events) { return !events.empty(); }));
-    EXPECT_EQ(client.EventIds(), std::vector<int>{QdEventSimState});
+}
+
+// A SIM that reads as ready is initialised only once SMS is set up on it; without a card
+// to set it up on it stays uninitialised, and is asked again.
+TEST_F(DeviceTest, ReadySimWhoseSmsCannotBeSetUpStaysUninitialisedAndPolled)
+{
+    device.SetSimState(true, false, false);
+    EXPECT_EQ(device.Get(GSM::Value::simInitialized), 0);
+    EXPECT_TRUE(communicator.PollerSet().IsOn(GSM::Poller::sim));
 }
 
 TEST_F(DeviceTest, CachedValueChecksComeInTheirOrder)

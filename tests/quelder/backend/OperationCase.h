@@ -65,6 +65,8 @@ protected:
     {
         ASSERT_NO_FATAL_FAILURE(Open(c));
         EXPECT_EQ(c.call(device.CurrentPlatform(), device), c.outcome);
+        // What the call wrote last (an ESC after a failure) may still be on its way.
+        card->card.WaitForCommands(c.commands.size());
         EXPECT_EQ(card->card.Commands(), c.commands);
     }
 

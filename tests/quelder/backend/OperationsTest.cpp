@@ -33,13 +33,9 @@ const Operation kOperations[] = {QD_OPERATIONS(QD_PROBE_ROW)};
 #undef QD_PROBE_ROW
 
 const std::set<std::string> kNotBuiltYet = {
-    "QdInitializeDataCall", "QdInitializeSms", "QdSetSmsConcatenationSupport", "QdGetPdpContext",
-    "QdSetPdpContext", "QdGetSmsServiceCenterAddress",
-    "QdGetSimPhysicalSmsMessageStorageSize", "QdGetSimPhysicalSmsStorageTotalSize", "QdGetSmsStorageState",
-    "QdGetSmsStorageUsedCount", "QdGetSmsStorageCapacity", "QdReadPhysicalSmsMessage",
-    "QdReadAllPhysicalSmsMessages", "QdWritePhysicalSmsMessage", "QdDeletePhysicalSmsMessage",
-    "QdSendPhysicalSmsMessage", "QdSendSmsMessageFromSim", "QdGetPhonebookInfo", "QdReadPhonebookEntry",
-    "QdReadAllPhonebookEntries", "QdWritePhonebookEntry", "QdDeletePhonebookEntry",
+    "QdInitializeDataCall",
+    "QdGetPdpContext",
+    "QdSetPdpContext",
 };
 
 // Stopping a service that does not run needs no card.

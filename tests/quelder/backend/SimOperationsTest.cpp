@@ -35,14 +35,28 @@ std::string Quoted(const char* code) { return std::string("\"") + code + "\""; }
 std::string Cached(const GSM::Device& d, Value value) { return std::to_string(d.Get(value)); }
 
 // The SIM answers that the PIN is in and the SIM has been read.
+// A ready SIM, and what the device sets up on it once it is: SMS (with its messages
+// read) and the phonebook.
 std::vector<Exchange> SimReady()
 {
-    return {Ask("AT+CPIN?", {"+CPIN: READY"}), Ask("AT_TBLS", {"_TBLS: 1"}), OkTo("AT+CNUM"), OkTo("AT+CPMS?")};
+    return {Ask("AT+CPIN?", {"+CPIN: READY"}),
+            Ask("AT_TBLS", {"_TBLS: 1"}),
+            OkTo("AT+CNUM"),
+            OkTo("AT+CPMS?"),
+            OkTo("AT+CNMI=2,1,0,1;+CMGF=0"),
+            Ask("AT+CPMS=\"SM\",\"SM\",\"SM\"", {"+CPMS: 0,20,0,20,0,20"}),
+            OkTo("AT+CMGL=4"),
+            OkTo("AT+CPBS=\"SM\""),
+            Ask("AT+CPBS?", {"+CPBS: \"SM\",0,250"}),
+            Ask("AT+CPBR=?", {"+CPBR: (1-250),40,18"})};
 }
-const std::vector<std::string> kSimReadyCommands{"AT+CPIN?", "AT_TBLS", "AT+CNUM", "AT+CPMS?"};
+const std::vector<std::string> kSimReadyCommands{"AT+CPIN?",  "AT_TBLS",   "AT+CNUM",
+                                                 "AT+CPMS?",  "AT+CNMI=2,1,0,1;+CMGF=0",
+                                                 "AT+CPMS=\"SM\",\"SM\",\"SM\"", "AT+CMGL=4",
+                                                 "AT+CPBS=\"SM\"", "AT+CPBS?", "AT+CPBR=?"};
 
-template <class... Lists>
-std::vector<Exchange> Joined(std::vector<Exchange> first, const Lists&... rest)
+template <class Item = Exchange, class... Lists>
+std::vector<Item> Joined(std::vector<Item> first, const Lists&... rest)
 {
     (first.insert(first.end(), rest.begin(), rest.end()), ...);
     return first;
@@ -283,7 +297,8 @@ QdResult EnterPuk(GSM::Platform& p) { return p.QdEnterPukCode(kPuk, kNewPin); }
 QdResult SwitchPinRequestOff(GSM::Platform& p) { return p.QdSetPinMode(0, kPin); }
 QdResult EnterPinThatEndsTheCommand(GSM::Platform& p) { return p.QdEnterPinCode("1\";+CFUN=0"); }
 
-constexpr int kPinEvent = QdEventPinPukState, kSimEvent = QdEventSimState, kModeEvent = QdEventPinMode;
+constexpr int kPinEvent = QdEventPinPukState, kSimEvent = QdEventSimState, kModeEvent = QdEventPinMode,
+              kPhonebookEvent = QdEventPhonebookState;
 const std::string kEnterWrongPin = "AT+CPIN=\"0000\"";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -298,17 +313,15 @@ INSTANTIATE_TEST_SUITE_P(
                     GSM::kPinStatePukRequired, 0, {kPinEvent}, {kEnterWrongPin, "AT+CPIN?"}},
         PostPinCase{"RightPinReadiesTheSim", GSM::kPinStatePinRequired,
                     Joined({OkTo("AT+CPIN=" + Quoted(kPin))}, SimReady()), EnterPin, kQdSuccess, GSM::kPinStateReady,
-                    1, {kPinEvent, kSimEvent},
-                    {"AT+CPIN=" + Quoted(kPin), "AT+CPIN?", "AT_TBLS", "AT+CNUM", "AT+CPMS?"}},
+                    1, {kPinEvent, kSimEvent, kPhonebookEvent}, Joined<std::string>({"AT+CPIN=" + Quoted(kPin)}, kSimReadyCommands)},
         PostPinCase{"PukAndNewPinUnblock", GSM::kPinStatePukRequired,
                     Joined({OkTo("AT+CPIN=" + Quoted(kPuk) + "," + Quoted(kNewPin))}, SimReady()), EnterPuk,
-                    kQdSuccess, GSM::kPinStateReady, 1, {kPinEvent, kSimEvent},
-                    {"AT+CPIN=" + Quoted(kPuk) + "," + Quoted(kNewPin), "AT+CPIN?", "AT_TBLS", "AT+CNUM",
-                     "AT+CPMS?"}},
+                    kQdSuccess, GSM::kPinStateReady, 1, {kPinEvent, kSimEvent, kPhonebookEvent},
+                    Joined<std::string>({"AT+CPIN=" + Quoted(kPuk) + "," + Quoted(kNewPin)}, kSimReadyCommands)},
         PostPinCase{"PinRequestSwitchedOff", GSM::kPinStateReady,
                     Joined({OkTo("AT+CLCK=\"SC\",0," + Quoted(kPin))}, SimReady()), SwitchPinRequestOff, kQdSuccess,
-                    GSM::kPinStateReady, 1, {kModeEvent, kPinEvent, kSimEvent},
-                    {"AT+CLCK=\"SC\",0," + Quoted(kPin), "AT+CPIN?", "AT_TBLS", "AT+CNUM", "AT+CPMS?"}},
+                    GSM::kPinStateReady, 1, {kModeEvent, kPinEvent, kSimEvent, kPhonebookEvent},
+                    Joined<std::string>({"AT+CLCK=\"SC\",0," + Quoted(kPin)}, kSimReadyCommands)},
         // Nothing reached the card: nothing changed that the client would need to hear of.
         PostPinCase{"RefusedPinAsksNothingAndTellsNothing", GSM::kPinStatePinRequired, {}, EnterPinThatEndsTheCommand,
                     kQdInvalidParameter, GSM::kPinStatePinRequired, 0, {}, {}},

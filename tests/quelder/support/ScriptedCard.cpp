@@ -29,10 +29,13 @@ std::vector<ScriptedCard::Reply> ScriptedCard::Receive(std::string_view bytes)
     std::lock_guard lock(mutex_);
     pending_.append(bytes);
     for (;;) {
-        const std::size_t end = pending_.find_first_of("\r\x1a");
+        // An ESC that starts a command is one of its own: it cancels a message prompt.
+        const std::size_t start = pending_.find_first_not_of('\n');
+        const bool escape = start != std::string::npos && pending_[start] == '\x1b';
+        const std::size_t end = escape ? start : pending_.find_first_of("\r\x1a");
         if (end == std::string::npos)
             break;
-        std::string command = pending_.substr(0, end);
+        std::string command = escape ? std::string("\x1b") : pending_.substr(0, end);
         pending_.erase(0, end + 1);
         // The LF after a command's CR is no part of the next one.
         if (!command.empty() && command.front() == '\n')

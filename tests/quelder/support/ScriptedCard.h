@@ -2,7 +2,8 @@
 // A fake card for the AT engine's tests: a table of command -> reply, "ERROR" for
 // anything else, run behind a real pseudo-terminal or a real local socket.
 //
-// The card takes a command up to its CR (or a message body up to its Ctrl-Z), echoes it
+// The card takes a command up to its CR (or a message body up to its Ctrl-Z; an ESC at
+// the start of a command is a command of its own, "\x1b"), echoes it
 // as often as told, and answers from the script. Tests can also make it send on its own
 // (unsolicited results, late answers) and hang up.
 
