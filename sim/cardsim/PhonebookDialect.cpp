@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
+#include <cctype>
 
 namespace Cardsim {
 namespace {

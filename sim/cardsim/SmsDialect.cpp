@@ -10,6 +10,7 @@
 #include <array>
 #include <cassert>
 #include <cctype>
+#include <iterator>
 
 namespace Cardsim {
 namespace {
@@ -282,6 +283,8 @@ FinalResult writeText(CommandContext& context, std::string_view arguments, std::
     if (const FinalResult access = storeAccess(context); access.failed())
         return access;
     const auto wanted = writeArguments(arguments);
+    if (!wanted)
+        return FinalResult::cms(kCmsInvalidPduParameter);
     const DecodedPdu decoded = decodePdu(text, wanted->length);
     if (!decoded.content)
         return FinalResult::cms(kCmsInvalidPduParameter);
