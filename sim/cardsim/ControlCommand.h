@@ -5,6 +5,7 @@
 #include "sim/cardsim/FinalResult.h"
 #include "sim/cardsim/NetworkTypes.h"
 #include "sim/cardsim/Profile.h"
+#include "sim/cardsim/SmsOrder.h"
 
 #include <chrono>
 #include <optional>
@@ -23,6 +24,8 @@ struct ControlCommand {
         temperature, antenna, scanDelay, imsi,
         // The SIM.
         sim, simRemove, simInsert, simReset,
+        // The SIM's messages.
+        sms,
     };
 
     Verb verb = Verb::help;
@@ -40,6 +43,7 @@ struct ControlCommand {
     Technology technology = Technology::hsdpa; // tech
     CellLocation cell;             // cell
     std::chrono::milliseconds delay{0}; // scan-delay
+    SmsOrder sms;                  // sms
 };
 
 struct ControlVerb {

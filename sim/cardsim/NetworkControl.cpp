@@ -1,5 +1,7 @@
 #include "sim/cardsim/NetworkControl.h"
 
+#include "sim/cardsim/SmsControl.h"
+
 namespace Cardsim {
 
 bool isNetworkVerb(ControlCommand::Verb verb)
@@ -23,7 +25,8 @@ bool isNetworkVerb(ControlCommand::Verb verb)
     case Verb::sim:
     case Verb::simRemove:
     case Verb::simInsert:
-    case Verb::simReset: return true;
+    case Verb::simReset:
+    case Verb::sms: return true;
     default: return false;
     }
 }
@@ -84,7 +87,12 @@ std::string executeNetworkCommand(const ControlCommand& command, CardState& stat
         if (!state.sim().insert())
             return "ERROR a SIM is in the card already";
         break;
-    case Verb::simReset: state.sim().reset(); break;
+    case Verb::simReset:
+        state.sim().reset();
+        state.messaging().reset();
+        state.phonebook().reset();
+        break;
+    case Verb::sms: return executeSmsOrder(command.sms, state);
     default: return "ERROR not a network command";
     }
     return "OK";
