@@ -54,10 +54,16 @@ Outcome encodePdu(const Request& request, std::FILE* input, std::FILE* output)
     std::variant<std::string, Failure> text = messageTextOf(pdu, input);
     if (const Failure* wrong = std::get_if<Failure>(&text))
         return *wrong;
+    const std::string& body = std::get<std::string>(text);
+    // The record holds the whole text the send path sends; a longer one would be cut.
+    constexpr std::size_t kMostTextBytes = SMS::kTextCapacity - 1;
+    if (body.size() > kMostTextBytes)
+        return Failure{ExitCode::usage, "the text is longer than a message holds: " + std::to_string(body.size()) +
+                                            " bytes of UTF-8, at most " + std::to_string(kMostTextBytes)};
     CodecMessages messages;
     auto message = std::make_unique<SMS::Tpdu>();
     const int messageClass = pdu.messageClass ? *pdu.messageClass + 1 : 0;
-    if (const QdResult rc = SMS::CreateOutgoing(pdu.destination.c_str(), std::get<std::string>(text).c_str(),
+    if (const QdResult rc = SMS::CreateOutgoing(pdu.destination.c_str(), body.c_str(),
                                                 pdu.serviceCentre.c_str(), messageClass, pdu.coding,
                                                 pdu.validityPeriod, pdu.statusReportRequest ? 1 : 0,
                                                 pdu.replyPath ? 1 : 0, *message);

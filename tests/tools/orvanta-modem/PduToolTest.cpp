@@ -151,6 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "8bit", nullptr, false, 1},
         RoundTrip{"LongGsm7InParts", kLongGsm, {}, "gsm7", nullptr, false, 2},
         RoundTrip{"LongUcs2InParts", repeated("\xd0\x96", 100), {"--coding", "ucs2"}, "ucs2", nullptr, false, 2},
+        // 153 + 153 + 114 septets.
+        RoundTrip{"AsLongAsAMessageHolds", std::string(420, 'a'), {}, "gsm7", nullptr, false, 3},
         RoundTrip{"FlashClass0", "flash", {"--class", "0"}, "gsm7", 0, false, 1},
         RoundTrip{"Class3WithStatusReport", "report me", {"--class", "3", "--status-report"}, "gsm7", 3, true, 1},
         RoundTrip{"LongWithClassAndReport", kLongGsm, {"--class", "1", "--status-report", "--smsc", "+491710760000"},
@@ -332,6 +334,8 @@ INSTANTIATE_TEST_SUITE_P(
         WrongLine{"NotUtf8OnInput", {"pdu", "encode", "--to", "1", "--text", "-"}, "caf\xe9\n", "not UTF-8"},
         WrongLine{"InputTooLong", {"pdu", "encode", "--to", "1", "--text", "-"}, std::string(70000, 'a'),
                   "longer than"},
+        WrongLine{"TextLongerThanAMessageHolds", {"pdu", "encode", "--to", "1", "--text", "-"}, std::string(421, 'a'),
+                  "longer than a message holds: 421 bytes"},
         WrongLine{"DecodeWithoutPdu", {"pdu", "decode"}, "", "takes the PDU"}),
     [](const auto& info) { return std::string(info.param.name); });
 
