@@ -1,42 +1,31 @@
 #include "quelder/sms/Tpdu.h"
 
+#include "quelder/BackendLog.h"
+#include "quelder/sms/PduHex.h"
+
+#include <new>
+
 namespace SMS {
 
-QdResult Tpdu::binary(const SubmitPdu&, std::vector<std::uint8_t>& octets, int& tpduLength)
+QdResult Tpdu::binary(const SubmitPdu& pdu, std::vector<std::uint8_t>& octets, int& tpduLength)
 {
     octets.clear();
     tpduLength = 0;
-    return kQdNotSupported;
-}
-
-QdResult CreateOutgoing(const char*, const char*, const char*, int, int, int, int, int, Tpdu& message)
-{
-    message = Tpdu{};
-    return kQdNotSupported;
-}
-
-QdResult EncodeSubmit(const Tpdu&, std::vector<SubmitPdu>& pdus)
-{
-    pdus.clear();
-    return kQdNotSupported;
-}
-
-int CountSegments(std::string_view, int) { return 0; }
-
-bool Validate(std::string_view, int, bool) { return false; }
-
-QdResult Decode(std::string_view, int, Tpdu& message, bool)
-{
-    message = Tpdu{};
-    return kQdNotSupported;
-}
-
-std::string TimeStampText(std::span<const std::uint8_t, 7>) { return {}; }
-
-bool TextToFileTime(std::string_view, std::int64_t& fileTime)
-{
-    fileTime = 0;
-    return false;
+    try {
+        // The service-centre field must leave exactly the TPDU the length counts.
+        if (!HexToOctets(pdu.hex, octets) || octets.empty() || pdu.tpduLength <= 0 ||
+            static_cast<std::size_t>(octets[0]) + 1 + static_cast<std::size_t>(pdu.tpduLength) != octets.size()) {
+            octets.clear();
+            GSM::xlog(GSM::logError, "Qd: Tpdu::binary(): Wrong PDU length");
+            return kQdMalformedPdu;
+        }
+    } catch (const std::bad_alloc&) {
+        octets.clear();
+        GSM::xlog(GSM::logError, "Qd: Tpdu::binary(): Out of memory");
+        return kQdOutOfMemory;
+    }
+    tpduLength = pdu.tpduLength;
+    return kQdSuccess;
 }
 
 } // namespace SMS

@@ -22,8 +22,12 @@ enum Storage : int { kStorageNone = 0, kStorageSim = 1 };
 
 // Room for an address's text: 23 characters and the NUL.
 inline constexpr int kAddressCapacity = 24;
-// Room for a message's UTF-8 text after decoding: 420 bytes and the NUL.
-inline constexpr int kTextCapacity = 421;
+// A received message's text is at most 420 bytes of UTF-8 after decoding; the record
+// gives an outgoing one the room it has left over (683 bytes and the NUL).
+inline constexpr int kDecodedTextLimit = 420;
+inline constexpr int kTextCapacity = 684;
+// The 8-bit user data of one PDU, after its header.
+inline constexpr int kUserDataCapacity = 140;
 // Room for a time stamp's text, "yy/MM/dd,hh:mm:ss+zz" and the NUL.
 inline constexpr int kTimeTextCapacity = 24;
 
@@ -32,7 +36,7 @@ struct SubmitPdu;
 struct Address {
     std::int32_t international = 0;  // 1: "+" in front of the digits
     std::int32_t typeOfNumber = 0;   // bits 6 to 4 of the type octet: 1 international, 5 alphanumeric
-    char text[kAddressCapacity] = {}; // digits (or the alphanumeric name) without the "+", NUL-terminated
+    char text[kAddressCapacity] = {}; // "+" and digits, or the alphanumeric name, as UTF-8; NUL-terminated
 };
 
 // The message record: one per message, sent or received. Standard layout, no pointers,
@@ -68,8 +72,10 @@ struct Tpdu {
     std::uint32_t timeStampHigh = 0;
     char serviceCentreTime[kTimeTextCapacity] = {};
     char dischargeTime[kTimeTextCapacity] = {};
-    char text[kTextCapacity] = {};
-    char reserved[1060 - 3 * sizeof(Address) - 22 * 4 - 2 * kTimeTextCapacity - kTextCapacity] = {};
+    // An 8-bit message's payload as it came, for the readers that do not want it as text.
+    std::int32_t userDataLength = 0;
+    std::uint8_t userData[kUserDataCapacity] = {};
+    char text[kTextCapacity] = {}; // UTF-8, NUL-terminated
 
     std::int64_t timeStamp() const noexcept
     {
@@ -95,8 +101,9 @@ struct SubmitPdu {           // one "AT+CMGS=" exchange
 // Builds the record of an outgoing message (QdCreateOutgoingSmsMessage's work).
 QdResult CreateOutgoing(const char* destination, const char* text, const char* serviceCentre, int messageClass,
                         int coding, int validityPeriod, int statusReportRequest, int replyPath, Tpdu& message);
-// The SMS-SUBMIT PDUs of a message, split into concatenated segments as the send path sends them.
-QdResult EncodeSubmit(const Tpdu& message, std::vector<SubmitPdu>& pdus);
+// The SMS-SUBMIT PDUs of a message, split into concatenated segments as the send path
+// sends them; without `concatenation` (the card cannot join them), cut to one PDU.
+QdResult EncodeSubmit(const Tpdu& message, std::vector<SubmitPdu>& pdus, bool concatenation = true);
 // How many segments a text takes in a coding (QdCalculateSmsSegments); 0 for a text that
 // cannot be coded so.
 int CountSegments(std::string_view utf8Text, int coding);
