@@ -11,7 +11,9 @@ CodecMessages::CodecMessages() : previousLevel_(Nodekin::logLevel())
 {
     // The tool has no other use for the backend's log: no library is started around the
     // codec, so nothing else writes to it meanwhile.
-    Nodekin::setLogLevel(Nodekin::logNormal);
+    // Errors only: the codec says why it refuses at that level, and what it merely
+    // notices (an unknown header element, a lossy conversion) is no reason.
+    Nodekin::setLogLevel(Nodekin::logError);
     Nodekin::setLogFunction(&CodecMessages::take, this);
 }
 

@@ -8,7 +8,12 @@
 #include "FoundNetworks.h"
 #include "PduCommandLine.h"
 
+#include "quelder/sms/Tpdu.h"
+
 namespace Orvanta::modem {
+
+// --help gives the longest text in figures.
+static_assert(SMS::kTextCapacity - 1 == 683, "the usage text names the longest text pdu encode takes");
 
 const char* const kUsage =
     "Usage: orvanta-modem status [--json] [SECONDS]\n"
@@ -58,7 +63,7 @@ const char* const kUsage =
     "            encodes a message into the SMS-SUBMIT PDUs the library sends, split into\n"
     "            concatenated segments as a long text is sent: one line per segment, the\n"
     "            TPDU length for AT+CMGS= and the PDU in hex. The text is UTF-8, up to\n"
-    "            420 bytes; --text - reads it from standard input (one final line end is\n"
+    "            683 bytes; --text - reads it from standard input (one final line end is\n"
     "            dropped). Needs no card.\n"
     "\n"
     "Options:\n"

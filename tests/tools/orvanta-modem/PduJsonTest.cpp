@@ -50,9 +50,9 @@ INSTANTIATE_TEST_SUITE_P(
                    [](SMS::Tpdu& m) {
                        m.messageType = SMS::kTypeDeliver;
                        m.serviceCentre.international = 1;
-                       put(m.serviceCentre.text, "12404492164");
+                       put(m.serviceCentre.text, "+12404492164");
                        m.address.international = 1;
-                       put(m.address.text, "16175927198");
+                       put(m.address.text, "+16175927198");
                        put(m.text, "hello");
                        put(m.serviceCentreTime, "11/02/28,11:50:50-20");
                        m.protocolIdentifier = 0x39;
@@ -67,8 +67,26 @@ INSTANTIATE_TEST_SUITE_P(
                     {"pid", 57},
                     {"udh", false},
                     {"status_report_request", false}},
-                   {"discharge_time", "status", "validity", "reply_address"}},
-        RecordCase{"NationalAndAlphanumericHaveNoPlus",
+                   {"discharge_time", "status", "reply_address", "user_data"}},
+        RecordCase{"OnItsOwnIsPartOneOfOne", [](SMS::Tpdu& m) { m.messageType = SMS::kTypeDeliver; },
+                   {{"reference", 0}, {"parts", 1}, {"part", 1}}},
+        RecordCase{"EightBitDataAsHex",
+                   [](SMS::Tpdu& m) {
+                       m.coding = SMS::kCoding8bit;
+                       m.userDataLength = 3;
+                       m.userData[0] = 0x00;
+                       m.userData[1] = 0xAB;
+                       m.userData[2] = 0x7F;
+                   },
+                   {{"user_data", "00AB7F"}}},
+        // A length beyond the record's room is read no further than its array.
+        RecordCase{"EightBitLengthBeyondTheRoom",
+                   [](SMS::Tpdu& m) {
+                       m.coding = SMS::kCoding8bit;
+                       m.userDataLength = 100000;
+                   },
+                   {{"user_data", std::string(2 * SMS::kUserDataCapacity, '0')}}},
+        RecordCase{"Alphanumeric",
                    [](SMS::Tpdu& m) {
                        m.messageType = SMS::kTypeDeliver;
                        put(m.address.text, "InternetSMS");
@@ -92,9 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
                        m.concatSequence = 2;
                        m.statusReportRequest = 1;
                        m.replyPath = 1;
-                       m.validityPeriod = 175;
                        m.replyAddress.international = 1;
-                       put(m.replyAddress.text, "4917");
+                       put(m.replyAddress.text, "+4917");
                    },
                    {{"type", "submit"},
                     {"udh", true},
@@ -103,7 +120,6 @@ INSTANTIATE_TEST_SUITE_P(
                     {"part", 2},
                     {"status_report_request", true},
                     {"reply_path", true},
-                    {"validity", 175},
                     {"reply_address", "+4917"}},
                    {"discharge_time", "status"}},
         RecordCase{"StatusReport",
@@ -137,15 +153,18 @@ TEST(SegmentJson, NamesItsPlaceAndItsLength)
     EXPECT_EQ(segment, (nlohmann::json{{"segment", 2}, {"segments", 5}, {"length", 3}, {"pdu", "0011000A"}}));
 }
 
-TEST(CodecMessages, GiveTheLastLineWithoutTheBackendsPrefix)
+TEST(CodecMessages, GiveTheLastErrorWithoutTheBackendsPrefix)
 {
     CodecMessages messages;
     EXPECT_EQ(messages.reason("nothing logged"), "nothing logged");
-    Nodekin::xlog(Nodekin::logNormal, "Qd: Input 8-bit SMS string (%d chars):", 3);
     Nodekin::xlog(Nodekin::logError, "Qd: Too big address length (%d), probably corrupted PDU", 40);
-    EXPECT_EQ(messages.lines().size(), 2u);
+    // What the codec only notices is no reason.
+    Nodekin::xlog(Nodekin::logVerbose, "Qd: Input 8-bit SMS string (%d chars):", 3);
+    Nodekin::xlog(Nodekin::logNormal, "MMS/EMS message detected!");
+    Nodekin::xlog(Nodekin::logWarning, "Ignoring unknown UDH Information Element type 0x%x", 0x24);
+    EXPECT_EQ(messages.lines().size(), 1u);
     EXPECT_EQ(messages.reason("x"), "Too big address length (40), probably corrupted PDU");
-    Nodekin::xlog(Nodekin::logWarning, "PDU length is invalid\n(its reported size does not match)\n");
+    Nodekin::xlog(Nodekin::logError, "PDU length is invalid\n(its reported size does not match)\n");
     EXPECT_EQ(messages.reason("x"), "PDU length is invalid (its reported size does not match)");
 }
 

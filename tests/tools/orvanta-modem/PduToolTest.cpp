@@ -5,6 +5,8 @@
 #include "tests/platform/PlatformTestSupport.h"
 #include "tests/stack/GpsToolRun.h"
 
+#include "quelder/sms/Tpdu.h"
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -126,9 +128,9 @@ TEST_P(PduRoundTrip, DecodesBackToTheTextAndItsSettings)
         EXPECT_EQ(message.at("class"), trip.messageClass);
         EXPECT_EQ(message.at("status_report_request"), trip.statusReport);
         EXPECT_EQ(message.at("udh"), segments.size() > 1);
+        EXPECT_EQ(message.at("parts"), segments.size());
+        EXPECT_EQ(message.at("part"), i + 1);
         if (segments.size() > 1) {
-            EXPECT_EQ(message.at("parts"), segments.size());
-            EXPECT_EQ(message.at("part"), i + 1);
             // Every segment of one message carries the same reference.
             if (!reference)
                 reference = message.at("reference");
@@ -151,8 +153,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "8bit", nullptr, false, 1},
         RoundTrip{"LongGsm7InParts", kLongGsm, {}, "gsm7", nullptr, false, 2},
         RoundTrip{"LongUcs2InParts", repeated("\xd0\x96", 100), {"--coding", "ucs2"}, "ucs2", nullptr, false, 2},
-        // 153 + 153 + 114 septets.
-        RoundTrip{"AsLongAsAMessageHolds", std::string(420, 'a'), {}, "gsm7", nullptr, false, 3},
+        // 683 septets: four segments of 153 and one of 71.
+        RoundTrip{"AsLongAsAMessageHolds", std::string(SMS::kTextCapacity - 1, 'a'), {}, "gsm7", nullptr, false, 5},
         RoundTrip{"FlashClass0", "flash", {"--class", "0"}, "gsm7", 0, false, 1},
         RoundTrip{"Class3WithStatusReport", "report me", {"--class", "3", "--status-report"}, "gsm7", 3, true, 1},
         RoundTrip{"LongWithClassAndReport", kLongGsm, {"--class", "1", "--status-report", "--smsc", "+491710760000"},
@@ -251,6 +253,8 @@ INSTANTIATE_TEST_SUITE_P(
                 {"coding", "ucs2"},
                 {"timestamp", "11/03/29,19:20:04+16"}}},
         Vector{"pdu3-nonzero-pid", {{"number", "+18005551212"}, {"text", "hellohello"}, {"pid", 255}}},
+        Vector{"pdu3-8bit", {{"coding", "8bit"}, {"user_data", "E8329BFD4697D9EC37DE"}, {"parts", 1}, {"part", 1}}},
+        Vector{"pdu-dcsf-8bit", {{"coding", "8bit"}, {"class", 0}, {"user_data", "E8329BFD4697D9EC37DE"}}},
         Vector{"pdu-dcsf1", {{"number", "1800"}, {"class", 1}, {"coding", "gsm7"}}},
         Vector{"pdu-udhi", {{"udh", true}, {"reference", 16}, {"parts", 2}, {"part", 1}, {"pid", 57}}},
         Vector{"pdu-multipart-2",
@@ -262,6 +266,13 @@ INSTANTIATE_TEST_SUITE_P(
                 {"timestamp", "12/04/25,19:56:51-16"}}},
         Vector{"pdu-stored-by-us",
                {{"type", "submit"}, {"number", "639337937"}, {"coding", "ucs2"}, {"status_report_request", true}}},
+        Vector{"pdu-status-report",
+               {{"type", "status-report"},
+                {"smsc", "+34656000311"},
+                {"number", "639337937"},
+                {"timestamp", "12/09/11,07:40:36+08"},
+                {"discharge_time", "12/09/11,07:40:36+08"},
+                {"status", 48}}},
         Vector{"create-gsm-no-smsc",
                {{"type", "submit"},
                 {"number", "+15555551234"},
@@ -334,8 +345,8 @@ INSTANTIATE_TEST_SUITE_P(
         WrongLine{"NotUtf8OnInput", {"pdu", "encode", "--to", "1", "--text", "-"}, "caf\xe9\n", "not UTF-8"},
         WrongLine{"InputTooLong", {"pdu", "encode", "--to", "1", "--text", "-"}, std::string(70000, 'a'),
                   "longer than"},
-        WrongLine{"TextLongerThanAMessageHolds", {"pdu", "encode", "--to", "1", "--text", "-"}, std::string(421, 'a'),
-                  "longer than a message holds: 421 bytes"},
+        WrongLine{"TextLongerThanAMessageHolds", {"pdu", "encode", "--to", "1", "--text", "-"},
+                  std::string(SMS::kTextCapacity, 'a'), "longer than a message holds"},
         WrongLine{"DecodeWithoutPdu", {"pdu", "decode"}, "", "takes the PDU"}),
     [](const auto& info) { return std::string(info.param.name); });
 
