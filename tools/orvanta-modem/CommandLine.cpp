@@ -2,12 +2,18 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <string_view>
 
+#include "Arguments.h"
 #include "FoundNetworks.h"
+#include "PduCommandLine.h"
+
+#include "quelder/sms/Tpdu.h"
 
 namespace Orvanta::modem {
+
+// --help gives the longest text in figures.
+static_assert(SMS::kTextCapacity - 1 == 683, "the usage text names the longest text pdu encode takes");
 
 const char* const kUsage =
     "Usage: orvanta-modem status [--json] [SECONDS]\n"
@@ -19,9 +25,12 @@ const char* const kUsage =
     "  or:  orvanta-modem select MCCMNC [--tech auto|gsm|umts] [SECONDS]\n"
     "  or:  orvanta-modem select auto [SECONDS]\n"
     "  or:  orvanta-modem tech auto|gsm|umts [SECONDS]\n"
+    "  or:  orvanta-modem pdu decode HEX [--length OCTETS]\n"
+    "  or:  orvanta-modem pdu encode --to NUMBER --text TEXT|- [PDU OPTION]... [--json]\n"
     "  or:  orvanta-modem --help|--version\n"
     "\n"
-    "The card's SIM, radio and network through Orvanta's client interface.\n"
+    "The card's SIM, radio and network through Orvanta's client interface, and the SMS\n"
+    "PDUs the card exchanges, without a card.\n"
     "\n"
     "Commands:\n"
     "  status    the device, the SIM and its PIN (with the attempts left), the radio, the\n"
@@ -44,12 +53,42 @@ const char* const kUsage =
     "  select auto    lets the card choose the network.\n"
     "  tech auto|gsm|umts\n"
     "            the technology the card may use: any, GSM (also 2g) or UMTS (also 3g).\n"
+    "  pdu decode HEX\n"
+    "            decodes a received SMS PDU (deliver, submit or status report), in hex\n"
+    "            with the service-centre address first as the card gives it, into one\n"
+    "            JSON object: type, smsc, number, text, coding, class, timestamp, pid,\n"
+    "            udh, reference, parts, part, status_report_request, and for a status\n"
+    "            report discharge_time and status. Needs no card.\n"
+    "  pdu encode\n"
+    "            encodes a message into the SMS-SUBMIT PDUs the library sends, split into\n"
+    "            concatenated segments as a long text is sent: one line per segment, the\n"
+    "            TPDU length for AT+CMGS= and the PDU in hex. The text is UTF-8, up to\n"
+    "            683 bytes; --text - reads it from standard input (one final line end is\n"
+    "            dropped). Needs no card.\n"
     "\n"
     "Options:\n"
-    "  --json    status, networks and watch write one JSON object per line instead.\n"
+    "  --json    status, networks, watch and pdu encode write one JSON object per line\n"
+    "            instead (pdu encode: one per segment).\n"
     "  --timeout SECONDS, or SECONDS\n"
     "            how long to wait for the card, and then for its answer (1 to 600;\n"
     "            default 10, for networks 120). The pin commands take only --timeout.\n"
+    "\n"
+    "PDU options:\n"
+    "  --length OCTETS\n"
+    "            pdu decode: the TPDU length the card reported with the PDU; without it,\n"
+    "            the octets after the service-centre address.\n"
+    "  --smsc NUMBER\n"
+    "            the service centre's number; without it the PDU names none.\n"
+    "  --coding gsm7|8bit|ucs2\n"
+    "            the GSM 7-bit alphabet (the default), 8-bit (code page 949) or UCS2.\n"
+    "  --class 0-3\n"
+    "            the message class; without it the message has none.\n"
+    "  --validity OCTET\n"
+    "            the relative validity period octet, 0 to 255; 175 unless given.\n"
+    "  --status-report\n"
+    "            asks for a status report.\n"
+    "  --reply-path\n"
+    "            sets the reply path.\n"
     "\n"
     "Codes: a PIN (4 to 8 digits) and a PUK (8 digits) are read from a prompt that does\n"
     "not echo when standard input is a terminal, or else one per line from standard input\n"
@@ -70,6 +109,7 @@ const char* const kUsage =
     "  8    the SIM is blocked\n"
     "  9    unknown network\n"
     "  10   the SIM waits for its PIN (pin enter first)\n"
+    "  11   a malformed PDU (pdu decode)\n"
     "  130  ended by a signal\n"
     "Each failure writes one line with its reason on standard error.\n";
 
@@ -115,13 +155,10 @@ bool takesJson(Command command)
 
 std::optional<std::chrono::seconds> secondsOf(std::string_view text)
 {
-    if (text.empty() || text.size() > 3 ||
-        !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; }))
+    const std::optional<int> seconds = text.size() <= 3 ? wholeNumberOf(text, 1, 600) : std::nullopt;
+    if (!seconds)
         return std::nullopt;
-    const int seconds = std::stoi(std::string(text));
-    if (seconds < 1 || seconds > 600)
-        return std::nullopt;
-    return std::chrono::seconds(seconds);
+    return std::chrono::seconds(*seconds);
 }
 
 // The command and its own words (pin enter, select 00101); the options are left.
@@ -181,6 +218,12 @@ std::variant<Request, Failure> commandOfWords(std::vector<std::string>& words)
 
 } // namespace
 
+bool runsWithoutCard(Command command) noexcept
+{
+    return command == Command::pduDecode || command == Command::pduEncode || command == Command::help ||
+           command == Command::version;
+}
+
 std::optional<Corvane::PsTechnology> technologyNamed(const std::string& name)
 {
     if (name == "auto")
@@ -200,29 +243,28 @@ std::variant<Request, Failure> parseCommandLine(const std::vector<std::string>& 
         return request;
     }
 
+    // The PDU commands have options of their own.
+    if (const auto pdu = std::find_if(arguments.begin(), arguments.end(),
+                                      [](const std::string& argument) { return !argument.starts_with('-'); });
+        pdu != arguments.end() && *pdu == "pdu")
+        return parsePduCommandLine(arguments);
+
     // The options first, wherever they stand; what is left are the command's words.
     bool json = false;
     std::optional<std::chrono::seconds> timeout;
     std::optional<std::string> tech;
     std::vector<std::string> words;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string_view argument = arguments[i];
-        auto valueOf = [&](std::string_view name) -> std::optional<std::string> {
-            if (argument == name && i + 1 < arguments.size())
-                return arguments[++i];
-            if (argument.starts_with(name) && argument.substr(name.size()).starts_with('='))
-                return std::string(argument.substr(name.size() + 1));
-            return std::nullopt;
-        };
+    for (ArgumentCursor cursor(arguments); !cursor.done(); cursor.advance()) {
+        const std::string_view argument = cursor.current();
         if (argument == "--json") {
             json = true;
-        } else if (argument == "--timeout" || argument.starts_with("--timeout=")) {
-            const std::optional<std::string> value = valueOf("--timeout");
+        } else if (cursor.names("--timeout")) {
+            const std::optional<std::string> value = cursor.valueOf("--timeout");
             timeout = value ? secondsOf(*value) : std::nullopt;
             if (!timeout)
                 return wrong("--timeout takes a whole number of seconds from 1 to 600");
-        } else if (argument == "--tech" || argument.starts_with("--tech=")) {
-            tech = valueOf("--tech");
+        } else if (cursor.names("--tech")) {
+            tech = cursor.valueOf("--tech");
             if (!tech)
                 return wrong("--tech takes auto, gsm or umts");
         } else if (argument.starts_with("--pin") || argument.starts_with("--puk") ||

@@ -31,6 +31,26 @@ enum class Command {
     selectNetwork,
     selectAutomatic,
     technology,
+    pduDecode,
+    pduEncode,
+};
+
+// The PDU commands' values; they need no card.
+struct PduRequest {
+    // decode: the PDU as hex text, and the TPDU length the card reported with it, when given.
+    std::string hex;
+    std::optional<int> tpduLength;
+    // encode: the message and its settings. The text comes from standard input when
+    // textFromInput is set.
+    std::string destination;
+    std::string text;
+    bool textFromInput = false;
+    std::string serviceCentre;
+    int coding = 0;                    // SMS::Coding
+    std::optional<int> messageClass;   // 0 to 3; none for a message without a class
+    int validityPeriod = 175;          // the relative validity octet the library's own sends use
+    bool statusReportRequest = false;
+    bool replyPath = false;
 };
 
 struct Request {
@@ -43,6 +63,7 @@ struct Request {
     std::optional<Corvane::PsTechnology> technology;
     // The library's initialisation mode: a full one, without the receiver.
     Corvane::InitMode initMode = Corvane::cInitModeFullAlias;
+    PduRequest pdu;
 };
 
 // The request, or the failure (usage, with the reason) for a wrong command line.
@@ -50,6 +71,9 @@ std::variant<Request, Failure> parseCommandLine(const std::vector<std::string>& 
 
 // "auto", "gsm" (or "2g"), "umts" (or "3g"), as "networkTechnology" values.
 std::optional<Corvane::PsTechnology> technologyNamed(const std::string& name);
+
+// Whether a command runs without the library: no session is started for it.
+bool runsWithoutCard(Command command) noexcept;
 
 // The text --help prints.
 extern const char* const kUsage;

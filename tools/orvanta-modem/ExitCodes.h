@@ -19,6 +19,7 @@ enum class ExitCode : int {
     simBlocked = 8,     // the SIM is blocked for good: no PUK attempts left
     unknownNetwork = 9, // the card does not see the network asked for
     pinNeeded = 10,     // the SIM waits for its PIN, which the command needs entered first
+    malformedPdu = 11,  // pdu decode: the codec refused the PDU
     interrupted = 130,  // ended by a signal (128 + SIGINT), as a shell reports it
 };
 

@@ -23,6 +23,9 @@ Outcome runCommand(const ModemContext& context)
     case Command::selectNetwork:
     case Command::selectAutomatic: return selectNetwork(context);
     case Command::technology: return selectTechnology(context);
+    // These run before any session starts (main).
+    case Command::pduDecode:
+    case Command::pduEncode:
     case Command::help:
     case Command::version: break;
     }

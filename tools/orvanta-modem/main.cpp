@@ -1,9 +1,10 @@
 // orvanta-modem: the card's SIM, radio and network from a terminal, through Orvanta's
-// client interface (see --help).
+// client interface, and the SMS PDUs it exchanges (see --help).
 
 #include "ClientSession.h"
 #include "CommandLine.h"
 #include "ModemCommands.h"
+#include "PduCommands.h"
 #include "SecretInput.h"
 #include "StopSignals.h"
 
@@ -32,6 +33,8 @@ int main(int argc, char** argv)
         std::fputs(request.command == Command::help ? kUsage : "orvanta-modem " ORVANTA_VERSION "\n", stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
+    if (runsWithoutCard(request.command))
+        return finish(runPduCommand(request, stdin, stdout));
 
     Orvanta::client::StopSignals stop;
     SecretReader secrets;
