@@ -200,6 +200,20 @@ INSTANTIATE_TEST_SUITE_P(
                   {"AT+CSCS?", answerOf({"+CSCS: \"IRA\""})}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(Phonebook, ControlCommandListsAndEmptiesIt)
+{
+    CardSession card(openSim());
+    ASSERT_EQ(card.send("AT+CSCS=\"UCS2\";+CPBW=3,\"+4930\",145,\"0416\"\r"), kOk);
+    EXPECT_EQ(card.reply("phonebook"), "OK used=3 capacity=100 | index=1 number=+15550001234 type=145 "
+                                       "name=\"Help desk\" | index=2 number=5550100 type=129 name=\"Voicemail\" | "
+                                       "index=3 number=+4930 type=145 name=\"\u0416\"");
+    card.control("phonebook clear");
+    EXPECT_EQ(card.reply("phonebook"), "OK used=0 capacity=100");
+    EXPECT_EQ(card.reply("phonebook all"), "unparsed: phonebook: wants nothing, or clear");
+    card.control("sim-reset");
+    EXPECT_EQ(card.reply("phonebook").rfind("OK used=2 ", 0), 0u);
+}
+
 TEST(Phonebook, FullAtTheHundredthEntry)
 {
     CardSession card(openSim());
