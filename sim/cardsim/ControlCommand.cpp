@@ -375,13 +375,23 @@ bool parseSms(const Words& words, ControlCommand& command, std::string& problem)
     return problem.empty();
 }
 
+bool parsePhonebook(const Words& words, ControlCommand& command, std::string& problem)
+{
+    if (words.words.size() == 1 || (words.words.size() == 2 && words.words[1] == "clear")) {
+        command.on = words.words.size() == 2;
+        return true;
+    }
+    problem = "wants nothing, or clear";
+    return false;
+}
+
 struct VerbRow {
     ControlVerb verb;
     Verb value;
     Parser parse;
 };
 
-const std::array<VerbRow, 36> kVerbs{{
+const std::array<VerbRow, 37> kVerbs{{
     {{"status", "", "one line with the card's state and its ports"}, Verb::status, noArguments},
     {{"unplug", "", "pull the card: its ports close (hosts reading them see the card go) and its description "
                     "leaves the device tree"},
@@ -457,6 +467,8 @@ const std::array<VerbRow, 36> kVerbs{{
       "store holds (one line, entries after '|'), fill or clear the store, set its capacity, make the next "
       "sends (TIMES, or all until off) fail with +CMS ERROR CODE"},
      Verb::sms, parseSms},
+    {{"phonebook", "[clear]", "the SIM's phonebook on one line (entries after '|'), or empty it"}, Verb::phonebook,
+     parsePhonebook},
     {{"stop", "", "unplug and end the program"}, Verb::stop, noArguments},
     {{"help", "", "list the commands"}, Verb::help, noArguments},
 }};

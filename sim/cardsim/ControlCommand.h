@@ -24,12 +24,12 @@ struct ControlCommand {
         temperature, antenna, scanDelay, imsi,
         // The SIM.
         sim, simRemove, simInsert, simReset,
-        // The SIM's messages.
-        sms,
+        // The SIM's messages and phonebook.
+        sms, phonebook,
     };
 
     Verb verb = Verb::help;
-    bool on = false;               // gps; radio-switch on; antenna out; operators clear
+    bool on = false;               // gps; radio-switch on; antenna out; operators clear; phonebook clear
     std::string commandKey;        // fail, heal ("" for every command): "AT_TGPS="
     FinalResult answer;            // fail
     std::optional<int> times;      // fail: how often; always when empty

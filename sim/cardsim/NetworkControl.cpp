@@ -26,7 +26,8 @@ bool isNetworkVerb(ControlCommand::Verb verb)
     case Verb::simRemove:
     case Verb::simInsert:
     case Verb::simReset:
-    case Verb::sms: return true;
+    case Verb::sms:
+    case Verb::phonebook: return true;
     default: return false;
     }
 }
@@ -93,6 +94,11 @@ std::string executeNetworkCommand(const ControlCommand& command, CardState& stat
         state.phonebook().reset();
         break;
     case Verb::sms: return executeSmsOrder(command.sms, state);
+    case Verb::phonebook:
+        if (!command.on)
+            return phonebookText(state.phonebook());
+        state.phonebook().clear();
+        break;
     default: return "ERROR not a network command";
     }
     return "OK";

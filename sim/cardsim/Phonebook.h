@@ -32,6 +32,7 @@ public:
     // none when the phonebook is full.
     std::optional<int> write(PhonebookEntry entry);
     bool remove(int index) { return entries_.erase(index) > 0; }
+    void clear() { entries_.clear(); }
     // The entries a fresh SIM holds.
     void reset();
 

@@ -1,15 +1,13 @@
 #include "sim/cardsim/SmsControl.h"
 
+#include "sim/cardsim/SmsText.h"
+
 #include <cctype>
 #include <cstdio>
 
 namespace Cardsim {
-namespace {
 
-using Action = SmsOrder::Action;
-
-// A text in double quotes on one line: quotes, backslashes and control characters escaped.
-std::string quotedText(std::string_view text)
+std::string quotedForReply(std::string_view text)
 {
     std::string out = "\"";
     for (const char c : text) {
@@ -31,6 +29,10 @@ std::string quotedText(std::string_view text)
     return out + "\"";
 }
 
+namespace {
+
+using Action = SmsOrder::Action;
+
 std::string_view typeName(PduContent::Type type)
 {
     switch (type) {
@@ -46,7 +48,7 @@ std::string pduSummary(const PduText& pdu)
 {
     const DecodedPdu decoded = decodePdu(pdu.hex, pdu.tpduLength);
     if (!decoded.content)
-        return "undecodable=" + quotedText(decoded.problem) + " pdu=" + pdu.hex;
+        return "undecodable=" + quotedForReply(decoded.problem) + " pdu=" + pdu.hex;
     const PduContent& content = *decoded.content;
     std::string text = "type=" + std::string(typeName(content.type)) + " number=" + content.number;
     if (content.type == PduContent::Type::statusReport) {
@@ -58,7 +60,7 @@ std::string pduSummary(const PduText& pdu)
         if (content.part)
             text += " part=" + std::to_string(content.part->sequence) + "/" + std::to_string(content.part->total) +
                     " ref=" + std::to_string(content.part->reference);
-        text += " text=" + quotedText(content.text);
+        text += " text=" + quotedForReply(content.text);
     }
     return text + " pdu=" + pdu.hex;
 }
@@ -122,6 +124,15 @@ std::string executeSmsOrder(const SmsOrder& order, CardState& state)
     case Action::healSend: messaging.failSends(std::nullopt); break;
     }
     return "OK";
+}
+
+std::string phonebookText(const Phonebook& phonebook)
+{
+    std::string text = "OK used=" + std::to_string(phonebook.used()) + " capacity=" + std::to_string(Phonebook::kCapacity);
+    for (const PhonebookEntry* entry : phonebook.range(1, Phonebook::kCapacity))
+        text += " | index=" + std::to_string(entry->index) + " number=" + entry->number +
+                " type=" + std::to_string(entry->type) + " name=" + quotedForReply(utf8Of(textOfUtf16(entry->name)));
+    return text;
 }
 
 std::string smsStatus(const CardState& state)

@@ -200,6 +200,20 @@ INSTANTIATE_TEST_SUITE_P(
                   {"AT+CSCS?", answerOf({"+CSCS: \"IRA\""})}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(Phonebook, ControlCommandListsAndEmptiesIt)
+{
+    CardSession card(openSim());
+    ASSERT_EQ(card.send("AT+CSCS=\"UCS2\";+CPBW=3,\"+4930\",145,\"0416\"\r"), kOk);
+    EXPECT_EQ(card.reply("phonebook"), "OK used=3 capacity=100 | index=1 number=+15550001234 type=145 "
+                                       "name=\"Help desk\" | index=2 number=5550100 type=129 name=\"Voicemail\" | "
+                                       "index=3 number=+4930 type=145 name=\"\u0416\"");
+    card.control("phonebook clear");
+    EXPECT_EQ(card.reply("phonebook"), "OK used=0 capacity=100");
+    EXPECT_EQ(card.reply("phonebook all"), "unparsed: phonebook: wants nothing, or clear");
+    card.control("sim-reset");
+    EXPECT_EQ(card.reply("phonebook").rfind("OK used=2 ", 0), 0u);
+}
+
 TEST(Phonebook, FullAtTheHundredthEntry)
 {
     CardSession card(openSim());
@@ -435,6 +449,38 @@ INSTANTIATE_TEST_SUITE_P(
         RoutingCase{"LongTextAnnouncedPerPart", "AT+CNMI=2,1,0,1;+CMGF=0", "sms deliver +15551234 " + kLong,
                     {"+CMTI: \"SM\",4", "+CMTI: \"SM\",5"}, 5}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MessageRouting, OnlyThePortsThatAskedHearOfNewMessages)
+{
+    CardFacts facts = factsFor(*findProfile("gps"), "RX0001");
+    const Dialect dialect = Dialect::forCard(false);
+    FaultRules faults;
+    ManualAlarms alarms;
+    CardState state(alarms.maker(), openSim());
+    AtSession asked(dialect, facts, nullptr, faults, &state, alarms.maker());
+    AtSession other(dialect, facts, nullptr, faults, &state, alarms.maker());
+    std::string askedOut;
+    std::string otherOut;
+    state.onEvent([&](CardEvent event) {
+        std::vector<Emission> out;
+        asked.report(event, out);
+        askedOut += testing::wire(out);
+        out.clear();
+        other.report(event, out);
+        otherOut += testing::wire(out);
+    });
+    auto feed = [](AtSession& session, std::string_view bytes) {
+        std::vector<Emission> out;
+        session.feed({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, out);
+        return testing::wire(out);
+    };
+    feed(asked, "ATE0;+CNMI=2,1,0\r");
+    feed(other, "ATE0\r");
+    ASSERT_EQ(executeNetworkCommand(*parseControlLine("sms deliver +15551234 hello").command, state, facts),
+              "OK delivered");
+    EXPECT_EQ(askedOut, answerOf({}, "+CMTI: \"SM\",4"));
+    EXPECT_EQ(otherOut, "");
+}
 
 TEST(MessageRouting, StoredPartsReadBackAsTheText)
 {
