@@ -17,6 +17,8 @@ namespace {
 void checkLines(const std::vector<Cardsim::Emission>& out, std::size_t& echoed)
 {
     for (const Cardsim::Emission& emission : out) {
+        if (emission.kind == Cardsim::Emission::Kind::prompt)
+            continue;
         if (emission.kind == Cardsim::Emission::Kind::echo) {
             echoed += emission.text.size();
             continue;

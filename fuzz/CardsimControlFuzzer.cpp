@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes, line by line, to the parser of the virtual card's control
 // socket, which takes commands from any program of the user, and applies what it accepts
 // as the card would: forced answers to fault rules, network commands to a card state
-// whose alarms ring after each command.
+// whose alarms ring after each command, the "sms" commands to its message store.
 
 #include "sim/cardsim/CardState.h"
 #include "sim/cardsim/ControlCommand.h"
@@ -55,6 +55,14 @@ void checkNetworkCommand(const Cardsim::ControlCommand& command)
         if (command.value < 0 || (command.value > 31 && command.value != 99))
             __builtin_trap();
         break;
+    case Verb::sms:
+        // A sender and a text end up in PDUs; the PDU given must be hex.
+        if (!printable(command.sms.number) || !printable(command.sms.text))
+            __builtin_trap();
+        if (command.sms.action == Cardsim::SmsOrder::Action::deliverPdu &&
+            command.sms.text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+            __builtin_trap();
+        break;
     default: break;
     }
 }
@@ -86,6 +94,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::string reply = Cardsim::executeNetworkCommand(command, state, facts);
             // "OK", "OK" with what was asked for ("sim" shows the SIM), or "ERROR" and why.
             if (reply != "OK" && reply.rfind("OK ", 0) != 0 && reply.rfind("ERROR ", 0) != 0)
+                __builtin_trap();
+            // One line, whatever a listing ("sms store", "sms sent") holds.
+            if (reply.find_first_of("\r\n") != std::string::npos)
                 __builtin_trap();
             alarms.advance(std::chrono::seconds(2));
             continue;

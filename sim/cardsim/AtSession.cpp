@@ -11,6 +11,8 @@ constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
 constexpr char kBackspace = '\b';
 constexpr char kDelete = 0x7f;
+constexpr char kCtrlZ = 0x1a;
+constexpr char kEscape = 0x1b;
 
 void echo(char c, std::vector<Emission>& out)
 {
@@ -51,6 +53,10 @@ void AtSession::feed(std::span<const std::uint8_t> bytes, std::vector<Emission>&
             return;
         }
         const char c = static_cast<char>(bytes[i]);
+        if (prompting()) {
+            promptInput(c, out);
+            continue;
+        }
         if (c == kLineFeed)
             continue;
         // The echo follows the setting in force when the byte came, so the echo of
@@ -68,6 +74,36 @@ void AtSession::feed(std::span<const std::uint8_t> bytes, std::vector<Emission>&
             overlong_ = true;
         }
     }
+}
+
+void AtSession::promptInput(char c, std::vector<Emission>& out)
+{
+    if (c == kCtrlZ || c == kEscape) {
+        Prompting prompting = std::move(*prompting_);
+        prompting_.reset();
+        std::vector<std::string> lines;
+        FinalResult result = FinalResult::ok();
+        if (c == kCtrlZ) {
+            CommandContext context = contextFor(lines);
+            inCommand_ = true;
+            result = prompting.overlong ? FinalResult::cms(kCmsInvalidPduParameter)
+                                        : prompting.prompt.finish(context, prompting.prompt.arguments, prompting.text);
+            inCommand_ = false;
+        } else {
+            prompting.rest.clear(); // a cancelled command ends its line
+        }
+        proceed(prompting.rest, result, lines, out);
+        return;
+    }
+    // A host may break a long text into lines; they are not part of it.
+    if (c == kCarriageReturn || c == kLineFeed)
+        return;
+    if (settings_.echo)
+        echo(c, out);
+    if (prompting_->text.size() < kMaxPromptText)
+        prompting_->text += c;
+    else
+        prompting_->overlong = true;
 }
 
 void AtSession::endOfLine(std::vector<Emission>& out)
@@ -95,6 +131,11 @@ void AtSession::proceed(std::span<const AtCommand> commands, FinalResult result,
         inCommand_ = false;
     }
     emitLines(lines, out);
+    if (context.prompt && !result.failed()) {
+        prompting_ = Prompting{std::move(*context.prompt), {commands.begin(), commands.end()}, {}, false};
+        out.push_back({Emission::Kind::prompt, std::string(kPrompt)});
+        return; // the reports raised so far wait for the final result
+    }
     if (context.deferral && !result.failed()) {
         assert(alarm_ && "a deferred answer in a session without alarms");
         deferred_ = Deferred{context.deferral->finish, {commands.begin(), commands.end()}};
@@ -131,7 +172,7 @@ void AtSession::finishDeferred()
 void AtSession::report(CardEvent event, std::vector<Emission>& out)
 {
     const ReportContext context{settings_, facts_, receiver_, card_};
-    std::vector<Emission>& into = inCommand_ ? heldReports_ : out;
+    std::vector<Emission>& into = inCommand_ || prompting() ? heldReports_ : out;
     for (std::string& line : dialect_.unsolicited(event, context))
         into.push_back({Emission::Kind::line, std::move(line)});
 }
@@ -141,6 +182,8 @@ void AtSession::dropPartialLine()
     line_.clear();
     overlong_ = false;
     held_.clear();
+    prompting_.reset();
+    heldReports_.clear();
 }
 
 } // namespace Cardsim

@@ -7,6 +7,10 @@
 // Line feeds are not echoed: a host ends its commands with CR LF and expects the echo of
 // the command followed by CR alone, so an echoed LF would turn up in front of the answer.
 //
+// A command that takes a text after a prompt (a message's PDU) writes "> " and reads what
+// comes up to Ctrl-Z, which ends it, or ESC, which cancels the command; the reports raised
+// meanwhile wait for its final result.
+//
 // A command whose answer comes later (a network scan) keeps the port busy: the lines it
 // has written so far go out at once, its final result and the rest of the command line
 // when its alarm rings, through the late output. What the host sends meanwhile is held
@@ -25,7 +29,8 @@
 namespace Cardsim {
 
 struct Emission {
-    enum class Kind { echo, line };
+    // Echo bytes and the prompt go out as they are, lines framed.
+    enum class Kind { echo, line, prompt };
     Kind kind;
     std::string text;
 
@@ -38,6 +43,9 @@ public:
     static constexpr std::size_t kMaxCommandLine = 1024;
     // What the port holds while busy; more is dropped.
     static constexpr std::size_t kMaxHeldInput = 4 * kMaxCommandLine;
+    // The longest text after a prompt; a longer one is refused when it ends.
+    static constexpr std::size_t kMaxPromptText = kMaxCommandLine;
+    static constexpr std::string_view kPrompt = "\r\n> ";
 
     using LateOutput = std::function<void(const std::vector<Emission>& emissions)>;
 
@@ -60,6 +68,8 @@ public:
     const SessionSettings& settings() const { return settings_; }
     // A deferred answer is on its way.
     bool busy() const { return deferred_.has_value(); }
+    // A prompt waits for its text.
+    bool prompting() const { return prompting_.has_value(); }
 
 private:
     struct Deferred {
@@ -67,7 +77,16 @@ private:
         std::vector<AtCommand> rest; // of the command line, carried out after it
     };
 
+    struct Prompting {
+        Prompt prompt;
+        std::vector<AtCommand> rest;
+        std::string text;
+        bool overlong = false;
+    };
+
     void endOfLine(std::vector<Emission>& out);
+    // One byte of a prompt's text.
+    void promptInput(char c, std::vector<Emission>& out);
     // Carries out `commands` and answers with the final result, unless one defers.
     void proceed(std::span<const AtCommand> commands, FinalResult result, std::vector<std::string>& lines,
                  std::vector<Emission>& out);
@@ -83,6 +102,7 @@ private:
     std::string line_;
     bool overlong_ = false;
     std::optional<Deferred> deferred_;
+    std::optional<Prompting> prompting_;
     bool inCommand_ = false;
     std::vector<Emission> heldReports_; // raised by the command being carried out
     std::string held_;

@@ -26,6 +26,7 @@ enum class CardEvent {
     simStateChanged,
     // Services.
     ussdReceived,
+    messageArrived, // a new message or status report: Messaging::indication says which
     ringing,
     outgoingCallConnected,
     callEnded, // by the other side or the network

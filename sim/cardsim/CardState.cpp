@@ -9,6 +9,7 @@ CardState::CardState(const AlarmMaker& alarms, SimSetup sim)
       call_(alarms, [this](CardEvent event) { forward(event); }),
       ussd_(alarms, [this](CardEvent event) { forward(event); }),
       sim_(std::move(sim), [this](CardEvent event) { forward(event); }),
+      messaging_([this](CardEvent event) { forward(event); }),
       network_(alarms, [this](CardEvent event) { forward(event); })
 {
     network_.setSimReady(sim_.ready());
@@ -34,6 +35,7 @@ void CardState::powerOn()
     call_.hangUp();
     ussd_.cancel();
     sim_.powerOn();
+    messaging_.powerOn();
     network_.powerOn();
 }
 

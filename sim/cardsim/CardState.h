@@ -5,7 +5,9 @@
 // network registers only while the SIM is ready.
 
 #include "sim/cardsim/CardHardware.h"
+#include "sim/cardsim/Messaging.h"
 #include "sim/cardsim/Network.h"
+#include "sim/cardsim/Phonebook.h"
 #include "sim/cardsim/Sim.h"
 #include "sim/cardsim/UssdService.h"
 #include "sim/cardsim/VoiceCall.h"
@@ -28,11 +30,15 @@ public:
     const VoiceCall& call() const { return call_; }
     UssdService& ussd() { return ussd_; }
     const UssdService& ussd() const { return ussd_; }
+    Messaging& messaging() { return messaging_; }
+    const Messaging& messaging() const { return messaging_; }
+    Phonebook& phonebook() { return phonebook_; }
+    const Phonebook& phonebook() const { return phonebook_; }
     CardHardware& hardware() { return hardware_; }
     const CardHardware& hardware() const { return hardware_; }
 
-    // The card was plugged in: the SIM started again, the radio as AT_TAIR chose on the
-    // automatic selection, no call and no USSD session.
+    // The card was plugged in: the SIM started again (its messages and phonebook kept), the
+    // radio as AT_TAIR chose on the automatic selection, no call and no USSD session.
     void powerOn();
 
 private:
@@ -43,6 +49,8 @@ private:
     VoiceCall call_;
     UssdService ussd_;
     Sim sim_;
+    Messaging messaging_;
+    Phonebook phonebook_;
     Network network_; // last: its first events may end the call
 };
 

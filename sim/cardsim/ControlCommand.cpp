@@ -364,13 +364,34 @@ bool parseImsi(const Words& words, ControlCommand& command, std::string& problem
     return true;
 }
 
+bool parseSms(const Words& words, ControlCommand& command, std::string& problem)
+{
+    const auto all = quotedWords(words.restFrom(1));
+    if (!all) {
+        problem = "a quote is not closed";
+        return false;
+    }
+    problem = parseSmsOrder(*all, command.sms);
+    return problem.empty();
+}
+
+bool parsePhonebook(const Words& words, ControlCommand& command, std::string& problem)
+{
+    if (words.words.size() == 1 || (words.words.size() == 2 && words.words[1] == "clear")) {
+        command.on = words.words.size() == 2;
+        return true;
+    }
+    problem = "wants nothing, or clear";
+    return false;
+}
+
 struct VerbRow {
     ControlVerb verb;
     Verb value;
     Parser parse;
 };
 
-const std::array<VerbRow, 35> kVerbs{{
+const std::array<VerbRow, 37> kVerbs{{
     {{"status", "", "one line with the card's state and its ports"}, Verb::status, noArguments},
     {{"unplug", "", "pull the card: its ports close (hosts reading them see the card go) and its description "
                     "leaves the device tree"},
@@ -440,6 +461,14 @@ const std::array<VerbRow, 35> kVerbs{{
     {{"sim-reset", "", "a fresh SIM in the slot: the codes and lock the card started with, 3 PIN and 10 PUK "
                        "attempts"},
      Verb::simReset, noArguments},
+    {{"sms", kSmsOrderArguments,
+      "the SIM's messages: deliver a message from the network (stored and announced, or handed over as "
+      "AT+CNMI says; class 0 is handed over), deliver one PDU as it is, list what the host sent or what the "
+      "store holds (one line, entries after '|'), fill or clear the store, set its capacity, make the next "
+      "sends (TIMES, or all until off) fail with +CMS ERROR CODE"},
+     Verb::sms, parseSms},
+    {{"phonebook", "[clear]", "the SIM's phonebook on one line (entries after '|'), or empty it"}, Verb::phonebook,
+     parsePhonebook},
     {{"stop", "", "unplug and end the program"}, Verb::stop, noArguments},
     {{"help", "", "list the commands"}, Verb::help, noArguments},
 }};

@@ -5,6 +5,7 @@
 #include "sim/cardsim/FinalResult.h"
 #include "sim/cardsim/NetworkTypes.h"
 #include "sim/cardsim/Profile.h"
+#include "sim/cardsim/SmsOrder.h"
 
 #include <chrono>
 #include <optional>
@@ -23,10 +24,12 @@ struct ControlCommand {
         temperature, antenna, scanDelay, imsi,
         // The SIM.
         sim, simRemove, simInsert, simReset,
+        // The SIM's messages and phonebook.
+        sms, phonebook,
     };
 
     Verb verb = Verb::help;
-    bool on = false;               // gps; radio-switch on; antenna out; operators clear
+    bool on = false;               // gps; radio-switch on; antenna out; operators clear; phonebook clear
     std::string commandKey;        // fail, heal ("" for every command): "AT_TGPS="
     FinalResult answer;            // fail
     std::optional<int> times;      // fail: how often; always when empty
@@ -40,6 +43,7 @@ struct ControlCommand {
     Technology technology = Technology::hsdpa; // tech
     CellLocation cell;             // cell
     std::chrono::milliseconds delay{0}; // scan-delay
+    SmsOrder sms;                  // sms
 };
 
 struct ControlVerb {

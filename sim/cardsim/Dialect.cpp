@@ -192,12 +192,15 @@ bool isImsi(std::string_view text)
 Dialect Dialect::forCard(bool withReceiver)
 {
     std::vector<CommandRow> rows(std::begin(kCommonRows), std::end(kCommonRows));
-    for (const std::span<const CommandRow> more : {simCommandRows(), networkCommandRows()})
+    for (const std::span<const CommandRow> more :
+         {simCommandRows(), smsCommandRows(), phonebookCommandRows(), networkCommandRows()})
         rows.insert(rows.end(), more.begin(), more.end());
     if (withReceiver)
         rows.insert(rows.end(), std::begin(kReceiverRows), std::end(kReceiverRows));
-    const std::span<const UnsolicitedRow> reports = networkUnsolicitedRows();
-    return Dialect(std::move(rows), std::vector<UnsolicitedRow>(reports.begin(), reports.end()));
+    std::vector<UnsolicitedRow> reports;
+    for (const std::span<const UnsolicitedRow> more : {networkUnsolicitedRows(), smsUnsolicitedRows()})
+        reports.insert(reports.end(), more.begin(), more.end());
+    return Dialect(std::move(rows), std::move(reports));
 }
 
 const CommandRow* Dialect::find(std::string_view key) const
@@ -236,7 +239,7 @@ FinalResult Dialect::run(std::span<const AtCommand>& commands, CommandContext& c
             return FinalResult::error();
         context.key = command.key;
         const FinalResult result = row->handler(context, command.arguments);
-        if (result.failed() || context.deferral)
+        if (result.failed() || context.deferral || context.prompt)
             return result;
     }
     return FinalResult::ok();

@@ -58,6 +58,7 @@ struct SessionSettings {
     int circuitReporting = 0; // AT+CREG=<n>: 1 the state, 2 with the cell
     int packetReporting = 0;  // AT+CGREG=<n>
     int operatorFormat = 0;   // AT+COPS=3,<format>: 0 long, 1 short, 2 numeric
+    std::string characterSet = "IRA"; // AT+CSCS: "IRA", "GSM" or "UCS2"
 };
 
 struct CommandContext;
@@ -70,6 +71,14 @@ struct Deferral {
     Handler finish;
 };
 
+// A command that reads a text after the "> " prompt (a PDU ended by Ctrl-Z): `finish`
+// gets the command's arguments and the text, and answers as a handler does.
+using TextHandler = FinalResult (*)(CommandContext& context, std::string_view arguments, std::string_view text);
+struct Prompt {
+    TextHandler finish;
+    std::string arguments;
+};
+
 struct CommandContext {
     SessionSettings& session;
     const CardFacts& facts;
@@ -78,6 +87,7 @@ struct CommandContext {
     std::vector<std::string>& lines; // information lines of the answer, in order
     std::string_view key = {};       // of the command being carried out
     std::optional<Deferral> deferral = {}; // set by a handler whose answer comes later
+    std::optional<Prompt> prompt = {};     // set by a handler that reads a text first
 };
 
 struct CommandRow {
@@ -103,6 +113,11 @@ struct UnsolicitedRow {
 // The rows of the card's SIM: its codes and what it stores.
 std::span<const CommandRow> simCommandRows();
 
+// The rows of the card's message service and phonebook.
+std::span<const CommandRow> smsCommandRows();
+std::span<const UnsolicitedRow> smsUnsolicitedRows();
+std::span<const CommandRow> phonebookCommandRows();
+
 // The rows of the card's network side, its calls, USSD and hardware.
 std::span<const CommandRow> networkCommandRows();
 std::span<const UnsolicitedRow> networkUnsolicitedRows();
@@ -119,7 +134,8 @@ public:
     const CommandRow* find(std::string_view key) const;
     std::vector<std::string_view> keys() const;
     // Carries out the commands of one line in order and stops at the first that fails,
-    // as a modem does, or at one that defers its answer (context.deferral): `commands`
+    // as a modem does, or at one that defers its answer (context.deferral) or prompts for
+    // a text (context.prompt): `commands`
     // is left holding the commands not yet carried out. A rule in `faults` answers for
     // its command instead of the row.
     FinalResult run(std::span<const AtCommand>& commands, CommandContext& context, FaultRules& faults) const;

@@ -9,6 +9,7 @@ std::string resultText(const FinalResult& result, int errorReporting)
     case FinalResult::Kind::error: return "ERROR";
     case FinalResult::Kind::cmeError:
         return errorReporting == kCmeeNumeric ? "+CME ERROR: " + std::to_string(result.code) : "ERROR";
+    case FinalResult::Kind::cmsError: return "+CMS ERROR: " + std::to_string(result.code);
     }
     return "ERROR";
 }

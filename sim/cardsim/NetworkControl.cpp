@@ -1,5 +1,7 @@
 #include "sim/cardsim/NetworkControl.h"
 
+#include "sim/cardsim/SmsControl.h"
+
 namespace Cardsim {
 
 bool isNetworkVerb(ControlCommand::Verb verb)
@@ -23,7 +25,9 @@ bool isNetworkVerb(ControlCommand::Verb verb)
     case Verb::sim:
     case Verb::simRemove:
     case Verb::simInsert:
-    case Verb::simReset: return true;
+    case Verb::simReset:
+    case Verb::sms:
+    case Verb::phonebook: return true;
     default: return false;
     }
 }
@@ -84,7 +88,17 @@ std::string executeNetworkCommand(const ControlCommand& command, CardState& stat
         if (!state.sim().insert())
             return "ERROR a SIM is in the card already";
         break;
-    case Verb::simReset: state.sim().reset(); break;
+    case Verb::simReset:
+        state.sim().reset();
+        state.messaging().reset();
+        state.phonebook().reset();
+        break;
+    case Verb::sms: return executeSmsOrder(command.sms, state);
+    case Verb::phonebook:
+        if (!command.on)
+            return phonebookText(state.phonebook());
+        state.phonebook().clear();
+        break;
     default: return "ERROR not a network command";
     }
     return "OK";

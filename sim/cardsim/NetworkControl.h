@@ -1,6 +1,6 @@
 #pragma once
 // The control commands that set the network the card meets, its calls, its hardware and
-// its SIM, and the part of the status line that tells them.
+// its SIM with its messages, and the part of the status line that tells them.
 
 #include "sim/cardsim/CardState.h"
 #include "sim/cardsim/ControlCommand.h"

@@ -66,7 +66,7 @@ bool keepNetworkCommand(Options& options, const std::string& line, std::string& 
     return true;
 }
 
-const std::array<Row, 28> kRows{{
+const std::array<Row, 29> kRows{{
     {{"--profile", "NAME", "the card to play (see Profiles below); default gps"},
      [](Options& o, std::string_view v, std::string& problem) {
          if (findProfile(v) == nullptr) {
@@ -201,6 +201,10 @@ const std::array<Row, 28> kRows{{
     {{"--scan-delay", "MS", "how long AT+COPS=? takes to answer, in milliseconds; default 3000"},
      [](Options& o, std::string_view v, std::string& problem) {
          return keepNetworkCommand(o, "scan-delay " + std::string(v), problem);
+     }},
+    {{"--sms-capacity", "N", "how many messages the SIM's store holds, 1 to 255; default 20 (3 of them used)"},
+     [](Options& o, std::string_view v, std::string& problem) {
+         return keepNetworkCommand(o, "sms capacity " + std::string(v), problem);
      }},
     {{"--verbose", "", "log the AT dialogue, the control commands and plugging to standard error"},
      [](Options& o, std::string_view, std::string&) { return o.verbose = true; }},

@@ -35,6 +35,18 @@ FinalResult answer(CommandContext& context, std::string line);
 // ("ATE7") only ERROR.
 inline FinalResult badParameter() { return FinalResult::cme(kCmeIncorrectParameters); }
 
+// Whether what the SIM stores may be read now: OK, or the "+CME ERROR" that says why.
+FinalResult simAccessResult(CommandContext& context);
+
+// Information the SIM stores is read only from a ready SIM.
+template <FinalResult (*read)(CommandContext&, std::string_view)>
+FinalResult fromReadySim(CommandContext& context, std::string_view arguments)
+{
+    if (const FinalResult access = simAccessResult(context); access.failed())
+        return access;
+    return read(context, arguments);
+}
+
 // "\"text\"".
 std::string inQuotes(std::string_view text);
 

@@ -48,15 +48,6 @@ bool isSimFacility(const std::vector<AtArgument>& arguments)
     return !arguments.empty() && arguments[0].quoted && (arguments[0].text == "SC" || arguments[0].text == "sc");
 }
 
-// Information the SIM stores is read only from a ready SIM.
-template <FinalResult (*read)(CommandContext&, std::string_view)>
-FinalResult fromReadySim(CommandContext& context, std::string_view arguments)
-{
-    if (const SimOutcome why = simOf(context).access(); why != SimOutcome::done)
-        return simResult(why);
-    return read(context, arguments);
-}
-
 // PIN state -------------------------------------------------------------------------------
 
 // +CPIN: READY | SIM PIN | SIM PUK; a blocked SIM still asks for its PUK, which it no
@@ -155,7 +146,9 @@ FinalResult ownNumber(CommandContext& context, std::string_view)
 
 FinalResult messageStorage(CommandContext& context, std::string_view)
 {
-    return answer(context, "+CPMS: \"SM\",3,20,\"SM\",3,20,\"SM\",3,20");
+    const MessageStore& store = context.card->messaging().store();
+    const std::string figures = "\"SM\"," + std::to_string(store.used()) + "," + std::to_string(store.capacity());
+    return answer(context, "+CPMS: " + figures + "," + figures + "," + figures);
 }
 
 // Only the read of EF_ICCID ("AT+CRSM=176,12258,0,0,10") is known; its digits go in
@@ -201,5 +194,7 @@ const std::array kSimCommandRows{
 } // namespace
 
 std::span<const CommandRow> simCommandRows() { return kSimCommandRows; }
+
+FinalResult simAccessResult(CommandContext& context) { return simResult(simOf(context).access()); }
 
 } // namespace Cardsim

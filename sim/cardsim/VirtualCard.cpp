@@ -1,6 +1,7 @@
 #include "sim/cardsim/VirtualCard.h"
 
 #include "sim/cardsim/NetworkControl.h"
+#include "sim/cardsim/SmsControl.h"
 
 #include "platform/SimDeviceTree.h"
 #include "platform/SystemError.h"
@@ -198,7 +199,7 @@ void VirtualCard::onLateOutput(PluggedPort& plugged, const std::vector<Emission>
 void VirtualCard::send(PluggedPort& plugged, const std::vector<Emission>& emissions)
 {
     for (const Emission& emission : emissions) {
-        if (emission.kind == Emission::Kind::echo) {
+        if (emission.kind != Emission::Kind::line) {
             plugged.port->send(emission.text);
             continue;
         }
@@ -290,6 +291,7 @@ std::string VirtualCard::status() const
     text += facts_.voice ? " voice=yes" : " voice=no";
     text += " faults=" + std::to_string(faults_.size()) + " garble=" + std::to_string(garbler_.pending());
     text += networkStatus(state_, facts_);
+    text += smsStatus(state_);
     for (const auto& plugged : ports_) {
         text += " " + std::string(roleName(plugged->port->role())) + "=" + plugged->port->terminal().path();
         text += "(openers=" + std::to_string(plugged->port->openers()) +

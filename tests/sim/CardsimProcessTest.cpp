@@ -321,5 +321,22 @@ TEST(CardProcess, NoSimOptionStartsWithAnEmptySlot)
     EXPECT_TRUE(app.answered("_TERCN: 3,10,3,10"));
 }
 
+TEST(CardProcess, MessagesComeAndGoThroughTheStoreAndTheControlSocket)
+{
+    CardsimProcess card;
+    ASSERT_TRUE(card.start({"--profile", "no-gps", "--sms-capacity", "5"}));
+    HostSerialPort app;
+    ASSERT_TRUE(app.open(card.portOf("Application Interface")));
+    ASSERT_TRUE(app.command("ATE0;+CMEE=1;+CNMI=2,1,0;+CMGF=0", "OK"));
+    EXPECT_NE(card.control("status").find(" sms=3/5"), std::string::npos);
+    EXPECT_EQ(card.control("sms deliver +15551234 \"See you at 8\""), "OK delivered");
+    EXPECT_TRUE(app.lines.waitForLine([](const std::string& line) { return line == "+CMTI: \"SM\",4"; }));
+    // A host that does not wait for the prompt: the PDU follows the command at once.
+    const std::string pdu = "0011000B915155661632F40000001954747A0E4ACF41F27298CDCE83C6EF371B0481402010";
+    ASSERT_TRUE(app.command("AT+CMGS=36\r" + pdu + "\x1A", "OK"));
+    EXPECT_TRUE(app.answered("+CMGS: 0"));
+    EXPECT_EQ(card.control("sms sent").rfind("OK sent=1 | mr=0 type=submit number=+15556661234 coding=gsm7", 0), 0u);
+}
+
 } // namespace
 } // namespace Cardsim

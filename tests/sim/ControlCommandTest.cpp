@@ -291,7 +291,8 @@ TEST(Help, NamesEveryOptionProfileAndControlCommand)
         }
         return false;
     };
-    for (const std::span<const CommandRow> rows : {simCommandRows(), networkCommandRows()})
+    for (const std::span<const CommandRow> rows :
+         {simCommandRows(), smsCommandRows(), phonebookCommandRows(), networkCommandRows()})
         for (const CommandRow& row : rows)
             EXPECT_TRUE(listed(row.key)) << row.key;
 }

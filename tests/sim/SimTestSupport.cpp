@@ -21,7 +21,7 @@ std::string wire(const std::vector<Emission>& emissions)
 {
     std::string text;
     for (const Emission& emission : emissions)
-        text += emission.kind == Emission::Kind::echo ? emission.text : "\r\n" + emission.text + "\r\n";
+        text += emission.kind != Emission::Kind::line ? emission.text : "\r\n" + emission.text + "\r\n";
     return text;
 }
 
