@@ -450,6 +450,38 @@ INSTANTIATE_TEST_SUITE_P(
                     {"+CMTI: \"SM\",4", "+CMTI: \"SM\",5"}, 5}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(MessageRouting, OnlyThePortsThatAskedHearOfNewMessages)
+{
+    CardFacts facts = factsFor(*findProfile("gps"), "RX0001");
+    const Dialect dialect = Dialect::forCard(false);
+    FaultRules faults;
+    ManualAlarms alarms;
+    CardState state(alarms.maker(), openSim());
+    AtSession asked(dialect, facts, nullptr, faults, &state, alarms.maker());
+    AtSession other(dialect, facts, nullptr, faults, &state, alarms.maker());
+    std::string askedOut;
+    std::string otherOut;
+    state.onEvent([&](CardEvent event) {
+        std::vector<Emission> out;
+        asked.report(event, out);
+        askedOut += testing::wire(out);
+        out.clear();
+        other.report(event, out);
+        otherOut += testing::wire(out);
+    });
+    auto feed = [](AtSession& session, std::string_view bytes) {
+        std::vector<Emission> out;
+        session.feed({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, out);
+        return testing::wire(out);
+    };
+    feed(asked, "ATE0;+CNMI=2,1,0\r");
+    feed(other, "ATE0\r");
+    ASSERT_EQ(executeNetworkCommand(*parseControlLine("sms deliver +15551234 hello").command, state, facts),
+              "OK delivered");
+    EXPECT_EQ(askedOut, answerOf({}, "+CMTI: \"SM\",4"));
+    EXPECT_EQ(otherOut, "");
+}
+
 TEST(MessageRouting, StoredPartsReadBackAsTheText)
 {
     CardSession card(openSim());
