@@ -10,9 +10,11 @@
 #include "quelder/sms/HeapRecord.h"
 #include "quelder/sms/Tpdu.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <vector>
 

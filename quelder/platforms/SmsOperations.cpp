@@ -32,8 +32,8 @@ constexpr auto kSmsPromptTimeout = 10s;
 constexpr auto kSmsListTimeout = 60s;
 
 constexpr std::string_view kSimStorage = "SM";
-constexpr std::uint8_t kEscape = 0x1B;
-constexpr char kCtrlZ = 0x1A;
+constexpr std::uint8_t kCancelPromptByte = 0x1B;
+constexpr char kEndOfPdu = 0x1A;
 
 // How each family routes new messages and status reports: the command that selects PDU
 // mode with them. The last row is for every other card.
@@ -64,7 +64,7 @@ void RequireStorableMessage(const QdPhysicalSms* message)
 void CancelPrompt(Modem& modem) noexcept
 {
     try {
-        const std::uint8_t escape[] = {kEscape};
+        const std::uint8_t escape[] = {kCancelPromptByte};
         modem.Write(escape);
     } catch (const ResultError&) {
         // The port has gone: nobody waits for the PDU any more.
@@ -82,7 +82,7 @@ int SendPduAfterPrompt(Modem& modem, std::string_view command, const QdPhysicalS
         modem.ExpectPrefix(">");
         modem.EndLine();
         std::string body(message.pdu);
-        body += kCtrlZ;
+        body += kEndOfPdu;
         modem.SetTimeout(kSmsSendTimeout);
         modem.Command(body).Send(kSendRaw);
         modem.ExpectPrefix(answerPrefix);

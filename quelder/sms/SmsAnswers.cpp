@@ -18,13 +18,15 @@ std::string_view TrimSmsBlanks(std::string_view text) noexcept
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-// A whole field as a number: nothing but digits (and blanks around them).
+// A whole field as a number: nothing but digits (and blanks around them); no sign, as
+// no count or index is negative.
 int WholeSmsNumber(std::string_view field)
 {
     const std::string_view digits = TrimSmsBlanks(field);
     int value = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+    if (digits.empty() || digits.front() < '0' || digits.front() > '9' || error != std::errc() ||
+        end != digits.data() + digits.size())
         Raise(kQdNotAvailable);
     return value;
 }

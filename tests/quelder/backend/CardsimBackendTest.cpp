@@ -60,7 +60,9 @@ TEST_F(CardsimBackend, FullInitialisationSwitchesOnTheCardsReportsAndReadsTheSim
               (std::vector<std::string>{"AT", "ATE0", "AT+CMEE=1", "AT+CGMR", "AT_TPSYS=?", "AT_TSSYS=1", "AT_TSSYS?",
                                         "AT_TSQI=1", "AT_TEANT=1", "AT_TGACT=1", "AT_TPCMENABLE?", "AT+CIMI",
                                         "AT_TWIND=1;_TWIND?", "AT_TIDLETEXT=1", "AT_TIDLETEXT?", "AT_THSPACAT?",
-                                        "AT+CPIN?", "AT_TBLS", "AT+CNUM", "AT+CPMS?"}));
+                                        "AT+CPIN?", "AT_TBLS", "AT+CNUM", "AT+CPMS?", "AT+CNMI=2,1,0,1;+CMGF=0",
+                                        "AT+CPMS=\"SM\",\"SM\",\"SM\"", "AT+CMGL=4", "AT+CPBS=\"SM\"", "AT+CPBS?",
+                                        "AT+CPBR=?"}));
     int initialized = 0;
     ASSERT_EQ(QdIsSimInitialized(&initialized), 0);
     EXPECT_EQ(initialized, 1);

@@ -1,7 +1,8 @@
 // The backend's short messages through the Qd functions, against orvanta-cardsim and the
 // message store on its SIM: a delivered message announced and read into the SIM's copy, a
-// class-0 message handed over without being stored, a long text sent as concatenated
-// parts, and the card's refusals reaching the caller as their CMS codes.
+// class-0 message handed over without being stored, deleting a message by its record, a
+// long text sent as concatenated parts, and the card's refusals reaching the caller as
+// their CMS codes.
 
 #include "tests/quelder/backend/CardsimBackendFixture.h"
 
@@ -104,7 +105,21 @@ TEST_F(CardsimSms, ADeliveredMessageIsAnnouncedAndReadIntoTheSimsCopy)
     ASSERT_NE(last, list + count);
     EXPECT_STREQ((*last)->address.text, "+15551234");
     EXPECT_STREQ((*last)->text, "See you at 8, at the usual place");
+    EXPECT_EQ((*last)->storage, SMS::kStorageSim);
+
+    // Deleted by its record, it is gone from the SIM and from the copy.
+    const std::string before = card.control("sms store");
+    EXPECT_NE(before.find("See you at 8"), std::string::npos) << before;
+    EXPECT_EQ(QdDeleteSmsMessage(*last), 0);
+    EXPECT_EQ(QdDeleteSmsMessage(*last), kQdNotAvailable);
+    const std::string after = card.control("sms store");
+    EXPECT_EQ(after.find("See you at 8"), std::string::npos) << after;
     EXPECT_EQ(QdFreeSmsList(list, count), 0);
+
+    // Handed out once: the next call has nothing new.
+    ASSERT_EQ(QdGetNewSmsMessages(&list, &count), 0);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(list, nullptr);
 }
 
 TEST_F(CardsimSms, AClassZeroMessageArrivesAsATemporaryMessageAndIsNotStored)

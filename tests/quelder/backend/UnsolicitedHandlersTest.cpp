@@ -4,6 +4,7 @@
 // instead of running it, so the registration reports show as they are posted.
 
 #include "tests/quelder/backend/DeviceFixture.h"
+#include "tests/quelder/backend/SmsTestMessages.h"
 #include "tests/quelder/support/BackendLog.h"
 
 #include "quelder/ModemStates.h"
@@ -301,6 +302,85 @@ TEST_F(UnsolicitedTest, NewMessageOfAGobiCardIsLeftToItsLibrary)
     device.UpdateCardState(NkReasonDeviceChange);
     Feed("+CMTI: \"SM\",3");
     EXPECT_TRUE(EventsOf(QdEventNewSmsIndex).empty());
+}
+
+TEST_F(UnsolicitedTest, NewMessageOnTheSimIsQueuedForReadingIntoTheCopy)
+{
+    Feed("+CMTI: \"SM\",3");
+    Feed("+CMTI: \"ME\",4");
+    EXPECT_TRUE(Refused("+CMTI: \"SM\",-2"));
+    const std::vector<GSM::QueueEntry> posted = Posted();
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].message, GSM::WM_QD_NEW_SMS);
+    EXPECT_EQ(posted[0].wParam, 3u);
+}
+
+TEST_F(UnsolicitedTest, NewMessageIsNotReadWhenTheCopyIsNotKept)
+{
+    device.SmsShadowCopy().SetKept(false);
+    Feed("+CMTI: \"SM\",3");
+    EXPECT_TRUE(Posted().empty());
+    EXPECT_EQ(EventsOf(QdEventNewSmsIndex).size(), 1u);
+    device.SmsShadowCopy().SetKept(true);
+}
+
+// --- messages handed over with their PDU ---------------------------------------------------
+
+struct TemporaryCase {
+    const char* name;
+    std::string line; // as the engine joins it: the report, ";", the PDU
+    int event;        // -1: none
+    std::string text; // the message's text, or the report's recipient
+    int value;        // -1 for a message, the report's status
+    const char* logLine;
+    friend void PrintTo(const TemporaryCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class TemporaryMessage : public UnsolicitedTest, public ::testing::WithParamInterface<TemporaryCase> {};
+
+TEST_P(TemporaryMessage, ReachesTheClientAsItsRecord)
+{
+    const TemporaryCase& c = GetParam();
+    Feed(c.line);
+    Drain();
+    std::vector<ClientRecorder::Event> told;
+    for (const auto& event : client.Events())
+        if (event.id == QdEventTemporarySms || event.id == QdEventSmsStatusReport)
+            told.push_back(event);
+    if (c.event < 0) {
+        EXPECT_TRUE(told.empty());
+    } else {
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_EQ(told[0].id, c.event);
+        EXPECT_EQ(told[0].text, c.text);
+        EXPECT_EQ(told[0].value, c.value);
+    }
+    if (c.logLine != nullptr) {
+        EXPECT_TRUE(log.Contains(c.logLine));
+    }
+}
+
+constexpr const char* kTemporaryFailed = "Qd: Unsolicited::HandleUnsolicited(): Processing temporary message failed with 0x84000011";
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, TemporaryMessage,
+    ::testing::Values(
+        TemporaryCase{"Delivered", "+CMT: ,24;" + kHelloPdu, QdEventTemporarySms, "hello", -1, nullptr},
+        TemporaryCase{"DeliveredWithAName", "+CMT: \"Bob, Jr.\",24;" + kHelloPdu, QdEventTemporarySms, "hello", -1,
+                      nullptr},
+        TemporaryCase{"StatusReport", "+CDS: 25;" + kReportPdu, QdEventSmsStatusReport, "+15551234567", 0x41, nullptr},
+        TemporaryCase{"StatusReportHandedOverAsAMessage", "+CMT: ,25;" + kReportPdu, QdEventSmsStatusReport,
+                      "+15551234567", 0x41, nullptr},
+        TemporaryCase{"PduThatIsNoHex", "+CMT: ,24;07911326040000F0ZZ", -1, "", 0, kTemporaryFailed},
+        TemporaryCase{"LengthThatDoesNotMatch", "+CMT: ,30;" + kHelloPdu, -1, "", 0, kTemporaryFailed},
+        TemporaryCase{"BrokenPdu", "+CDS: 1;" + kBrokenPdu, -1, "", 0,
+                      "Qd: Unsolicited::HandleUnsolicited(): Processing temporary message failed with 0x"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(UnsolicitedTest, MessageReportWithoutItsPduIsRefused)
+{
+    EXPECT_TRUE(Refused("+CMT: ,24"));
+    EXPECT_TRUE(Refused("+CDS: x;00"));
 }
 
 TEST_F(UnsolicitedTest, AccessTechnologyReportRaisesTheStandingRegistrationsAgain)
