@@ -327,23 +327,20 @@ FinalResult sendStored(CommandContext& context, std::string_view arguments)
 
 // Reports: "+CMTI: "SM",<index>" for a stored message, "+CMT: ,<length>" or
 // "+CDS: <length>" and the PDU for one handed over, "+CDSI: "SM",<index>" for a stored
-// status report.
+// status report. The PDU follows its header after one CR LF, with no empty line between
+// (TS 27.005): one emission, so the framing of separate lines cannot put one there.
 std::string indicationLine(const ReportContext& context)
 {
     const MessageIndication& indication = context.card->messaging().indication();
     switch (indication.kind) {
     case MessageIndication::Kind::stored: return "+CMTI: \"SM\"," + std::to_string(indication.index);
-    case MessageIndication::Kind::delivered: return "+CMT: ," + std::to_string(indication.pdu.tpduLength);
-    case MessageIndication::Kind::statusReport: return "+CDS: " + std::to_string(indication.pdu.tpduLength);
+    case MessageIndication::Kind::delivered:
+        return "+CMT: ," + std::to_string(indication.pdu.tpduLength) + "\r\n" + indication.pdu.hex;
+    case MessageIndication::Kind::statusReport:
+        return "+CDS: " + std::to_string(indication.pdu.tpduLength) + "\r\n" + indication.pdu.hex;
     case MessageIndication::Kind::statusReportStored: return "+CDSI: \"SM\"," + std::to_string(indication.index);
     }
     return {};
-}
-
-std::string indicationPdu(const ReportContext& context)
-{
-    const MessageIndication& indication = context.card->messaging().indication();
-    return indication.pdu.hex;
 }
 
 const std::array kSmsCommandRows{
@@ -370,7 +367,6 @@ const std::array kSmsCommandRows{
 
 const std::array kSmsUnsolicitedRows{
     UnsolicitedRow{CardEvent::messageArrived, "+CNMI", indicationLine},
-    UnsolicitedRow{CardEvent::messageArrived, "+CNMI", indicationPdu},
 };
 
 } // namespace

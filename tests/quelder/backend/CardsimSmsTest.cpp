@@ -108,8 +108,8 @@ TEST_F(CardsimSms, ADeliveredMessageIsAnnouncedAndReadIntoTheSimsCopy)
     EXPECT_EQ((*last)->storage, SMS::kStorageSim);
 
     // Deleted by its record, it is gone from the SIM and from the copy.
-    const std::string before = card.control("sms store");
-    EXPECT_NE(before.find("See you at 8"), std::string::npos) << before;
+    const std::string onTheSim = card.control("sms store");
+    EXPECT_NE(onTheSim.find("See you at 8"), std::string::npos) << onTheSim;
     EXPECT_EQ(QdDeleteSmsMessage(*last), 0);
     EXPECT_EQ(QdDeleteSmsMessage(*last), kQdNotAvailable);
     const std::string after = card.control("sms store");
