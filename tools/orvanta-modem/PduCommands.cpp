@@ -2,6 +2,7 @@
 
 #include "CodecMessages.h"
 #include "MessageText.h"
+#include "PduCommandLine.h"
 #include "PduJson.h"
 
 #include "quelder/sms/Tpdu.h"
