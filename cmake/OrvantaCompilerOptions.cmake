@@ -21,6 +21,12 @@ if(_orvanta_san)
   add_link_options(${_orvanta_san})
 endif()
 
+# The fuzzers' coverage feedback has to reach into the libraries they drive, not only
+# their own entry point; the fuzzer program itself adds -fsanitize=fuzzer.
+if(ORVANTA_BUILD_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # lld links the large test programs in a fraction of the time the default linker takes.
 option(ORVANTA_USE_LLD "Link with lld when the compiler can" ON)
 if(ORVANTA_USE_LLD)

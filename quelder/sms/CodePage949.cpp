@@ -71,4 +71,19 @@ std::string CodePage949ToUtf8(std::span<const std::uint8_t> octets)
     return Utf16ToUtf8(unicode.value());
 }
 
+std::size_t CodePage949CutPoint(std::string_view text, std::size_t start, std::size_t limit) noexcept
+{
+    if (start >= text.size())
+        return 0;
+    std::size_t taken = 0;
+    while (taken < limit && start + taken < text.size()) {
+        const auto octet = static_cast<unsigned char>(text[start + taken]);
+        const std::size_t width = octet >= 0x81 && octet <= 0xFE && start + taken + 1 < text.size() ? 2 : 1;
+        if (taken + width > limit)
+            break;
+        taken += width;
+    }
+    return taken;
+}
+
 } // namespace SMS

@@ -16,4 +16,8 @@ std::string Utf8ToCodePage949(std::string_view utf8);
 // Octets the code page cannot read become U+FFFD. Raises kQdCodePageMissing too.
 std::string CodePage949ToUtf8(std::span<const std::uint8_t> octets);
 
+// The longest start of at most `limit` octets from `start` that does not part a lead
+// octet (0x81 to 0xFE) from its trail octet.
+std::size_t CodePage949CutPoint(std::string_view text, std::size_t start, std::size_t limit) noexcept;
+
 } // namespace SMS

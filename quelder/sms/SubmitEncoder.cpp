@@ -51,7 +51,7 @@ public:
             return Utf16CutPoint(ucs2_, start, limit);
         if (coding_ == kCodingGsm7)
             return septets_.CutPoint(start, limit);
-        return start < octets_.size() ? std::min(limit, octets_.size() - start) : 0;
+        return CodePage949CutPoint(octets_, start, limit);
     }
 
     // The user-data length of `count` units behind a header of `headerOctets`.

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace SMS {
@@ -47,7 +48,9 @@ struct Tpdu {
     Address address;       // destination of a submit, originator of a deliver, recipient of a status report
     Address replyAddress;  // from the user-data header's reply-address element
     std::int32_t messageType = 0;  // MessageType
-    std::int32_t statusReport = 0; // message-type indicator 2, or a status report proper
+    // Message-type indicator 2: an SMS-STATUS-REPORT, read with its own layout (reference,
+    // recipient, both time stamps, status); messageType stays 1 for it.
+    std::int32_t statusReport = 0;
     std::int32_t statusReportRequest = 0;
     std::int32_t replyPath = 0;
     std::int32_t userDataHeader = 0;
@@ -60,7 +63,9 @@ struct Tpdu {
     std::int32_t validityPeriod = 0;     // relative-format octet, for sending
     std::int32_t messageReference = 0;
     std::int32_t status = 0;             // a status report's status octet
-    std::int32_t concatReference = 0;    // 0 when the message is not one of a concatenated set
+    // Received: 0 unless the message is one of a concatenated set. Outgoing: the 8-bit
+    // reference its segments carry when it needs more than one PDU.
+    std::int32_t concatReference = 0;
     std::int32_t concatReferenceBits = 0; // 8 or 16
     std::int32_t concatTotal = 0;        // parts, from 1
     std::int32_t concatSequence = 0;     // this part's number, from 1
@@ -92,6 +97,7 @@ struct Tpdu {
     static QdResult binary(const SubmitPdu& pdu, std::vector<std::uint8_t>& octets, int& tpduLength);
 };
 static_assert(sizeof(Tpdu) == 1060);
+static_assert(std::is_standard_layout_v<Tpdu> && std::is_trivially_copyable_v<Tpdu>);
 
 struct SubmitPdu {           // one "AT+CMGS=" exchange
     std::string hex;         // the PDU as hex text, service-centre address included
