@@ -170,5 +170,16 @@ INSTANTIATE_TEST_SUITE_P(
                        "unknown option for pdu: --flash"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(CodingNames, GoBothWays)
+{
+    for (const char* name : {"gsm7", "8bit", "ucs2"}) {
+        const std::optional<int> coding = codingNamed(name);
+        ASSERT_TRUE(coding) << name;
+        EXPECT_STREQ(codingName(*coding), name);
+    }
+    EXPECT_EQ(codingNamed("GSM7"), std::nullopt);
+    EXPECT_EQ(codingNamed(""), std::nullopt);
+}
+
 } // namespace
 } // namespace Orvanta::modem
