@@ -297,6 +297,17 @@ TEST_F(FileTimes, FromText)
     }
 }
 
+TEST_F(FileTimes, FollowAChangeOfZone)
+{
+    std::int64_t inUtc = 0;
+    std::int64_t inNewYork = 0;
+    ASSERT_TRUE(TextToFileTime("11/01/01,12:34:56", inUtc));
+    ::setenv("TZ", "EST5", 1);
+    ::tzset();
+    ASSERT_TRUE(TextToFileTime("11/01/01,12:34:56", inNewYork));
+    EXPECT_EQ(inNewYork - inUtc, 5LL * 3600 * 10000000);
+}
+
 TEST_F(FileTimes, DecodedMessagesCarryTheirTimeStamp)
 {
     Tpdu message;
