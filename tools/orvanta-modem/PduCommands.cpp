@@ -43,8 +43,11 @@ Outcome decodePdu(const PduRequest& request, std::FILE* output)
         return Failure{ExitCode::malformedPdu, messages.reason("not a PDU of " + std::to_string(length) + " octets")};
     // A record of over a kilobyte, cleared by the decoder.
     auto message = std::make_unique<SMS::Tpdu>();
+    // Only a PDU the codec cannot read is malformed: a missing code page or memory is this
+    // system's failure.
     if (const QdResult rc = SMS::Decode(request.hex, length, *message); rc != kQdSuccess)
-        return Failure{ExitCode::malformedPdu, messages.reason("the PDU could not be decoded (" + resultText(rc) + ")")};
+        return Failure{rc == kQdMalformedPdu ? ExitCode::malformedPdu : ExitCode::failed,
+                       messages.reason("the PDU could not be decoded (" + resultText(rc) + ")")};
     if (!writeLine(output, pduJson(*message).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)))
         return cannotWrite();
     return std::nullopt;
