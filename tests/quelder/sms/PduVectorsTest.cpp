@@ -103,7 +103,7 @@ std::string vectorName(const ::testing::TestParamInfo<PduVector>& info)
 INSTANTIATE_TEST_SUITE_P(Rows, PduVectors, ::testing::ValuesIn(LoadPduVectors()), vectorName);
 
 // The encoder rows: a number, a text, a service centre and the relative validity octet 0
-// (the source's 5 minutes); the rows without a validity period need a first octet this
+// (the rows say "validity=5"); the rows without a validity period need a first octet this
 // encoder never sends.
 class EncoderVectors : public ::testing::TestWithParam<PduVector> {};
 
