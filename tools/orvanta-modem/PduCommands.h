@@ -9,7 +9,8 @@
 
 namespace Orvanta::modem {
 
-Outcome runPduCommand(const Request& request, std::FILE* input, std::FILE* output);
+// Reads a text to encode from `input`, prints on `output`, warns on `messages`.
+Outcome runPduCommand(const Request& request, std::FILE* input, std::FILE* output, std::FILE* messages);
 
 // The TPDU length of a PDU whose own length octets are all there is: its octets after
 // the service-centre field. 0 when the hex does not say (too short, not hex, or a

@@ -34,7 +34,7 @@ int main(int argc, char** argv)
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     if (runsWithoutCard(request.command))
-        return finish(runPduCommand(request, stdin, stdout));
+        return finish(runPduCommand(request, stdin, stdout, stderr));
 
     Orvanta::client::StopSignals stop;
     SecretReader secrets;

@@ -198,6 +198,32 @@ TEST_F(PduTool, EncodeReadsALongTextFromStandardInputAndWritesJsonOnRequest)
     }
 }
 
+struct LossyText {
+    const char* name;
+    std::string text;
+    const char* coding;
+    bool warned;
+};
+
+class PduLossyText : public PduTool, public ::testing::WithParamInterface<LossyText> {};
+
+TEST_P(PduLossyText, IsEncodedWithAWarning)
+{
+    const ToolRun encode = run({"pdu", "encode", "--to", "123", "--coding", GetParam().coding, "--text", GetParam().text});
+    EXPECT_EQ(encode.exitCode, 0) << joined(encode);
+    EXPECT_EQ(encode.count("orvanta-modem: warning: "), GetParam().warned ? 1u : 0u) << joined(encode);
+    EXPECT_EQ(encode.lines.size() - encode.count("orvanta-modem: "), 1u) << "one segment: " << joined(encode);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, PduLossyText,
+    ::testing::Values(LossyText{"EmojiInGsm7", "a\xf0\x9f\x98\x80" "b", "gsm7", true},
+                      LossyText{"CyrillicInGsm7", "\xd0\x96", "gsm7", true},
+                      LossyText{"EmojiInCodePage949", "a\xf0\x9f\x98\x80" "b", "8bit", true},
+                      LossyText{"EmojiInUcs2", "a\xf0\x9f\x98\x80" "b", "ucs2", false},
+                      LossyText{"GreekCapitalsInGsm7", "\xce\x94\xce\xa6\xce\x93", "gsm7", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // The rows of the shared PDU vectors, by their id.
 std::map<std::string, std::string> vectorsById()
 {
