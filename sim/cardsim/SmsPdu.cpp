@@ -1,5 +1,6 @@
 #include "sim/cardsim/SmsPdu.h"
 
+#include "platform/HexDigits.h"
 #include "sim/cardsim/SmsText.h"
 
 #include <algorithm>
@@ -48,25 +49,14 @@ std::string hexText(const PduOctets& octets)
     return out;
 }
 
-int hexNibble(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 std::optional<PduOctets> octetsOfHex(std::string_view hex)
 {
     if (hex.size() % 2 != 0)
         return std::nullopt;
     PduOctets out;
     for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = hexNibble(hex[i]);
-        const int low = hexNibble(hex[i + 1]);
+        const int high = Os::hexDigitValue(hex[i]);
+        const int low = Os::hexDigitValue(hex[i + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         out.push_back(static_cast<std::uint8_t>(high << 4 | low));
