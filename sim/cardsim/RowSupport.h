@@ -38,13 +38,20 @@ inline FinalResult badParameter() { return FinalResult::cme(kCmeIncorrectParamet
 // Whether what the SIM stores may be read now: OK, or the "+CME ERROR" that says why.
 FinalResult simAccessResult(CommandContext& context);
 
+// `command`, run only when `allowed` answers OK; otherwise its failure is the answer.
+template <FinalResult (*allowed)(CommandContext&), FinalResult (*command)(CommandContext&, std::string_view)>
+FinalResult guarded(CommandContext& context, std::string_view arguments)
+{
+    if (const FinalResult access = allowed(context); access.failed())
+        return access;
+    return command(context, arguments);
+}
+
 // Information the SIM stores is read only from a ready SIM.
 template <FinalResult (*read)(CommandContext&, std::string_view)>
 FinalResult fromReadySim(CommandContext& context, std::string_view arguments)
 {
-    if (const FinalResult access = simAccessResult(context); access.failed())
-        return access;
-    return read(context, arguments);
+    return guarded<simAccessResult, read>(context, arguments);
 }
 
 // "\"text\"".

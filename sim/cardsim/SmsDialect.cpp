@@ -38,9 +38,8 @@ FinalResult storeAccess(CommandContext& context)
 template <FinalResult (*command)(CommandContext&, std::string_view)>
 FinalResult withStore(CommandContext& context, std::string_view arguments)
 {
-    if (const FinalResult access = storeAccess(context); access.failed())
-        return access;
-    return command(context, arguments);
+    // As fromReadySim, but with the message service's own errors (+CMS, not +CME).
+    return guarded<storeAccess, command>(context, arguments);
 }
 
 // A record's number in `text`, which must name one of the store's records.
