@@ -52,6 +52,30 @@ ErrorCode selectNetwork(const CvParameters* parameters);  // "mccmnc" or "networ
 ErrorCode setNetworkTechnology(const CvParameters* parameters); // "networkTechnology"
 ErrorCode setGpsMode(const CvParameters* parameters);     // "gpsMode", a GpsMode
 
+// Messages kept in the library's database, those the card received and those the client
+// saves to send. Each runs on a database worker of its own; 0 means only that it is on its
+// way, and its result arrives through the SMS callback table with "smsResult" (an
+// SmsResult) and, on failure, "lastError". cErrorOperationNotAllowed (20) when the
+// database is not open (module state smsDatabaseInactive, or before initialise).
+// A message travels as a record of the "sms..." keys ("smsRowID", "smsRemotePhoneNo",
+// "smsContent", "smsStatus", "smsTimeSent", "smsTimeReceived", ...).
+//
+// "smsText": smsChecked with "smsCharSet", "smsNumberOfSegments",
+// "smsNumberOfCharsInLastSegment" and "smsNumberOfCharsInLastSegmentLeft".
+ErrorCode checkSms(const CvParameters* parameters);
+// The messages of the current SIM, newest first; "smsStatus" when present keeps only
+// messages in that state: smsEnum with "list" (an array of message records) and
+// "listCount".
+ErrorCode enumSms(const CvParameters* parameters);
+// "smsRowID": the message becomes smsMessageStateRecRead; smsSaved with the message.
+ErrorCode markSmsRead(const CvParameters* parameters);
+// "smsRowID": smsDeleted with "smsRowID".
+ErrorCode deleteSms(const CvParameters* parameters);
+// "smsRemotePhoneNo", "smsContent": a new message of the current SIM in the outbox
+// (smsMessageStateStoredUnsent); smsSaved with the message, then, while the card is
+// registered, it goes out at once (smsSent); otherwise at the next registration.
+ErrorCode saveSms(const CvParameters* parameters);
+
 // The last known value of each key named in `request`, in its order: "libraryVersion",
 // "connectionStatistics", or any reported key the library has seen. Keys it does not know
 // are left out. Never null unless memory runs out.
